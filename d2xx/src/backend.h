@@ -1,0 +1,70 @@
+// The two device backends (simulated files, real chips) behind the D2XX calls.
+// A backend only lists, opens and moves words; the EEPROM image codec is shared.
+#pragma once
+
+#include "ftd2xx.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kestrom::d2xx {
+
+struct DeviceInfo {
+    uint32_t type = FT_DEVICE_UNKNOWN;
+    uint32_t id = 0;  // VID << 16 | PID
+    std::string serialNumber;
+    std::string description;
+};
+
+class Device {
+public:
+    virtual ~Device() = default;
+
+    virtual uint32_t chipType() const = 0;
+    // 64 (93C46, FT232R), 128 (93C56) or 256 (93C66).
+    virtual size_t eepromWords() const = 0;
+    virtual FT_STATUS info(DeviceInfo &out) = 0;
+
+    // Addresses are already below eepromWords().
+    virtual FT_STATUS readWord(size_t address, uint16_t &value) = 0;
+    virtual FT_STATUS writeWord(size_t address, uint16_t value) = 0;
+    // Every word set to 0xFFFF; a chip whose EEPROM cannot be erased answers FT_OK.
+    virtual FT_STATUS erase() = 0;
+
+    // Whole-image transfers; the defaults go word by word.
+    virtual FT_STATUS readImage(std::vector<uint16_t> &image);
+    virtual FT_STATUS writeImage(const std::vector<uint16_t> &image);
+
+    virtual FT_STATUS close() { return FT_OK; }
+
+    // The status a D2XX call named `call` is made to answer on this device, for tests.
+    virtual std::optional<FT_STATUS> injectedFailure(std::string_view /*call*/) const { return std::nullopt; }
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+
+    // Devices present now, in index order.
+    virtual FT_STATUS count(uint32_t &devices) = 0;
+    virtual FT_STATUS describe(uint32_t index, DeviceInfo &out) = 0;
+    virtual FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) = 0;
+
+    // Injected failure of a call made by device index (FT_Open, FT_ListDevices).
+    virtual std::optional<FT_STATUS> injectedFailure(uint32_t /*index*/, std::string_view /*call*/) {
+        return std::nullopt;
+    }
+};
+
+// FTD2XX_SIM names a simulated-devices file: the simulated backend; otherwise real USB.
+std::unique_ptr<Backend> makeBackend();
+
+std::unique_ptr<Backend> makeSimulatedBackend(const std::string &devicesFile);
+std::unique_ptr<Backend> makeUsbBackend();
+
+}  // namespace kestrom::d2xx

@@ -1,0 +1,78 @@
+// The EEPROM image codec: program-data record <-> EEPROM words, per chip type.
+// Shared by both backends; they only move words.
+#pragma once
+
+#include "ftd2xx.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace kestrom::d2xx {
+
+using Image = std::vector<uint16_t>;
+
+// Buffer sizes (NUL included) the driver assumes behind the record's text pointers.
+inline constexpr size_t kManufacturerCapacity = 36;
+inline constexpr size_t kManufacturerIdCapacity = 20;
+inline constexpr size_t kDescriptionCapacity = 68;
+inline constexpr size_t kSerialNumberCapacity = 20;
+
+// What an EEPROM holds, decoded: the record's numeric fields (text pointers unused
+// and null) and the three stored texts in UTF-8.
+struct EepromContents {
+    FT_PROGRAM_DATA fields{};
+    std::string manufacturer;
+    std::string description;
+    std::string serialNumber;
+    // The FT232R's USB version (word 6) has no record field; kept across programming.
+    uint16_t usbVersionR = 0x0200;
+};
+
+// True for the chip types whose EEPROM layout the codec knows: AM, BM, 2232C, 232R.
+bool layoutKnown(uint32_t chipType);
+
+// Number of words a chip's configuration area spans in an EEPROM of `eepromWords`
+// words: 64 on a 93C46 and on the FT232R, otherwise 128 (checksum in the last one).
+size_t configWords(uint32_t chipType, size_t eepromWords);
+
+bool isBlank(std::span<const uint16_t> image);
+
+// Checksum over words [0, count - 1); the result belongs in word count - 1.
+uint16_t checksum(std::span<const uint16_t> image, size_t count);
+
+// Not blank, long enough and its checksum matches.
+bool imageValid(uint32_t chipType, std::span<const uint16_t> image);
+
+// Decodes a valid image. FT_EEPROM_NOT_PROGRAMMED for a blank image or a bad
+// checksum, FT_NOT_SUPPORTED for a chip whose layout is unknown. Never reads
+// outside the image, whatever its pointers say.
+FT_STATUS decode(uint32_t chipType, std::span<const uint16_t> image, EepromContents &out);
+
+// What a chip holds when its EEPROM carries nothing: the fields an unprogrammed
+// chip of that type works with.
+EepromContents chipDefaults(uint32_t chipType);
+
+// Builds the image for `contents` into `image` (whose size is the EEPROM's word
+// count). Words past the configuration area keep their values. Refuses texts that
+// do not fit, invalid UTF-8, or an option set holding more than one mode, with
+// FT_INVALID_PARAMETER, leaving `image` untouched.
+FT_STATUS encode(uint32_t chipType, const EepromContents &contents, std::span<uint16_t> image);
+
+// The record fields carried by `record` (by its Version) over `current`; texts read
+// from the record's pointers. FT_INVALID_PARAMETER for a null or unterminated text.
+FT_STATUS mergeRecord(const FT_PROGRAM_DATA &record, EepromContents &current);
+
+// Copies decoded contents into a caller's record: numeric fields, and the texts into
+// the buffers its pointers name (cut at a character boundary, NUL-terminated).
+// The record's header and pointers are left as they are.
+void fillRecord(const EepromContents &contents, FT_PROGRAM_DATA &record);
+
+// Bytes of whole words between the end of the strings (and PnP bytes) and the
+// checksum word of a valid image.
+FT_STATUS userAreaSize(uint32_t chipType, std::span<const uint16_t> image, uint32_t &bytes);
+
+}  // namespace kestrom::d2xx

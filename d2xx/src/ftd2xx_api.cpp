@@ -1,0 +1,212 @@
+// The exported D2XX calls. Each one locks the handle table, checks its arguments,
+// honours an injected failure of the simulated device, then does its work.
+// Nothing throws past these functions.
+#include "backend.h"
+#include "eeprom_codec.h"
+#include "ftd2xx.h"
+#include "handle_table.h"
+#include "text_codec.h"
+
+#include <new>
+#include <string_view>
+#include <vector>
+
+using namespace kestrom::d2xx;
+
+namespace {
+
+constexpr size_t kSerialBuffer = 16;
+constexpr size_t kDescriptionBuffer = 64;
+constexpr uint32_t kMaxWordOffset = 0xFF;  // the widest EEPROM address the chips send
+
+template <typename Work>
+FT_STATUS guarded(Work &&work) noexcept {
+    try {
+        return work();
+    } catch (const std::bad_alloc &) {
+        return FT_INSUFFICIENT_RESOURCES;
+    } catch (...) {
+        return FT_OTHER_ERROR;
+    }
+}
+
+template <typename Work>
+FT_STATUS onDevice(FT_HANDLE handle, std::string_view call, Work &&work) noexcept {
+    return guarded([&]() -> FT_STATUS {
+        std::lock_guard lock(handles().mutex());
+        Device *device = handles().find(handle);
+        if (device == nullptr) return FT_INVALID_HANDLE;
+        if (const auto failure = device->injectedFailure(call); failure && *failure != FT_OK) return *failure;
+        return work(*device);
+    });
+}
+
+template <typename Work>
+FT_STATUS onBackend(Work &&work) noexcept {
+    return guarded([&]() -> FT_STATUS {
+        std::lock_guard lock(handles().mutex());
+        return work(*makeBackend());
+    });
+}
+
+bool signatureValid(const FT_PROGRAM_DATA &data) {
+    return data.Signature1 == 0x00000000 && data.Signature2 == 0xFFFFFFFF;
+}
+
+FT_STATUS readConfig(Device &device, std::vector<uint16_t> &image) {
+    if (!layoutKnown(device.chipType())) return FT_NOT_SUPPORTED;
+    return device.readImage(image);
+}
+
+FT_STATUS listOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
+    if (const auto failure = backend.injectedFailure(index, "FT_ListDevices"); failure && *failure != FT_OK) {
+        return *failure;
+    }
+    DeviceInfo info;
+    if (const FT_STATUS status = backend.describe(index, info); status != FT_OK) return status;
+    if (what == FT_OPEN_BY_SERIAL_NUMBER) {
+        copyTextCut(info.serialNumber, buffer, kSerialBuffer);
+    } else {
+        copyTextCut(info.description, buffer, kDescriptionBuffer);
+    }
+    return FT_OK;
+}
+
+}  // namespace
+
+extern "C" {
+
+FT_API FT_STATUS FT_CALL FT_Open(int deviceNumber, FT_HANDLE *pHandle) {
+    if (pHandle == nullptr) return FT_INVALID_PARAMETER;
+    if (deviceNumber < 0) return FT_DEVICE_NOT_FOUND;
+    const auto index = static_cast<uint32_t>(deviceNumber);
+    return onBackend([&](Backend &backend) -> FT_STATUS {
+        if (const auto failure = backend.injectedFailure(index, "FT_Open"); failure && *failure != FT_OK) {
+            return *failure;
+        }
+        std::unique_ptr<Device> device;
+        if (const FT_STATUS status = backend.open(index, device); status != FT_OK) return status;
+        *pHandle = handles().add(std::move(device));
+        return FT_OK;
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_Close(FT_HANDLE ftHandle) {
+    return guarded([&]() -> FT_STATUS {
+        std::lock_guard lock(handles().mutex());
+        // A failing close still releases the handle.
+        std::unique_ptr<Device> device = handles().take(ftHandle);
+        if (device == nullptr) return FT_INVALID_HANDLE;
+        const FT_STATUS status = device->close();
+        if (const auto failure = device->injectedFailure("FT_Close"); failure && *failure != FT_OK) return *failure;
+        return status;
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_ListDevices(void *pArg1, void *pArg2, uint32_t Flags) {
+    return onBackend([&](Backend &backend) -> FT_STATUS {
+        const uint32_t what = Flags & (FT_OPEN_BY_SERIAL_NUMBER | FT_OPEN_BY_DESCRIPTION);
+        if (Flags == FT_LIST_NUMBER_ONLY) {
+            if (pArg1 == nullptr) return FT_INVALID_PARAMETER;
+            return backend.count(*static_cast<uint32_t *>(pArg1));
+        }
+        if (what == 0 || what == (FT_OPEN_BY_SERIAL_NUMBER | FT_OPEN_BY_DESCRIPTION) || pArg2 == nullptr) {
+            return FT_INVALID_PARAMETER;
+        }
+        if ((Flags & ~what) == FT_LIST_BY_INDEX) {
+            const auto index = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pArg1));
+            return listOne(backend, index, what, static_cast<char *>(pArg2));
+        }
+        if ((Flags & ~what) == FT_LIST_ALL) {
+            // pArg1: an array of buffer pointers (one per device, then null); pArg2: the count.
+            if (pArg1 == nullptr) return FT_INVALID_PARAMETER;
+            auto **buffers = static_cast<char **>(pArg1);
+            uint32_t devices = 0;
+            if (const FT_STATUS status = backend.count(devices); status != FT_OK) return status;
+            for (uint32_t i = 0; i < devices; ++i) {
+                if (buffers[i] == nullptr) return FT_INVALID_PARAMETER;
+                if (const FT_STATUS status = listOne(backend, i, what, buffers[i]); status != FT_OK) return status;
+            }
+            *static_cast<uint32_t *>(pArg2) = devices;
+            return FT_OK;
+        }
+        return FT_INVALID_PARAMETER;
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_CreateDeviceInfoList(uint32_t *lpdwNumDevs) {
+    if (lpdwNumDevs == nullptr) return FT_INVALID_PARAMETER;
+    return onBackend([&](Backend &backend) { return backend.count(*lpdwNumDevs); });
+}
+
+FT_API FT_STATUS FT_CALL FT_GetDeviceInfo(FT_HANDLE ftHandle, uint32_t *lpftDevice, uint32_t *lpdwID,
+                                          char *SerialNumber, char *Description, void * /*Dummy*/) {
+    return onDevice(ftHandle, "FT_GetDeviceInfo", [&](Device &device) -> FT_STATUS {
+        DeviceInfo info;
+        if (const FT_STATUS status = device.info(info); status != FT_OK) return status;
+        if (lpftDevice != nullptr) *lpftDevice = info.type;
+        if (lpdwID != nullptr) *lpdwID = info.id;
+        if (SerialNumber != nullptr) copyTextCut(info.serialNumber, SerialNumber, kSerialBuffer);
+        if (Description != nullptr) copyTextCut(info.description, Description, kDescriptionBuffer);
+        return FT_OK;
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_EE_Read(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pData) {
+    if (pData == nullptr || !signatureValid(*pData)) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_EE_Read", [&](Device &device) -> FT_STATUS {
+        std::vector<uint16_t> image;
+        if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
+        EepromContents contents;
+        if (const FT_STATUS status = decode(device.chipType(), image, contents); status != FT_OK) return status;
+        fillRecord(contents, *pData);
+        return FT_OK;
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_EE_Program(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pData) {
+    if (pData == nullptr || !signatureValid(*pData)) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_EE_Program", [&](Device &device) -> FT_STATUS {
+        const uint32_t chip = device.chipType();
+        std::vector<uint16_t> image;
+        if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
+        // Fields the record's version does not carry keep what the EEPROM holds.
+        EepromContents contents;
+        if (decode(chip, image, contents) != FT_OK) contents = chipDefaults(chip);
+        if (const FT_STATUS status = mergeRecord(*pData, contents); status != FT_OK) return status;
+        if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
+        return device.writeImage(image);
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_EraseEE(FT_HANDLE ftHandle) {
+    return onDevice(ftHandle, "FT_EraseEE", [](Device &device) { return device.erase(); });
+}
+
+FT_API FT_STATUS FT_CALL FT_EE_UASize(FT_HANDLE ftHandle, uint32_t *lpdwSize) {
+    if (lpdwSize == nullptr) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_EE_UASize", [&](Device &device) -> FT_STATUS {
+        std::vector<uint16_t> image;
+        if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
+        return userAreaSize(device.chipType(), image, *lpdwSize);
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_ReadEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t *lpwValue) {
+    if (lpwValue == nullptr || dwWordOffset > kMaxWordOffset) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_ReadEE", [&](Device &device) -> FT_STATUS {
+        if (device.eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
+        // The part ignores the address bits it does not have: a 93C46 reads word 64 as word 0.
+        return device.readWord(dwWordOffset % device.eepromWords(), *lpwValue);
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_WriteEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t wValue) {
+    if (dwWordOffset > kMaxWordOffset) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_WriteEE", [&](Device &device) -> FT_STATUS {
+        if (device.eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
+        return device.writeWord(dwWordOffset % device.eepromWords(), wValue);
+    });
+}
+
+}  // extern "C"

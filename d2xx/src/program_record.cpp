@@ -1,0 +1,134 @@
+// Between the caller's program-data record and decoded EEPROM contents.
+#include "eeprom_codec.h"
+#include "text_codec.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace kestrom::d2xx {
+
+// The record must match the D2XX program-data record byte for byte.
+static_assert(offsetof(FT_PROGRAM_DATA, VendorId) == 12 && offsetof(FT_PROGRAM_DATA, ProductId) == 14);
+static_assert(offsetof(FT_PROGRAM_DATA, Manufacturer) == 16);
+static_assert(sizeof(void *) == 4 || sizeof(void *) == 8);
+constexpr size_t kPointerGrowth = 4 * (sizeof(void *) - 4);  // four pointers past offset 16
+static_assert(offsetof(FT_PROGRAM_DATA, ManufacturerId) == 16 + sizeof(void *));
+static_assert(offsetof(FT_PROGRAM_DATA, SerialNumber) == 16 + 3 * sizeof(void *));
+static_assert(offsetof(FT_PROGRAM_DATA, MaxPower) == 32 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, PnP) == 34 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, SelfPowered) == 36 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, RemoteWakeup) == 38 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, Rev4) == 40 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, USBVersionEnable) == 45 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, USBVersion) == 46 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, Rev5) == 48 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, USBVersionEnable5) == 55 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, USBVersion5) == 56 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, AIsHighCurrent) == 58 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, BIsVCP) == 67 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, UseExtOsc) == 68 + kPointerGrowth);
+static_assert(offsetof(FT_PROGRAM_DATA, RIsD2XX) == 86 + kPointerGrowth);
+static_assert(sizeof(FT_PROGRAM_DATA) == (sizeof(void *) == 4 ? 88 : 104));
+
+namespace {
+
+// Field ranges of the record by the version that carries them. Version 0 holds
+// everything up to the FT2xxBM fields; the text pointers are handled apart.
+constexpr size_t kIdsBegin = offsetof(FT_PROGRAM_DATA, VendorId);
+constexpr size_t kIdsEnd = offsetof(FT_PROGRAM_DATA, Manufacturer);
+constexpr size_t kBaseBegin = offsetof(FT_PROGRAM_DATA, MaxPower);
+constexpr size_t kBaseEnd = offsetof(FT_PROGRAM_DATA, Rev5);
+constexpr size_t kVersion1End = offsetof(FT_PROGRAM_DATA, UseExtOsc);
+constexpr size_t kVersion2End = offsetof(FT_PROGRAM_DATA, RIsD2XX) + 1;
+
+void copyRange(const FT_PROGRAM_DATA &from, FT_PROGRAM_DATA &to, size_t begin, size_t end) {
+    std::memcpy(reinterpret_cast<unsigned char *>(&to) + begin,
+                reinterpret_cast<const unsigned char *>(&from) + begin, end - begin);
+}
+
+// A text from the caller, read no further than the buffer the driver assumes.
+bool readCallerText(const char *text, size_t capacity, std::string &out) {
+    if (text == nullptr) return false;
+    const size_t length = strnlen(text, capacity);
+    if (length == capacity) return false;
+    out.assign(text, length);
+    return true;
+}
+
+// The first `count` characters (not bytes) of a UTF-8 text.
+std::string leadingCharacters(const std::string &text, size_t count) {
+    size_t end = 0;
+    for (size_t seen = 0; end < text.size(); ++end) {
+        const bool startsCharacter = (static_cast<unsigned char>(text[end]) & 0xC0) != 0x80;
+        if (startsCharacter && seen++ == count) break;
+    }
+    return text.substr(0, end);
+}
+
+void copyOut(const std::string &text, char *buffer, size_t capacity) {
+    if (buffer != nullptr) copyTextCut(text, buffer, capacity);
+}
+
+}  // namespace
+
+EepromContents chipDefaults(uint32_t chipType) {
+    EepromContents c;
+    FT_PROGRAM_DATA &f = c.fields;
+    f.VendorId = 0x0403;
+    f.ProductId = chipType == FT_DEVICE_2232C ? 0x6010 : 0x6001;
+    f.MaxPower = 90;
+    f.PnP = 1;
+    c.manufacturer = "FTDI";
+    switch (chipType) {
+        case FT_DEVICE_BM:
+            f.Rev4 = 1;
+            f.USBVersion = 0x0200;
+            c.description = "USB <-> Serial";
+            break;
+        case FT_DEVICE_2232C:
+            f.Rev5 = 1;
+            f.USBVersion5 = 0x0200;
+            c.description = "Dual RS232";
+            break;
+        case FT_DEVICE_232R:
+            f.EndpointSize = 0x40;
+            // TXLED, RXLED, TXDEN, PWREN, SLEEP: what an FT232R ships with.
+            f.Cbus0 = 3;
+            f.Cbus1 = 2;
+            f.Cbus2 = 0;
+            f.Cbus3 = 1;
+            f.Cbus4 = 5;
+            c.description = "FT232R USB UART";
+            break;
+        default:
+            c.description = "USB <-> Serial";
+            break;
+    }
+    return c;
+}
+
+FT_STATUS mergeRecord(const FT_PROGRAM_DATA &record, EepromContents &current) {
+    EepromContents merged = current;
+    if (!readCallerText(record.Manufacturer, kManufacturerCapacity, merged.manufacturer) ||
+        !readCallerText(record.Description, kDescriptionCapacity, merged.description) ||
+        !readCallerText(record.SerialNumber, kSerialNumberCapacity, merged.serialNumber)) {
+        return FT_INVALID_PARAMETER;
+    }
+    copyRange(record, merged.fields, kIdsBegin, kIdsEnd);
+    copyRange(record, merged.fields, kBaseBegin, kBaseEnd);
+    if (record.Version >= 1) copyRange(record, merged.fields, kBaseEnd, kVersion1End);
+    if (record.Version >= 2) copyRange(record, merged.fields, kVersion1End, kVersion2End);
+    current = std::move(merged);
+    return FT_OK;
+}
+
+void fillRecord(const EepromContents &contents, FT_PROGRAM_DATA &record) {
+    copyRange(contents.fields, record, kIdsBegin, kIdsEnd);
+    copyRange(contents.fields, record, kBaseBegin, kVersion2End);
+    copyOut(contents.manufacturer, record.Manufacturer, kManufacturerCapacity);
+    copyOut(leadingCharacters(contents.serialNumber, 2), record.ManufacturerId, kManufacturerIdCapacity);
+    copyOut(contents.description, record.Description, kDescriptionCapacity);
+    copyOut(contents.serialNumber, record.SerialNumber, kSerialNumberCapacity);
+}
+
+}  // namespace kestrom::d2xx

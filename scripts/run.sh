@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and shows what device 0 holds. With no
+# FTD2XX_SIM set it uses a scratch copy of the simulated FT232BM in examples/
+# (the files in examples/ are never changed). Set KESTROM_REAL=1 to use real USB devices.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/install-deps.sh
+bash scripts/build.sh "$root/build"
+
+if [ -z "${KESTROM_REAL:-}" ] && [ -z "${FTD2XX_SIM:-}" ]; then
+  scratch=${KESTROM_SCRATCH:-$root/build/demo-devices}
+  FTD2XX_SIM=$(bash scripts/demo-devices.sh "$scratch")
+  export FTD2XX_SIM
+  echo "Simulated devices: $FTD2XX_SIM"
+fi
+exec "$root/build/bin/ftd2xx-probe" "$@"
