@@ -1,0 +1,147 @@
+// The simulated backend: devices described by a simulated-devices file, each with
+// its EEPROM image in a file of its own, so that what a program writes is there on
+// the next run.
+//
+// Device indices count the present devices in file order, as USB enumeration
+// would: when the first device is unplugged (present = 0), the next one becomes
+// index 0. The file is read again for every listing and every open; an opened
+// device keeps the configuration it was opened with until it is closed.
+#include <algorithm>
+#include <utility>
+
+#include "backend.h"
+#include "eeprom_codec.h"
+#include "image_file.h"
+#include "simulated_devices_file.h"
+
+namespace kestrom::d2xx {
+namespace {
+
+// What the device enumerates with: the configured values, else those a valid image
+// holds, else the chip's own defaults.
+DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
+    EepromContents contents;
+    if (decode(config.chipType, image, contents) != FT_OK) contents = chipDefaults(config.chipType);
+    DeviceInfo info;
+    info.type = config.chipType;
+    info.id = config.id.value_or(uint32_t{contents.fields.VendorId} << 16 | contents.fields.ProductId);
+    info.serialNumber = config.serialNumber.value_or(contents.serialNumber);
+    info.description = config.description.value_or(contents.description);
+    return info;
+}
+
+class SimulatedDevice final : public Device {
+public:
+    SimulatedDevice(SimulatedDeviceConfig config, Image image)
+        : config_(std::move(config)), image_(std::move(image)), info_(enumerate(config_, image_)) {}
+
+    uint32_t chipType() const override { return config_.chipType; }
+    size_t eepromWords() const override { return image_.size(); }
+
+    FT_STATUS info(DeviceInfo &out) override {
+        out = info_;
+        return FT_OK;
+    }
+
+    FT_STATUS readWord(size_t address, uint16_t &value) override {
+        if (address >= image_.size()) return FT_INVALID_PARAMETER;
+        value = image_[address];
+        return FT_OK;
+    }
+
+    FT_STATUS writeWord(size_t address, uint16_t value) override {
+        if (address >= image_.size()) return FT_INVALID_PARAMETER;
+        Image next = image_;
+        next[address] = value;
+        return store(std::move(next), FT_EEPROM_WRITE_FAILED);
+    }
+
+    FT_STATUS erase() override {
+        if (config_.chipType == FT_DEVICE_232R) return FT_OK;  // its internal EEPROM cannot be erased
+        return store(Image(image_.size(), 0xFFFF), FT_EEPROM_ERASE_FAILED);
+    }
+
+    FT_STATUS readImage(Image &image) override {
+        image = image_;
+        return FT_OK;
+    }
+
+    // One file write for the whole image; a shorter image leaves the words after it.
+    FT_STATUS writeImage(const Image &image) override {
+        if (image.size() > image_.size()) return FT_INVALID_PARAMETER;
+        Image next = image_;
+        std::copy(image.begin(), image.end(), next.begin());
+        return store(std::move(next), FT_EEPROM_WRITE_FAILED);
+    }
+
+    std::optional<FT_STATUS> injectedFailure(std::string_view call) const override {
+        return config_.failure(call);
+    }
+
+private:
+    // The file first: memory changes only once the image is safely on disk.
+    FT_STATUS store(Image next, FT_STATUS failed) {
+        if (!saveImageFile(config_.imagePath, next)) return failed;
+        image_ = std::move(next);
+        return FT_OK;
+    }
+
+    const SimulatedDeviceConfig config_;
+    Image image_;
+    const DeviceInfo info_;  // as enumerated at open, like a real chip until it is replugged
+};
+
+class SimulatedBackend final : public Backend {
+public:
+    explicit SimulatedBackend(std::string devicesFile) : devicesFile_(std::move(devicesFile)) {}
+
+    FT_STATUS count(uint32_t &devices) override {
+        devices = static_cast<uint32_t>(presentDevices().size());
+        return FT_OK;
+    }
+
+    FT_STATUS describe(uint32_t index, DeviceInfo &out) override {
+        auto devices = presentDevices();
+        if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
+        Image image;
+        // A listing still shows a device whose image cannot be read, with its chip defaults.
+        loadImageFile(devices[index].imagePath, devices[index].eepromWords, image);
+        out = enumerate(devices[index], image);
+        return FT_OK;
+    }
+
+    FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) override {
+        auto devices = presentDevices();
+        if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
+        Image image;
+        if (loadImageFile(devices[index].imagePath, devices[index].eepromWords, image) ==
+            ImageFileState::Unreadable) {
+            return FT_DEVICE_NOT_OPENED;
+        }
+        out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image));
+        return FT_OK;
+    }
+
+    std::optional<FT_STATUS> injectedFailure(uint32_t index, std::string_view call) override {
+        const auto devices = presentDevices();
+        if (index >= devices.size()) return std::nullopt;
+        return devices[index].failure(call);
+    }
+
+private:
+    std::vector<SimulatedDeviceConfig> presentDevices() const {
+        auto devices = readDevicesFile(devicesFile_);
+        std::erase_if(devices, [](const SimulatedDeviceConfig &device) { return !device.present; });
+        return devices;
+    }
+
+    const std::string devicesFile_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> makeSimulatedBackend(const std::string &devicesFile) {
+    return std::make_unique<SimulatedBackend>(devicesFile);
+}
+
+}  // namespace kestrom::d2xx

@@ -1,0 +1,39 @@
+// Reading a simulated-devices file: one INI section per device, in file order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ftd2xx.h"
+
+namespace kestrom::d2xx {
+
+// One device as its section configures it, with every default already applied.
+struct SimulatedDeviceConfig {
+    std::string section;
+    uint32_t chipType = FT_DEVICE_UNKNOWN;
+    bool present = true;
+    std::filesystem::path imagePath;
+    size_t eepromWords = 64;
+    // Unset: taken from a valid image, else from the chip's defaults.
+    std::optional<uint32_t> id;
+    std::optional<std::string> serialNumber;
+    std::optional<std::string> description;
+    // Injected failures by lower-case call name; entries of status 0 are left out.
+    std::map<std::string, FT_STATUS> failures;
+
+    std::optional<FT_STATUS> failure(std::string_view call) const;
+};
+
+// Every section of `file` in file order, present or not. A file that cannot be read
+// holds no devices; lines inih cannot parse are skipped, values that make no sense
+// fall back to their defaults.
+std::vector<SimulatedDeviceConfig> readDevicesFile(const std::filesystem::path &file);
+
+}  // namespace kestrom::d2xx

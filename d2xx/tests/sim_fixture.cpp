@@ -1,0 +1,83 @@
+#include "sim_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+
+void SimFixture::SetUp() {
+    std::string pattern = (fs::temp_directory_path() / "kestrom-sim-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    if (const char *sim = std::getenv("FTD2XX_SIM")) {
+        hadSim_ = true;
+        previousSim_ = sim;
+    }
+    useDevicesFile("devices.ini");
+}
+
+void SimFixture::TearDown() {
+    for (FT_HANDLE handle : handles_) FT_Close(handle);  // already closed ones answer "invalid handle"
+    if (hadSim_) {
+        setenv("FTD2XX_SIM", previousSim_.c_str(), 1);
+    } else {
+        unsetenv("FTD2XX_SIM");
+    }
+    std::error_code error;
+    fs::remove_all(folder_, error);
+}
+
+void SimFixture::writeDevices(const std::string &ini) const {
+    writeBytes("devices.ini", ini);
+}
+
+void SimFixture::useDevicesFile(const std::string &name) const {
+    setenv("FTD2XX_SIM", path(name).c_str(), 1);
+}
+
+void SimFixture::writeBytes(const std::string &name, const std::string &bytes) const {
+    std::ofstream(path(name), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::string SimFixture::readBytes(const std::string &name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void SimFixture::copyExample(const std::string &example, const std::string &name) const {
+    fs::copy_file(fs::path(KESTROM_EXAMPLES_DIR) / example, path(name.empty() ? example : name),
+                  fs::copy_options::overwrite_existing);
+}
+
+void SimFixture::copyAllExamples() const {
+    fs::copy(KESTROM_EXAMPLES_DIR, folder_, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
+}
+
+FT_HANDLE SimFixture::open(int index) {
+    FT_HANDLE handle = nullptr;
+    EXPECT_EQ(FT_Open(index, &handle), FT_OK) << "device " << index;
+    handles_.push_back(handle);
+    return handle;
+}
+
+uint16_t SimFixture::readWord(FT_HANDLE handle, uint32_t offset) const {
+    uint16_t value = 0;
+    EXPECT_EQ(FT_ReadEE(handle, offset, &value), FT_OK) << "word " << offset;
+    return value;
+}
+
+uint32_t SimFixture::deviceCount() const {
+    uint32_t count = 0xDEAD;
+    EXPECT_EQ(FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    return count;
+}
+
+std::string SimFixture::listed(uint32_t index, bool serial) const {
+    char buffer[64] = {};
+    const uint32_t what = serial ? FT_OPEN_BY_SERIAL_NUMBER : FT_OPEN_BY_DESCRIPTION;
+    EXPECT_EQ(FT_ListDevices(reinterpret_cast<void *>(uintptr_t{index}), buffer, FT_LIST_BY_INDEX | what),
+              FT_OK)
+        << "device " << index;
+    return buffer;
+}

@@ -1,0 +1,146 @@
+// The device operations against simulated devices, with each D2XX step failing in turn.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "romgate.h"
+#include "sim_fixture.h"
+
+namespace {
+
+constexpr FT_STATUS kInjected = FT_IO_ERROR;
+
+class Operations : public SimFixture {
+protected:
+    // The FT232BM example, with `failing` made to answer kInjected.
+    void useBm(const std::string &failing = "") {
+        copyExample("ft232bm.bin");
+        std::string ini = "[bm]\nchip = BM\neeprom = ft232bm.bin\n";
+        if (!failing.empty()) ini += "fail." + failing + " = " + std::to_string(kInjected) + "\n";
+        writeDevices(ini);
+    }
+    void useExample(const std::string &name) {
+        copyAllExamples();
+        useDevicesFile(name + ".ini");
+    }
+    std::string image() const { return readBytes("ft232bm.bin"); }
+    std::string blank() const { return std::string(128, '\xFF'); }
+};
+
+struct Case {
+    const char *operation;
+    const char *failing;
+    int32_t result;
+    bool imageChanged;  // against the programmed image before the call
+};
+
+}  // namespace
+
+TEST_F(Operations, EachFailingStepGivesItsResultStatusAndImage) {
+    const Case cases[] = {
+        {"read", "", ROMGATE_OK, false},
+        {"read", "FT_Open", ROMGATE_OPEN_FAILED, false},
+        {"read", "FT_EE_UASize", ROMGATE_PRELIMINARY_FAILED, false},
+        {"read", "FT_EE_Read", ROMGATE_STEP_FAILED, false},
+        {"read", "FT_Close", ROMGATE_CLOSE_FAILED, false},
+        {"program", "", ROMGATE_OK, true},
+        {"program", "FT_Open", ROMGATE_OPEN_FAILED, false},
+        {"program", "FT_EraseEE", ROMGATE_PRELIMINARY_FAILED, false},
+        {"program", "FT_EE_Program", ROMGATE_STEP_FAILED, false},  // put back as it was
+        {"program", "FT_Close", ROMGATE_CLOSE_FAILED, true},
+        {"erase", "", ROMGATE_OK, true},
+        {"erase", "FT_Open", ROMGATE_OPEN_FAILED, false},
+        {"erase", "FT_EraseEE", ROMGATE_PRELIMINARY_FAILED, false},
+        {"erase", "FT_Close", ROMGATE_CLOSE_FAILED, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << c.operation << " with " << (*c.failing ? c.failing : "nothing") << " failing");
+        useBm();
+        ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+        SET_SerialNumber_("NEW00001");
+        useBm(c.failing);
+        const std::string before = image();
+
+        int32_t result = 0;
+        if (std::strcmp(c.operation, "read") == 0) result = FT_EE_READ_();
+        if (std::strcmp(c.operation, "program") == 0) result = FT_EE_Program_(0);
+        if (std::strcmp(c.operation, "erase") == 0) result = FT_EraseEE_();
+
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.result == ROMGATE_OK ? FT_STATUS{FT_OK} : kInjected, static_cast<FT_STATUS>(FT_STATUS_()));
+        EXPECT_EQ(c.imageChanged, image() != before);
+        if (std::strcmp(c.operation, "erase") == 0 && c.imageChanged) {
+            EXPECT_EQ(blank(), image());
+        }
+        EXPECT_EQ(c.result == ROMGATE_OK ? 46 : -1, FT_EE_UASize_()) << "stored by the last read";
+        if (std::strcmp(c.operation, "read") == 0) {
+            // A read that got as far as the device's answer has filled the record.
+            const bool filled = c.result == ROMGATE_OK || c.result == ROMGATE_CLOSE_FAILED;
+            useBm();
+            FT_GetFTDevice_();  // last status back to 0 so the readers answer
+            char serial[20] = "?";
+            GET_SerialNumber_(serial);
+            EXPECT_STREQ(filled ? "QV000001" : "", serial);
+        }
+    }
+}
+
+TEST_F(Operations, DeviceQueriesAndTheirFailures) {
+    struct Query {
+        const char *failing;
+        int32_t result;
+    };
+    for (const Query &q : {Query{"", ROMGATE_OK}, Query{"FT_Open", ROMGATE_OPEN_FAILED},
+                           Query{"FT_GetDeviceInfo", ROMGATE_STEP_FAILED}, Query{"FT_Close", ROMGATE_CLOSE_FAILED}}) {
+        SCOPED_TRACE(*q.failing ? q.failing : "nothing");
+        useBm(q.failing);
+        char serial[16] = "untouched", description[64] = "untouched";
+        EXPECT_EQ(q.result, FT_GetDeviceInfo_(serial, description));
+        EXPECT_STREQ(q.result == ROMGATE_OK ? "QV000001" : "untouched", serial);
+        EXPECT_STREQ(q.result == ROMGATE_OK ? "USB FTDI port" : "untouched", description);
+        EXPECT_EQ(q.result == ROMGATE_OK ? 0 : q.result, FT_GetFTDevice_());
+        EXPECT_EQ(q.result == ROMGATE_OK ? 0x04036001 : q.result, FT_GetDeviceID_());
+    }
+    const std::pair<const char *, int32_t> chips[] = {
+        {"ft232bm", FT_DEVICE_BM}, {"ft2232c", FT_DEVICE_2232C}, {"ft232r", FT_DEVICE_232R}, {"ft8u232am", FT_DEVICE_AM}};
+    for (auto [example, type] : chips) {
+        useExample(example);
+        EXPECT_EQ(type, FT_GetFTDevice_()) << example;
+    }
+}
+
+TEST_F(Operations, NoDeviceMeansOpenFailedWithTheOpensStatus) {
+    writeDevices("");
+    for (const auto &operation : std::initializer_list<std::function<int32_t()>>{
+             FT_EE_READ_, [] { return FT_EE_Program_(0); }, FT_EraseEE_, FT_GetFTDevice_, FT_GetDeviceID_}) {
+        EXPECT_EQ(ROMGATE_OPEN_FAILED, operation());
+        EXPECT_EQ(FT_DEVICE_NOT_FOUND, FT_STATUS_());
+    }
+}
+
+TEST_F(Operations, VersionArgumentDecidesWhetherTheFt2232cFieldsAreWritten) {
+    for (auto [version, taken] : {std::pair{0, false}, {1, true}, {2, true}, {7, false}}) {
+        SCOPED_TRACE(version);
+        useExample("ft2232c");
+        ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+        const int32_t before = GET_IsoOutB_();
+        SET_IsoOutB_(!before);
+        ASSERT_EQ(ROMGATE_OK, FT_EE_Program_(version));
+        ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+        // Without the FT2232C fields the erased EEPROM gives the chip's own defaults (0).
+        EXPECT_EQ(taken ? !before : 0, GET_IsoOutB_());
+    }
+}
+
+TEST_F(Operations, ReadThenProgramLeavesEveryExampleByteIdentical) {
+    for (const char *example : {"ft232bm", "ft2232c", "ft232r", "ft8u232am"}) {
+        SCOPED_TRACE(example);
+        useExample(example);
+        const std::string before = readBytes(std::string(example) + ".bin");
+        ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+        ASSERT_EQ(ROMGATE_OK, FT_EE_Program_(FT_GetFTDevice_() == FT_DEVICE_2232C ? 1 : 0));
+        EXPECT_EQ(before, readBytes(std::string(example) + ".bin"));
+    }
+}

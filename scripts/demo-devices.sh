@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Copies the example devices into a scratch folder, so that programming and
+# erasing change the copies and never examples/ itself, and prints the path of
+# the FT232BM's devices file there:
+#   export FTD2XX_SIM="$(scripts/demo-devices.sh /tmp/kestrom-demo)"
+set -euo pipefail
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 <scratch-folder>" >&2
+  exit 2
+fi
+
+examples="$(cd "$(dirname "${BASH_SOURCE[0]}")/../examples" && pwd)"
+mkdir -p "$1"
+scratch="$(cd "$1" && pwd)"
+if [ "$scratch" = "$examples" ]; then
+  echo "$0: the scratch folder must not be examples/ itself" >&2
+  exit 1
+fi
+
+cp -f "$examples"/*.ini "$examples"/*.bin "$scratch"/
+# The blank device must start blank again, whatever an earlier demo wrote to it.
+rm -f "$scratch/blank-ft232bm.bin"
+echo "$scratch/ft232bm.ini"
