@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Copies the example devices into a scratch folder, so that programming and
 # erasing change the copies and never examples/ itself, and prints the path of
-# the FT232BM's devices file there:
+# the FT232BM's devices file there. Delete the folder to start afresh.
 #   export FTD2XX_SIM="$(scripts/demo-devices.sh /tmp/kestrom-demo)"
 set -euo pipefail
 
@@ -18,7 +18,6 @@ if [ "$scratch" = "$examples" ]; then
   exit 1
 fi
 
-cp -f "$examples"/*.ini "$examples"/*.bin "$scratch"/
-# The blank device must start blank again, whatever an earlier demo wrote to it.
-rm -f "$scratch/blank-ft232bm.bin"
+# What an earlier demo wrote is kept: only files the folder lacks are copied.
+cp -n "$examples"/*.ini "$examples"/*.bin "$scratch"/
 echo "$scratch/ft232bm.ini"

@@ -4,7 +4,11 @@
 
 namespace kestrom {
 
-std::string driverMissingMessage() { return std::string("library ") + kDriverFileName + " Not found ..."; }
+std::string libraryMissingMessage(const char *fileName) {
+    return std::string("library ") + fileName + " Not found ...";
+}
+
+std::string driverMissingMessage() { return libraryMissingMessage(kDriverFileName); }
 
 RomgateLibrary::~RomgateLibrary() {
     if (handle_ != nullptr) dlclose(handle_);

@@ -37,6 +37,8 @@ private:
     std::string message_;
 };
 
+// The message for a missing library: "library <fileName> Not found ...".
+std::string libraryMissingMessage(const char *fileName);
 // The message for a missing driver library.
 std::string driverMissingMessage();
 

@@ -1,0 +1,68 @@
+#include "command_line.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "report_mode.h"
+
+namespace kestrom {
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+void print(FILE *stream, const QString &text) {
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fflush(stream);
+}
+
+int usageError(const QString &problem) {
+    print(stderr, QStringLiteral("kestrom: %1\nTry 'kestrom --help' for more information.\n").arg(problem));
+    return kUsageError;
+}
+
+}  // namespace
+
+int runCommandLine(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Reads and programs the configuration EEPROM of FTDI USB chips.\n"
+                       "Without arguments it opens its window. With --report it prints the EEPROM\n"
+                       "report of device 0 and opens no window;\n"
+                       "the exit code is 0 when the device answered, 1 when it did not."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption report(QStringLiteral("report"),
+                                    QStringLiteral("Print the EEPROM text report and hex dump of device 0."));
+    const QCommandLineOption noText(
+        QStringLiteral("no-text"),
+        QStringLiteral("With --report: leave out the text part (no EEPROM read)."));
+    const QCommandLineOption noBinary(QStringLiteral("no-binary"),
+                                      QStringLiteral("With --report: leave out the hex dump."));
+    parser.addOptions({report, noText, noBinary});
+
+    if (!parser.parse(arguments)) return usageError(parser.errorText());
+    if (parser.isSet(help)) {
+        print(stdout, parser.helpText());
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        print(stdout, QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
+                                                    QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        return usageError(
+            QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+    }
+    if (!parser.isSet(report)) {
+        if (parser.isSet(noText) || parser.isSet(noBinary)) {
+            return usageError(QStringLiteral("--no-text and --no-binary go with --report."));
+        }
+        return usageError(QStringLiteral("nothing to do; without arguments the program opens its window."));
+    }
+    return printReport({.textInfo = !parser.isSet(noText), .binaryInfo = !parser.isSet(noBinary)});
+}
+
+}  // namespace kestrom

@@ -1,0 +1,64 @@
+// Naming the connected chip, and the chip-type query of the defaults.
+#include <vector>
+
+#include "main_window.h"
+
+namespace kestrom::mainwindow {
+
+namespace {
+
+struct ChipRow {
+    const char *caption;
+    bool bm;       // Rev4 enabled and ticked
+    bool ft2232c;  // Rev5 enabled and ticked
+};
+
+const ChipRow kChipRows[] = {
+    {"Device FTU232BM ...", true, false},     {"Device FT8U232AM ...", false, false},
+    {"Device FT8U100AX ...", false, false},   {"FTDI Device UNKNOWN ...", false, false},
+    {"Device FT2232C ...", false, true},      {"Device FT_DEVICE_232R ...", false, false},
+};
+
+// A scratch text of `length` characters: code-20 filler and a closing zero.
+std::vector<char> scratchText(size_t length) {
+    std::vector<char> text(length, 20);
+    text.back() = '\0';
+    return text;
+}
+
+}  // namespace
+
+int32_t BM::IdentifyDevice() {
+    std::vector<char> serial = scratchText(67), description = scratchText(67);
+    const int32_t info = libraries_.romgate.FT_GetDeviceInfo_(serial.data(), description.data());
+    const int32_t chip = libraries_.romgate.FT_GetFTDevice_();
+    if (info != 0) {
+        setWindowTitle(QStringLiteral("FTDI Device Not Find ..."));
+        return -1;
+    }
+    if (chip < 0 || chip >= int32_t(std::size(kChipRows))) {
+        log_->append(QStringLiteral("Device Unknown ..."));
+        return chip;
+    }
+    const ChipRow &row = kChipRows[chip];
+    setWindowTitle(QString::fromLatin1(row.caption));
+    QCheckBox *rev4 = form_->checkBox(QStringLiteral("Rev4"));
+    QCheckBox *rev5 = form_->checkBox(QStringLiteral("Rev5"));
+    rev4->setEnabled(row.bm);
+    rev5->setEnabled(row.ft2232c);
+    rev4->setCheckState(row.bm ? Qt::Checked : Qt::Unchecked);
+    rev5->setCheckState(row.ft2232c ? Qt::Checked : Qt::Unchecked);
+    RefreshBmGroup();
+    RefreshFt2232cGroup();
+    return chip;
+}
+
+int32_t BM::QueryChipType() {
+    std::vector<char> serial = scratchText(256), description = scratchText(256);
+    libraries_.romgate.FT_GetDeviceInfo_(serial.data(), description.data());
+    const int32_t chip = libraries_.romgate.FT_GetFTDevice_();
+    libraries_.romgate.FT_GetDeviceID_();
+    return chip;
+}
+
+}  // namespace kestrom::mainwindow

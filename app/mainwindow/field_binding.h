@@ -1,0 +1,23 @@
+// Each record field's pair of accessors in the program's binding to libromgate,
+// generated from the one field list.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "romgate_binding.h"
+
+namespace kestrom::mainwindow {
+
+struct FieldAccessors {
+    bool text;
+    int32_t (platform::RomgateBinding::*getNumber)();
+    int32_t (platform::RomgateBinding::*setNumber)(int32_t);
+    int32_t (platform::RomgateBinding::*getText)(char *);
+    int32_t (platform::RomgateBinding::*setText)(const char *);
+};
+
+// Null for a name that is not a record field.
+const FieldAccessors *accessorsFor(std::string_view field);
+
+}  // namespace kestrom::mainwindow

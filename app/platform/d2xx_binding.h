@@ -1,0 +1,41 @@
+// The program's own D2XX calls (listing, open, word read, close), bound by name
+// from libftd2xx: the program folder's copy first, then the system's search.
+// While the library or a call is unavailable the call answers FT_DEVICE_NOT_FOUND,
+// as if no device were connected.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "export_table.h"
+#include "ftd2xx.h"
+
+namespace kestrom::platform {
+
+class D2xxBinding {
+public:
+    explicit D2xxBinding(const std::filesystem::path &programFolder);
+    // Binds the calls through `find` instead of a library of its own.
+    explicit D2xxBinding(ExportTable::Finder find);
+    D2xxBinding(const D2xxBinding &) = delete;
+    D2xxBinding &operator=(const D2xxBinding &) = delete;
+    ~D2xxBinding();
+
+    // Loads the library now; false with message() when it cannot be loaded.
+    bool load() { return exports_.load(); }
+    const std::string &message() const { return exports_.message(); }
+
+    FT_STATUS FT_ListDevices(void *arg1, void *arg2, uint32_t flags);
+    FT_STATUS FT_Open(int device, FT_HANDLE *handle);
+    FT_STATUS FT_ReadEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t *value);
+    FT_STATUS FT_Close(FT_HANDLE handle);
+
+private:
+    bool open(const std::filesystem::path &programFolder, std::string &message);
+
+    void *library_ = nullptr;
+    ExportTable exports_;
+};
+
+}  // namespace kestrom::platform

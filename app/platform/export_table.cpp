@@ -1,0 +1,21 @@
+#include "export_table.h"
+
+#include <utility>
+
+namespace kestrom::platform {
+
+ExportTable::ExportTable(size_t slots, Loader load, Finder find)
+    : load_(std::move(load)), find_(std::move(find)), cache_(slots) {}
+
+bool ExportTable::load() {
+    if (!loaded_) loaded_ = load_(message_);
+    return *loaded_;
+}
+
+void *ExportTable::resolve(size_t slot, const char *name) {
+    std::optional<void *> &entry = cache_.at(slot);
+    if (!entry) entry = load() ? find_(name) : nullptr;
+    return *entry;
+}
+
+}  // namespace kestrom::platform

@@ -1,0 +1,95 @@
+// Binding by name: each export looked up once, and an unavailable library or
+// export answers as if no device had answered, without a crash.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "d2xx_binding.h"
+#include "export_table.h"
+#include "romgate_binding.h"
+
+namespace fs = std::filesystem;
+using kestrom::platform::D2xxBinding;
+using kestrom::platform::ExportTable;
+using kestrom::platform::RomgateBinding;
+
+namespace {
+
+int32_t answer7() {
+    return 7;
+}
+
+class EmptyFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "kestrom-binding-XXXXXX").string();
+        ASSERT_NE(nullptr, mkdtemp(pattern.data()));
+        folder_ = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    fs::path folder_;
+};
+
+void expectNoDeviceAnswers(RomgateBinding &romgate) {
+    char buffer[68] = "untouched";
+    EXPECT_EQ(-2, romgate.FT_EE_READ_());
+    EXPECT_EQ(-2, romgate.FT_GetFTDevice_());
+    EXPECT_EQ(-2, romgate.FT_GetDeviceInfo_(buffer, buffer));
+    EXPECT_EQ(2, romgate.FT_STATUS_());
+    EXPECT_EQ(-1, romgate.FT_EE_UASize_());
+    EXPECT_EQ(-1, romgate.GET_VendorId_());
+    EXPECT_EQ(-1, romgate.GET_BIsVCP_());
+    EXPECT_EQ(-1, romgate.GET_Description_(buffer));
+    EXPECT_STREQ("untouched", buffer);
+    EXPECT_EQ(2, romgate.SET_MaxPower_(90));
+    EXPECT_EQ(2, romgate.SET_SerialNumber_("QV1"));
+}
+
+}  // namespace
+
+TEST(ExportTable, LoadsOnceAndLooksEachNameUpOnce) {
+    int loads = 0;
+    std::map<std::string, int> lookups;
+    ExportTable table(
+        2, [&](std::string &) { return ++loads > 0; },
+        [&](const char *name) -> void * {
+            ++lookups[name];
+            return std::string(name) == "Seven" ? reinterpret_cast<void *>(&answer7) : nullptr;
+        });
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(7, table.call<int32_t (*)()>(0, "Seven", -1));
+        EXPECT_EQ(-1, table.call<int32_t (*)()>(1, "Missing", -1));
+    }
+    EXPECT_EQ(1, loads);
+    EXPECT_EQ((std::map<std::string, int>{{"Missing", 1}, {"Seven", 1}}), lookups);
+}
+
+TEST_F(EmptyFolder, WithoutLibromgateEveryCallAnswersNoDevice) {
+    RomgateBinding romgate(folder_);
+    expectNoDeviceAnswers(romgate);
+    EXPECT_FALSE(romgate.load());
+    EXPECT_EQ("library libromgate.so Not found ...", romgate.message());
+}
+
+// A library that loads but exports none of the names.
+TEST_F(EmptyFolder, ALibraryWithoutTheExportsAnswersNoDevice) {
+    fs::copy_file(FTD2XX_FILE, folder_ / "libromgate.so");
+    RomgateBinding romgate(folder_);
+    ASSERT_TRUE(romgate.load()) << romgate.message();
+    expectNoDeviceAnswers(romgate);
+}
+
+// Needs a process without libftd2xx loaded, and no system copy of it.
+TEST_F(EmptyFolder, WithoutTheDriverTheD2xxCallsFindNoDevice) {
+    D2xxBinding d2xx(folder_);
+    uint32_t count = 5;
+    FT_HANDLE handle = nullptr;
+    EXPECT_EQ(FT_DEVICE_NOT_FOUND, d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY));
+    EXPECT_EQ(5u, count);
+    EXPECT_EQ(FT_DEVICE_NOT_FOUND, d2xx.FT_Open(0, &handle));
+    EXPECT_FALSE(d2xx.load());
+    EXPECT_EQ("library libftd2xx.so Not found ...", d2xx.message());
+}
