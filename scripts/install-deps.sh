@@ -11,6 +11,7 @@ packages=(
   libinih-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  poppler-utils
 )
 
 missing=()

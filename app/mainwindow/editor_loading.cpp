@@ -21,6 +21,8 @@ void BM::connectHandlers() {
     connect(form_->checkBox(QStringLiteral("Rev4")), &QCheckBox::stateChanged, this, &BM::RefreshBmGroup);
     connect(form_->checkBox(QStringLiteral("Rev5")), &QCheckBox::stateChanged, this, &BM::RefreshFt2232cGroup);
     connect(form_->button(QStringLiteral("read1")), &QPushButton::clicked, this, &BM::onRead);
+    connect(form_->button(QStringLiteral("write1")), &QPushButton::clicked, this, &BM::onWrite);
+    connect(form_->button(QStringLiteral("eeprom_erase")), &QPushButton::clicked, this, &BM::onErase);
     connect(form_->button(QStringLiteral("eeprom_refresh")), &QPushButton::clicked, this, &BM::ReportEeprom);
     connect(form_->option(QStringLiteral("default")), &QAbstractButton::toggled, this, [this](bool selected) {
         if (selected) onDefaultSelected();

@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "log_header.h"
+#include "output_commands.h"
 #include "window_settings.h"
 
 namespace kestrom::mainwindow {
@@ -41,6 +42,7 @@ BM::BM(platform::Libraries &libraries, QWidget *parent)
     timer_.setInterval(1000);
     buildMenus();
     connectHandlers();
+    output::connectOutputCommands(*this, *log_);
 
     setMinimumSize(twips_.toPixels(kWindowWidth), twips_.toPixels(kMinimumHeight));
     setMaximumWidth(twips_.toPixels(kWindowWidth));

@@ -15,6 +15,8 @@
 
 namespace kestrom::mainwindow {
 
+using output::LoggerList;
+
 // Window geometry in twips.
 inline constexpr int kWindowWidth = 10215;
 inline constexpr int kMinimumHeight = 7020;
@@ -68,6 +70,8 @@ private:
     void onDefaultSelected();
     void onDeviceSelected();
     void onAutoUpdate(bool checked);
+    void onWrite();
+    void onErase();
 
     platform::Libraries &libraries_;
     Twips twips_;

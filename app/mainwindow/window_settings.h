@@ -5,12 +5,12 @@
 
 #include <optional>
 
+#include "settings_key.h"
+
 namespace kestrom::mainwindow {
 
-// The store: an INI file Pelmora/Vantorel.conf in the user's configuration folder,
-// the registry key of the same name on Windows.
-inline constexpr const char *kSettingsOrganization = "Pelmora";
-inline constexpr const char *kSettingsApplication = "Vantorel";
+using platform::kSettingsApplication;
+using platform::kSettingsOrganization;
 
 struct WindowSettings {
     int top = 0;

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <span>
 #include <string>
 
 #include "editor_controls.h"
 #include "field_binding.h"
 #include "number_text.h"
+#include "write_order.h"
 
 using namespace kestrom::mainwindow;
 
@@ -52,4 +54,15 @@ TEST(EditorModel, EveryRecordFieldHasOneControlAndItsAccessors) {
     }
     EXPECT_EQ(36u, fields.size());
     EXPECT_EQ(36u, names.size());
+}
+
+TEST(EditorModel, WriteHandsOverEveryControlOnceAcrossItsGroups) {
+    std::multiset<std::string> written;
+    for (auto group : {std::span<const char *const>(kWriteCommon), std::span<const char *const>(kWriteBm),
+                       std::span<const char *const>(kWriteFt2232c)}) {
+        for (const char *name : group) written.insert(name);
+    }
+    std::multiset<std::string> controls;
+    for (const EditorControl &control : editorControls()) controls.insert(control.objectName);
+    EXPECT_EQ(controls, written);
 }

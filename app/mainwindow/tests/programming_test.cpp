@@ -1,0 +1,145 @@
+// Write and Erase on simulated devices, checked by reading the EEPROM back.
+#include <span>
+#include <vector>
+
+#include "window_fixture.h"
+#include "write_order.h"
+
+namespace {
+
+using namespace kestrom::mainwindow;
+using Edits = std::vector<std::pair<const char *, const char *>>;  // a box's text, or "1"/"0"
+
+const char *const kBm = "[bm]\nchip = BM\neeprom = ft232bm.bin\n";
+const QString kWritten = QStringLiteral("***  EEPROM successfully written!  ***");
+
+}  // namespace
+
+class ProgrammingTest : public WindowTest {
+protected:
+    void set(const Edits &edits) {
+        for (auto [name, value] : edits) {
+            if (auto *box = find<QLineEdit>(name)) {
+                box->setText(QString::fromUtf8(value));
+            } else {
+                find<QAbstractButton>(name)->setChecked(*value == '1');
+            }
+        }
+    }
+    QStringList shown(std::vector<std::span<const char *const>> groups) {
+        QStringList values;
+        for (auto group : groups) {
+            for (const char *name : group) {
+                auto *box = find<QLineEdit>(name);
+                values << QStringLiteral("%1=%2").arg(name,
+                                                      box ? box->text() : QString::number(ticked(name)));
+            }
+        }
+        return values;
+    }
+    // The line `back` lines before the log's end.
+    QString line(qsizetype back) { return logLines().at(logLines().size() - 1 - back); }
+    kestrom::platform::RomgateBinding &romgate() { return libraries().romgate; }
+};
+
+TEST_F(ProgrammingTest, TheEepromHoldsWhatTheEditorShowsForEachChip) {
+    const Edits common = {{"manufactuer", "Pelmora ž"}, {"Description_", "Kestrom ěšč"},
+                          {"serial_number", "QV777"},   {"ProductID", "6015"},
+                          {"max_power", "120"},         {"plug_and_play", "0"},
+                          {"self_powered", "1"},        {"remote_wakeup", "1"}};
+    const Edits bm = {
+        {"iso_in", "1"}, {"int_pden", "1"}, {"int_do_serno", "0"}, {"int_usb_ver", "1"}, {"Text5", "0110"}};
+    // Stored only with version 1; set B emptied must store three zeros.
+    const Edits ft2232c = {{"IFAIsFastSer", "1"},   {"IFBIsFifo", "0"},        {"AIsHighCurrent", "1"},
+                           {"AIsVCP", "0"},         {"IsoOutB", "1"},          {"SerNumEnable5", "1"},
+                           {"USBVersion5", "0110"}, {"USBVersionEnable5", "1"}};
+    const Edits none;
+    struct Case {
+        const char *example;
+        const Edits &edits;
+        std::span<const char *const> group;
+    };
+    for (const Case &c : {Case{"ft232bm", bm, kWriteBm}, Case{"ft2232c", ft2232c, kWriteFt2232c},
+                          Case{"ft232r", none, {}}, Case{"ft8u232am", none, {}}}) {
+        SCOPED_TRACE(c.example);
+        start(c.example);
+        click("read1");
+        set(common);
+        set(c.edits);
+        const QStringList edited = shown({kWriteCommon, c.group});
+        click("write1");
+        EXPECT_EQ(kWritten, line(1));
+        EXPECT_EQ(QString(), line(0));
+        click("read1");
+        EXPECT_EQ(edited, shown({kWriteCommon, c.group}));
+    }
+}
+
+TEST_F(ProgrammingTest, GroupsNotHandedOverKeepWhatTheRecordHeld) {
+    for (const char *other : {kBm, "[am]\nchip = AM\neeprom = ft8u232am.bin\n"}) {
+        SCOPED_TRACE(other);
+        start("ft2232c");
+        click("read1");  // the record now holds the FT2232C's fields
+        replug(other);
+        set({{"AIsVCP", "0"}, {"IFBIsFifoTar", "1"}, {"iso_in", "1"}});
+        click("write1");
+        ASSERT_EQ(kWritten, line(1));
+        EXPECT_EQ(1, romgate().GET_AIsVCP_());
+        EXPECT_EQ(1, romgate().GET_IFBIsFifo_());
+        EXPECT_EQ(0, romgate().GET_IFBIsFifoTar_());
+        EXPECT_EQ(other == kBm ? 1 : 0, romgate().GET_IsoIn_()) << "the FT2xxBM group goes to a BM only";
+    }
+}
+
+TEST_F(ProgrammingTest, NumbersHandOverTheirLow16Bits) {
+    start("ft232bm");
+    set({{"VendorID", "1FFFF"}, {"ProductID", "8000"}, {"Text5", "-1"}, {"max_power", "65636"}});
+    click("write1");
+    EXPECT_EQ(kWritten, line(1));
+    EXPECT_EQ(0xFFFF, romgate().GET_VendorId_());
+    EXPECT_EQ(0x8000, romgate().GET_ProductId_());
+    EXPECT_EQ(0xFFFF, romgate().GET_USBVersion_());
+    EXPECT_EQ(100, romgate().GET_MaxPower_());
+
+    set({{"VendorID", ""}, {"max_power", ""}});
+    click("write1");
+    EXPECT_EQ(0, romgate().GET_VendorId_());
+    EXPECT_EQ(0, romgate().GET_MaxPower_());
+}
+
+TEST_F(ProgrammingTest, FailuresNameTheStatus) {
+    const std::pair<const char *, const char *> cases[] = {
+        {"", "EE_Program FAILED: code 2"},  // no device
+        {"fail.FT_Open = 3", "EE_Program FAILED: code 3"},
+        {"fail.FT_EraseEE = 4", "EE_Program FAILED: code 4"},
+        {"fail.FT_EE_Program = 15", "EE_Program FAILED: code 15"},
+        {"fail.FT_Close = 4", "EE_Program FAILED: code 4"},  // programmed, but the close failed
+    };
+    for (auto [failure, expected] : cases) {
+        SCOPED_TRACE(*failure ? failure : "no device");
+        start("ft232bm");
+        replug(*failure ? std::string(kBm) + failure + "\n" : "");
+        const qsizetype lines = logLines().size();
+        click("write1");
+        EXPECT_EQ(QString::fromLatin1(expected), line(0));
+        EXPECT_EQ(lines + 1, logLines().size());
+    }
+}
+
+TEST_F(ProgrammingTest, EraseReportsItsOutcomeAndLeavesTheEditorAlone) {
+    start("ft232bm");
+    click("read1");
+    const QStringList before = shown({kWriteCommon, kWriteBm});
+    click("eeprom_erase");
+    EXPECT_EQ(QStringLiteral("***  EEPROM successfully erase!  ***"), line(1));
+    EXPECT_EQ(QString(), line(0));
+    EXPECT_EQ(before, shown({kWriteCommon, kWriteBm}));
+    EXPECT_EQ(std::string(128, '\xFF'), readBytes("ft232bm.bin"));
+
+    for (auto [failure, expected] :
+         {std::pair{"", "FT_EraseEE FAILED: code 2"}, {"fail.FT_EraseEE = 4", "FT_EraseEE FAILED: code 4"}}) {
+        replug(*failure ? std::string(kBm) + failure + "\n" : "");
+        click("eeprom_erase");
+        EXPECT_EQ(QString::fromLatin1(expected), line(0));
+    }
+}

@@ -1,0 +1,28 @@
+#include "system_info.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+namespace kestrom::output {
+
+QStringList knownSystemInfoTools() {
+    return {QStringLiteral("msinfo32"), QStringLiteral("hardinfo2"), QStringLiteral("hardinfo"),
+            QStringLiteral("kinfocenter"), QStringLiteral("gnome-system-monitor")};
+}
+
+QString findSystemInfoTool(const QStringList &folders) {
+    for (const QString &tool : knownSystemInfoTools()) {
+        const QString path = QStandardPaths::findExecutable(tool, folders);
+        if (!path.isEmpty()) return path;
+    }
+    return {};
+}
+
+void StartSysInfo(QWidget *owner, Dialogs &dialogs, const QStringList &folders) {
+    const QString tool = findSystemInfoTool(folders);
+    if (!tool.isEmpty() && QProcess::startDetached(tool, {})) return;
+    dialogs.inform(owner, QMessageBox::NoIcon,
+                   QStringLiteral("System Information Is Unavailable At This Time"));
+}
+
+}  // namespace kestrom::output

@@ -1,0 +1,104 @@
+// Save Log: the dialog's setup, the ".txt" rule, the file's bytes, the overwrite
+// question, failures explained and "sCesta".
+#include "save_log.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "scripted_dialogs.h"
+#include "window_fixture.h"
+
+namespace {
+
+using namespace kestrom::output;
+
+class SaveLogTest : public ::testing::Test {
+protected:
+    void SetUp() override { settings.clear(); }
+
+    QString path(const QString &name) const { return folder.filePath(name); }
+    QVariant lastFolder() const { return settings.value(QStringLiteral("sCesta")); }
+    static QByteArray bytes(const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    }
+    static void write(const QString &path, const QByteArray &bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QString chosen(const QString &typed, int filter) {
+        dialogs.saveChoice = SaveDialogChoice{typed, filter};
+        return ShowSaveDialog(nullptr, dialogs);
+    }
+
+    QSettings settings{QStringLiteral("Pelmora"), QStringLiteral("Vantorel")};
+    QTemporaryDir folder;
+    ScriptedDialogs dialogs;
+    const QStringList lines{QStringLiteral("A"), QStringLiteral("Obsah paměti EEPROM"), QStringLiteral("C")};
+};
+
+TEST_F(SaveLogTest, DialogHasItsTitleFiltersAndFolderAndAddsTxt) {
+    EXPECT_EQ(QString(), chosen(QString(), 0)) << "cancelled";
+    EXPECT_EQ(u"Save File", dialogs.saveSetup.title);
+    EXPECT_EQ((QStringList{"Text Files (*.txt)", "All Files (*.*)"}), dialogs.saveSetup.filters);
+    EXPECT_EQ(QDir::homePath(), dialogs.saveSetup.folder) << "no settings yet";
+    EXPECT_EQ(u"/d/log.txt", chosen(QStringLiteral("  /d/log "), 0));
+    EXPECT_EQ(u"/d/LOG.TXT", chosen(QStringLiteral("/d/LOG.TXT"), 0));
+    EXPECT_EQ(u"/d/notes.txt.bak", chosen(QStringLiteral("/d/notes.txt.bak"), 0));
+    EXPECT_EQ(u"/d/log", chosen(QStringLiteral("/d/log"), 1)) << "All Files: as typed";
+    settings.setValue(QStringLiteral("Height"), 7020);
+    chosen(QString(), 0);
+    EXPECT_EQ(QString(), dialogs.saveSetup.folder) << "settings without sCesta: the dialog's own folder";
+}
+
+TEST_F(SaveLogTest, FileHoldsEveryLineWithCrLfReplacedOnlyAfterYesFolderRemembered) {
+    ASSERT_EQ(kSaved, SaveLogToFile(path("log.txt"), lines, dialogs));
+    EXPECT_EQ(QStringLiteral("A\r\nObsah paměti EEPROM\r\nC\r\n").toUtf8(), bytes(path("log.txt")));
+    EXPECT_EQ(QDir::toNativeSeparators(folder.path() + u'/'), lastFolder());
+    chosen(QString(), 0);
+    EXPECT_EQ(lastFolder().toString(), dialogs.saveSetup.folder) << "the next dialog opens there";
+
+    settings.clear();
+    EXPECT_EQ(kDeclined, SaveLogToFile(path("log.txt"), {}, dialogs));
+    EXPECT_EQ(QStringLiteral("A\r\nObsah paměti EEPROM\r\nC\r\n").toUtf8(), bytes(path("log.txt")));
+    EXPECT_FALSE(lastFolder().isValid());
+    dialogs.answerYes = true;
+    EXPECT_EQ(kSaved, SaveLogToFile(path("log.txt"), {}, dialogs));
+    EXPECT_EQ(QByteArray(), bytes(path("log.txt"))) << "an empty log: an empty file";
+    EXPECT_TRUE(lastFolder().isValid()) << "remembered for an empty log too";
+    EXPECT_EQ(2, dialogs.questions);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(SaveLogTest, FailuresAreExplainedAndLeaveFilesAndFolderAsTheyWere) {
+    settings.setValue(QStringLiteral("sCesta"), QStringLiteral("/kept/"));
+    dialogs.answerYes = true;
+    write(path("locked.txt"), "locked");
+    QFile::setPermissions(path("locked.txt"), QFileDevice::ReadOwner);
+    EXPECT_EQ(kCannotOpen, SaveLogToFile(path("locked.txt"), lines, dialogs));
+    EXPECT_EQ("locked", bytes(path("locked.txt")));
+    EXPECT_EQ(kCannotOpen, SaveLogToFile(path("missing/log.txt"), lines, dialogs));
+    EXPECT_FALSE(QFile::exists(path("missing/log.txt")));
+    // No room in the name for the one the new text is first written under.
+    const QString longName = path(QString(250, u'n'));
+    write(longName, "old");
+    EXPECT_NE(kSaved, SaveLogToFile(longName, lines, dialogs));
+    EXPECT_EQ("old", bytes(longName));
+    EXPECT_EQ(kCannotOpen, SaveLogToFile(QString(), lines, dialogs)) << "cancelled: silent";
+
+    EXPECT_EQ(1, dialogs.questions) << "asked about the writable file only";
+    ASSERT_EQ(3u, dialogs.messages.size());
+    EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[0].text);
+    EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[1].text);
+    for (const auto &message : dialogs.messages) {
+        EXPECT_TRUE(message.detail.contains(u'\n') && !message.detail.endsWith(u'\n'))
+            << "the path and a reason";
+    }
+    EXPECT_EQ(QStringLiteral("/kept/"), lastFolder()) << "only a complete save moves sCesta";
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// The output commands in the real window: the Edit shortcuts wherever the focus
+// is, the menu items, the web page and the About box.
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenuBar>
+#include <QTemporaryDir>
+
+#include "output_commands.h"
+#include "scripted_dialogs.h"
+#include "web_page.h"
+#include "window_fixture.h"
+
+namespace {
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
+
+class OutputWindowTest : public WindowTest {
+protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        start("ft232bm");
+        commands().setDialogs(dialogs);
+    }
+    kestrom::output::OutputCommands &commands() {
+        return *window().findChild<kestrom::output::OutputCommands *>();
+    }
+    void trigger(const char *action) { find<QAction>(action)->trigger(); }
+    template <typename Widget = QWidget>
+    Widget *inAbout(const char *name) {
+        return commands().aboutBox()->findChild<Widget *>(QString::fromLatin1(name));
+    }
+
+    std::shared_ptr<ScriptedDialogs> dialogs = std::make_shared<ScriptedDialogs>();
+    QTemporaryDir folder;
+};
+
+TEST_F(OutputWindowTest, EditShortcutsActOnTheLogWhereverTheFocusIs) {
+    QApplication::setActiveWindow(&window());
+    auto &log = window().log();
+    auto *field = find<QLineEdit>("manufactuer");
+    field->setFocus();
+    field->selectAll();
+    log.item(2)->setSelected(true);
+    const int lines = log.count();
+
+    QTest::keyClick(field, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(log.item(2)->text() + QStringLiteral("\r\n"), QGuiApplication::clipboard()->text());
+    QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(lines + 1, log.count());
+    QTest::keyClick(field, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(lines, log.count()) << "the selected line cut";
+    EXPECT_EQ(u"FTDI", field->text()) << "the field's own text untouched";
+}
+
+TEST_F(OutputWindowTest, MenuCommandsSaveChooseAndPrintOnOnePrinter) {
+    dialogs->saveChoice = kestrom::output::SaveDialogChoice{folder.filePath(QStringLiteral("log")), 0};
+    trigger("save");
+    QFile saved(folder.filePath(QStringLiteral("log.txt")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(logLines().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
+              QString::fromUtf8(saved.readAll()));
+
+    dialogs->colour = QColor(Qt::red);
+    trigger("Command3");
+    EXPECT_EQ(QColor(Qt::red), window().palette().color(QPalette::Window));
+    trigger("Command4");
+    EXPECT_EQ(1u, dialogs->messages.size());
+
+    QPrinter &printer = commands().printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(folder.filePath(QStringLiteral("log.pdf")));
+    trigger("mnuPrinter");
+    EXPECT_EQ(&printer, &commands().printer());
+    EXPECT_GT(QFile(folder.filePath(QStringLiteral("log.pdf"))).size(), 1000);
+}
+
+TEST_F(OutputWindowTest, OneModelessAboutBoxAllThreeLinksOpenTheSameWebPage) {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    trigger("Pelmora_on_the_Web");
+    QTest::mouseClick(window().menuBar()->findChild<QWidget *>(QStringLiteral("Picture1")), Qt::LeftButton);
+    trigger("about_");
+    QPointer<kestrom::output::AboutBox> about = commands().aboutBox();
+    QTest::mouseClick(inAbout("picIcon"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    EXPECT_EQ(QList<QUrl>(3, kestrom::output::webPage()), recorder.opened);
+
+    trigger("about_");
+    EXPECT_EQ(about, commands().aboutBox()) << "a second About shows the same box";
+    EXPECT_TRUE(about->isVisible() && !about->isModal());
+    EXPECT_EQ(u"O aplikaci", about->windowTitle());
+    EXPECT_EQ(QString(21, u' ') + QStringLiteral("Název aplikace: Kestrom"),
+              inAbout<QLabel>("about1")->text());
+    QTest::mouseClick(inAbout("cmdOK"), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return about.isNull(); }));
+    trigger("about_");
+    ASSERT_TRUE(commands().aboutBox());
+    EXPECT_TRUE(commands().aboutBox()->isVisible()) << "made afresh";
+    commands().aboutBox()->close();
+}
+
+TEST_F(OutputWindowTest, SystemInfoStartsAKnownToolOrSaysItIsUnavailable) {
+    const auto systemInfo = [&](const char *tool, const QByteArray &script) {
+        {
+            QFile file(folder.filePath(QString::fromLatin1(tool)));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(script);
+            file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
+        }  // closed: a file open for writing cannot be run
+        commands().setToolFolders({folder.path()});
+        trigger("about_");
+        QTest::mouseClick(inAbout("cmdSysInfo"), Qt::LeftButton);
+        commands().aboutBox()->close();
+    };
+    systemInfo("not-a-tool", "");
+    systemInfo("kinfocenter", "#!/nonexistent/interpreter\n");  // does not start
+    const QString marker = folder.filePath(QStringLiteral("started"));
+    systemInfo("hardinfo", "#!/bin/sh\ntouch '" + marker.toUtf8() + "'\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(marker); }));
+    ASSERT_EQ(2u, dialogs->messages.size());
+    for (const auto &message : dialogs->messages) {
+        EXPECT_EQ(u"System Information Is Unavailable At This Time", message.text);
+    }
+}
+
+TEST_F(OutputWindowTest, DISABLED_AboutScreenshot) {
+    trigger("about_");
+    QTest::qWait(200);
+    commands().aboutBox()->grab().save(QString::fromLocal8Bit(qgetenv("KESTROM_SCREENSHOT")));
+    commands().aboutBox()->close();
+}
+
+}  // namespace
+
+#include "window_commands_test.moc"

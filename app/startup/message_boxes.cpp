@@ -1,0 +1,19 @@
+#include "message_boxes.h"
+
+#include <QMessageBox>
+
+namespace kestrom::startup {
+
+QString applicationTitle() {
+    return QStringLiteral("***  Kestrom  ***");
+}
+
+void QtMessageBoxes::show(MessageIcon icon, const QString &title, const QString &text) {
+    const QMessageBox::Icon shown = icon == MessageIcon::Warning ? QMessageBox::Warning
+                                    : icon == MessageIcon::Error ? QMessageBox::Critical
+                                                                 : QMessageBox::NoIcon;
+    QMessageBox box(shown, title, text, QMessageBox::Ok);
+    box.exec();
+}
+
+}  // namespace kestrom::startup
