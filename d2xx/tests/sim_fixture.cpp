@@ -10,17 +10,14 @@ void SimFixture::SetUp() {
     std::string pattern = (fs::temp_directory_path() / "kestrom-sim-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
-    if (const char *sim = std::getenv("FTD2XX_SIM")) {
-        hadSim_ = true;
-        previousSim_ = sim;
-    }
+    if (const char *sim = std::getenv("FTD2XX_SIM")) previousSim_ = sim;
     useDevicesFile("devices.ini");
 }
 
 void SimFixture::TearDown() {
     for (FT_HANDLE handle : handles_) FT_Close(handle);  // already closed ones answer "invalid handle"
-    if (hadSim_) {
-        setenv("FTD2XX_SIM", previousSim_.c_str(), 1);
+    if (previousSim_) {
+        setenv("FTD2XX_SIM", previousSim_->c_str(), 1);
     } else {
         unsetenv("FTD2XX_SIM");
     }
@@ -51,7 +48,8 @@ void SimFixture::copyExample(const std::string &example, const std::string &name
 }
 
 void SimFixture::copyAllExamples() const {
-    fs::copy(KESTROM_EXAMPLES_DIR, folder_, fs::copy_options::overwrite_existing | fs::copy_options::recursive);
+    fs::copy(KESTROM_EXAMPLES_DIR, folder_,
+             fs::copy_options::overwrite_existing | fs::copy_options::recursive);
 }
 
 FT_HANDLE SimFixture::open(int index) {

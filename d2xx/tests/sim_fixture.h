@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,6 @@ protected:
 
 private:
     std::filesystem::path folder_;
-    std::string previousSim_;
-    bool hadSim_ = false;
+    std::optional<std::string> previousSim_;
     std::vector<FT_HANDLE> handles_;
 };

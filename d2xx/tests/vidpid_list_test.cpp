@@ -8,8 +8,8 @@ using Ids = std::vector<UsbId>;
 
 TEST(VidPidList, ReadsHexPairsBetweenAnySeparators) {
     EXPECT_EQ(parseVidPidList("1234:5678,abcd:EF01"), (Ids{{0x1234, 0x5678}, {0xABCD, 0xEF01}}));
-    EXPECT_EQ(parseVidPidList(" 0x0403:0X6001 ;\t1:ffff\n"), (Ids{{0x0403, 0x6001}, {0x0001, 0xFFFF}}));
-    EXPECT_EQ(parseVidPidList(""), Ids{});
+    EXPECT_EQ(parseVidPidList(" 0x0403:0X6001 ;\t1:ffff\n2:3;4:5\r6:7"),
+              (Ids{{0x0403, 0x6001}, {1, 0xFFFF}, {2, 3}, {4, 5}, {6, 7}}));
     EXPECT_EQ(parseVidPidList(" ,;, "), Ids{});
 }
 
