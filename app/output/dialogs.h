@@ -14,8 +14,6 @@ class QPrinter;
 
 namespace kestrom::output {
 
-// The caption of every message box that has none of its own.
-inline constexpr const char *kApplicationTitle = "***  Kestrom  ***";
 
 inline constexpr int kCustomColourCount = 16;
 using CustomColours = std::array<QRgb, kCustomColourCount>;

@@ -4,6 +4,7 @@
 #include <QFontDialog>
 #include <QPrintDialog>
 
+#include "application_title.h"
 #include "dialogs.h"
 
 namespace kestrom::output {
@@ -11,7 +12,7 @@ namespace kestrom::output {
 namespace {
 
 QString applicationTitle() {
-    return QString::fromLatin1(kApplicationTitle);
+    return QString::fromLatin1(platform::kApplicationTitle);
 }
 
 class QtDialogs : public Dialogs {

@@ -1,11 +1,13 @@
 #include "message_boxes.h"
 
+#include "application_title.h"
+
 #include <QMessageBox>
 
 namespace kestrom::startup {
 
 QString applicationTitle() {
-    return QStringLiteral("***  Kestrom  ***");
+    return QString::fromLatin1(platform::kApplicationTitle);
 }
 
 void QtMessageBoxes::show(MessageIcon icon, const QString &title, const QString &text) {
