@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libftdi1-dev libusb-1.0-0-dev
+  umockdev libumockdev-dev
   libinih-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
