@@ -7,9 +7,12 @@
 // index 0. The file is read again for every listing and every open; an opened
 // device keeps the configuration it was opened with until it is closed.
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "backend.h"
+#include "device_lock.h"
 #include "eeprom_codec.h"
 #include "image_file.h"
 #include "simulated_devices_file.h"
@@ -32,8 +35,11 @@ DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
 
 class SimulatedDevice final : public Device {
 public:
-    SimulatedDevice(SimulatedDeviceConfig config, Image image)
-        : config_(std::move(config)), image_(std::move(image)), info_(enumerate(config_, image_)) {}
+    SimulatedDevice(SimulatedDeviceConfig config, Image image, std::unique_ptr<DeviceLock> lock)
+        : config_(std::move(config)),
+          image_(std::move(image)),
+          info_(enumerate(config_, image_)),
+          lock_(std::move(lock)) {}
 
     uint32_t chipType() const override { return config_.chipType; }
     size_t eepromWords() const override { return image_.size(); }
@@ -89,11 +95,20 @@ private:
     const SimulatedDeviceConfig config_;
     Image image_;
     const DeviceInfo info_;  // as enumerated at open, like a real chip until it is replugged
+    const std::unique_ptr<DeviceLock> lock_;  // released when the handle is
 };
+
+// The devices file as one absolute name, so that every process locks the same device.
+std::string absoluteName(const std::string &file) {
+    std::error_code error;
+    auto path = std::filesystem::weakly_canonical(file, error);
+    if (error) path = std::filesystem::absolute(file, error);
+    return error ? file : path.string();
+}
 
 class SimulatedBackend final : public Backend {
 public:
-    explicit SimulatedBackend(std::string devicesFile) : devicesFile_(std::move(devicesFile)) {}
+    explicit SimulatedBackend(const std::string &devicesFile) : devicesFile_(absoluteName(devicesFile)) {}
 
     FT_STATUS count(uint32_t &devices) override {
         devices = static_cast<uint32_t>(presentDevices().size());
@@ -113,12 +128,15 @@ public:
     FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) override {
         auto devices = presentDevices();
         if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
+        // Locked before the image is read: it is then the image the last holder left.
+        auto lock = DeviceLock::acquire("sim:" + devicesFile_ + "#" + devices[index].section);
+        if (lock == nullptr) return FT_DEVICE_NOT_OPENED;
         Image image;
         if (loadImageFile(devices[index].imagePath, devices[index].eepromWords, image) ==
             ImageFileState::Unreadable) {
             return FT_DEVICE_NOT_OPENED;
         }
-        out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image));
+        out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image), std::move(lock));
         return FT_OK;
     }
 

@@ -200,6 +200,7 @@ TEST_F(DriverApi, EveryCallFailsAsInjectedAndDoesNoWork) {
         EXPECT_EQ(c.run(handle, out), c.status);
         EXPECT_TRUE(out.untouched());
         EXPECT_EQ(readBytes("dev.bin"), image);
+        closeAll();
     }
     // Entries of status 0, or with no number, fail nothing.
     device("BM", "fail.FT_WriteEE = 0\nfail.FT_ReadEE = often\nfail.FT_EraseEE = 0x0\n");

@@ -15,7 +15,7 @@ void SimFixture::SetUp() {
 }
 
 void SimFixture::TearDown() {
-    for (FT_HANDLE handle : handles_) FT_Close(handle);  // already closed ones answer "invalid handle"
+    closeAll();
     if (previousSim_) {
         setenv("FTD2XX_SIM", previousSim_->c_str(), 1);
     } else {
@@ -57,6 +57,11 @@ FT_HANDLE SimFixture::open(int index) {
     EXPECT_EQ(FT_Open(index, &handle), FT_OK) << "device " << index;
     handles_.push_back(handle);
     return handle;
+}
+
+void SimFixture::closeAll() {
+    for (FT_HANDLE handle : handles_) FT_Close(handle);  // already closed ones answer "invalid handle"
+    handles_.clear();
 }
 
 uint16_t SimFixture::readWord(FT_HANDLE handle, uint32_t offset) const {

@@ -31,8 +31,10 @@ protected:
     void copyExample(const std::string &example, const std::string &name = "") const;
     void copyAllExamples() const;
 
-    // Opens device `index`; a failure fails the test. Left-over handles are closed in TearDown.
+    // Opens device `index`; a failure fails the test. Left-over handles are closed in TearDown
+    // or by closeAll (a device opens once at a time).
     FT_HANDLE open(int index = 0);
+    void closeAll();
     uint16_t readWord(FT_HANDLE handle, uint32_t offset) const;
     uint32_t deviceCount() const;
     // FT_ListDevices by index: the description, or the serial number.

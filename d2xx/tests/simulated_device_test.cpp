@@ -21,6 +21,7 @@ protected:
     uint32_t typeOf(int index) {
         uint32_t type = 0xDEAD;
         EXPECT_EQ(FT_GetDeviceInfo(open(index), &type, nullptr, nullptr, nullptr, nullptr), FT_OK);
+        closeAll();
         return type;
     }
 };
@@ -148,6 +149,7 @@ TEST_F(SimulatedDevice, IdentityIsConfiguredElseFromAValidImageElseTheChipDefaul
         EXPECT_EQ(id, c.id);
         EXPECT_EQ(serial, c.serial);
         EXPECT_EQ(description, c.description);
+        closeAll();
     }
 }
 
@@ -181,6 +183,7 @@ TEST_F(SimulatedDevice, ChipAndEepromSizeFromTheFileAndTheAddressWrap) {
         for (uint32_t offset = 0; offset < 256; ++offset) {
             EXPECT_EQ(readWord(handle, offset), offset % c.words == 9 ? 0x5AA5 : 0xFFFF) << "word " << offset;
         }
+        closeAll();
     }
 }
 
