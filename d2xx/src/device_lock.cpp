@@ -48,7 +48,7 @@ int openLockFile(const std::string &path) {
 std::unique_ptr<DeviceLock> DeviceLock::acquire(std::string_view key) {
     const std::string name = lockFileName(key);
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
-    for (const std::string folder : {std::string(runtime != nullptr ? runtime : ""), std::string("/tmp")}) {
+    for (const std::string &folder : {std::string(runtime != nullptr ? runtime : ""), std::string("/tmp")}) {
         if (folder.empty()) continue;
         const int fd = openLockFile(folder + "/" + name);
         if (fd < 0) continue;  // folder unusable: try the next
@@ -61,6 +61,8 @@ std::unique_ptr<DeviceLock> DeviceLock::acquire(std::string_view key) {
     return nullptr;
 }
 
-DeviceLock::~DeviceLock() { ::close(fd_); }
+DeviceLock::~DeviceLock() {
+    ::close(fd_);
+}
 
 }  // namespace kestrom::d2xx

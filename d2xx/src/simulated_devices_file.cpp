@@ -9,13 +9,32 @@
 #include <memory>
 #include <utility>
 
+#include "once_messages.h"
+
 namespace kestrom::d2xx {
 namespace {
+
+struct Entry {
+    std::string key;  // as written
+    std::string value;
+    int line = 0;
+
+    // The entry named in a complaint about it, with the reason.
+    std::string ignored(const std::string &why) const { return key + " = " + value + " ignored; " + why; }
+};
 
 // A section as inih hands it over: keys lower-cased, the last of a repeated key wins.
 struct RawSection {
     std::string name;
-    std::map<std::string, std::string> values;
+    std::map<std::string, Entry> values;
+};
+
+// What the parse collects: the sections, and what it found wrong on which line.
+struct Parse {
+    std::FILE *file = nullptr;
+    int line = 0;  // of the line inih works on
+    std::vector<RawSection> sections;
+    std::vector<std::pair<int, std::string>> problems;
 };
 
 std::string lowered(std::string_view text) {
@@ -38,7 +57,7 @@ std::optional<uint32_t> parseNumber(std::string_view text) {
     return value;
 }
 
-uint32_t parseChip(std::string_view text) {
+std::optional<uint32_t> parseChip(std::string_view text) {
     static const std::pair<const char *, uint32_t> names[] = {
         {"am", FT_DEVICE_AM},       {"bm", FT_DEVICE_BM},     {"100ax", FT_DEVICE_100AX},
         {"2232c", FT_DEVICE_2232C}, {"232r", FT_DEVICE_232R}, {"unknown", FT_DEVICE_UNKNOWN},
@@ -47,17 +66,14 @@ uint32_t parseChip(std::string_view text) {
     for (const auto &[known, type] : names) {
         if (name == known) return type;
     }
-    return parseNumber(text).value_or(FT_DEVICE_UNKNOWN);
+    return parseNumber(text);
 }
 
-bool parsePresent(std::string_view text) {
+std::optional<bool> parseSwitch(std::string_view text) {
     const std::string value = lowered(text);
-    return !(value == "0" || value == "no" || value == "false" || value == "off");
-}
-
-size_t parseEepromWords(std::string_view text) {
-    const auto words = parseNumber(text);
-    return words && (*words == 64 || *words == 128 || *words == 256) ? *words : 64;
+    if (value == "1" || value == "yes" || value == "true" || value == "on") return true;
+    if (value == "0" || value == "no" || value == "false" || value == "off") return false;
+    return std::nullopt;
 }
 
 // Section names become part of a file name: keep only the harmless characters.
@@ -70,53 +86,159 @@ std::string fileNamePart(std::string_view section) {
     return out;
 }
 
+// Reads one whole line, as fgets would, keeping what fits and dropping the rest, so
+// that every call is one line of the file and the count stays right.
+char *readLine(char *buffer, int size, void *stream) noexcept {
+    auto &parse = *static_cast<Parse *>(stream);
+    int c = std::fgetc(parse.file);
+    if (c == EOF || size < 2) return nullptr;
+    int length = 0;
+    for (; c != EOF && c != '\n'; c = std::fgetc(parse.file)) {
+        if (length < size - 2) buffer[length++] = static_cast<char>(c);
+    }
+    buffer[length++] = '\n';  // always ends the line, so inih never asks for more of it
+    buffer[length] = '\0';
+    ++parse.line;
+    return buffer;
+}
+
 // Called from C: nothing may escape.
 int collect(void *user, const char *section, const char *name, const char *value) noexcept {
     try {
-        auto &sections = *static_cast<std::vector<RawSection> *>(user);
-        if (*section == '\0') return 1;  // keys before any section belong to no device
+        auto &parse = *static_cast<Parse *>(user);
+        if (*section == '\0') {
+            const Entry entry{name, value, parse.line};
+            parse.problems.emplace_back(parse.line, entry.ignored("keys belong in a [device] section"));
+            return 1;
+        }
         // inih reports no section boundaries of its own; a change of name starts a new device.
+        auto &sections = parse.sections;
         if (sections.empty() || sections.back().name != section) sections.push_back({section, {}});
-        sections.back().values[lowered(name)] = value;
+        sections.back().values[lowered(name)] = Entry{name, value, parse.line};
         return 1;
     } catch (...) {
         return 0;
     }
 }
 
-SimulatedDeviceConfig interpret(const RawSection &raw, const std::filesystem::path &file) {
-    SimulatedDeviceConfig config;
-    config.section = raw.name;
-    auto value = [&raw](const char *key) -> const std::string * {
-        const auto it = raw.values.find(key);
-        return it == raw.values.end() ? nullptr : &it->second;
-    };
-    if (const auto *chip = value("chip")) config.chipType = parseChip(*chip);
-    if (const auto *present = value("present")) config.present = parsePresent(*present);
-    if (const auto *words = value("eeprom_words")) config.eepromWords = parseEepromWords(*words);
-    if (config.chipType == FT_DEVICE_232R) config.eepromWords = 64;  // its internal area
+// The keys a section may hold, what each allows, and how it sets its field.
+struct Key {
+    const char *name;
+    const char *allowed;
+    bool (*set)(SimulatedDeviceConfig &config, const std::string &value);
+};
 
-    // Without an eeprom key the image still needs a home, so that writes last:
-    // "<devices file stem>-<section>.bin" beside the devices file.
-    const std::filesystem::path folder = file.parent_path();
-    if (const auto *eeprom = value("eeprom"); eeprom && !eeprom->empty()) {
-        config.imagePath = folder / *eeprom;
-    } else {
-        config.imagePath = folder / (file.stem().string() + "-" + fileNamePart(raw.name) + ".bin");
-    }
-
-    if (const auto *id = value("id")) config.id = parseNumber(*id);
-    if (const auto *serial = value("serial")) config.serialNumber = *serial;
-    if (const auto *description = value("description")) config.description = *description;
-
-    constexpr std::string_view failPrefix = "fail.";
-    for (const auto &[key, text] : raw.values) {
-        if (!key.starts_with(failPrefix)) continue;
-        const auto status = parseNumber(text);
-        if (status && *status != FT_OK) config.failures[key.substr(failPrefix.size())] = *status;
-    }
-    return config;
+template <typename T, typename Field>
+bool assign(std::optional<T> parsed, Field &field) {
+    if (parsed) field = *parsed;
+    return parsed.has_value();
 }
+
+const Key kKeys[] = {
+    {"chip", "AM, BM, 100AX, 2232C, 232R, UNKNOWN or a D2XX device type number",
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseChip(v), c.chipType); }},
+    {"present", "1 or 0 (also yes/no, true/false, on/off)",
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.present); }},
+    {"eeprom", "the image file's name, relative to the devices file",
+     [](SimulatedDeviceConfig &c, const std::string &v) {
+         c.imagePath = v;
+         return true;
+     }},
+    {"eeprom_words", "64, 128 or 256",
+     [](SimulatedDeviceConfig &c, const std::string &v) {
+         const auto words = parseNumber(v);
+         return (words == 64u || words == 128u || words == 256u) && assign(words, c.eepromWords);
+     }},
+    {"id", "VID << 16 | PID as a number, e.g. 0x04036001",
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseNumber(v), c.id); }},
+    {"serial", "any text",
+     [](SimulatedDeviceConfig &c, const std::string &v) {
+         c.serialNumber = v;
+         return true;
+     }},
+    {"description", "any text",
+     [](SimulatedDeviceConfig &c, const std::string &v) {
+         c.description = v;
+         return true;
+     }},
+};
+
+// The D2XX calls a device can be made to fail.
+constexpr const char *kCalls[] = {"FT_Open",    "FT_Close",      "FT_ListDevices", "FT_GetDeviceInfo",
+                                  "FT_EE_Read", "FT_EE_Program", "FT_EraseEE",     "FT_EE_UASize",
+                                  "FT_ReadEE",  "FT_WriteEE"};
+
+const char *knownCall(std::string_view lowerName) {
+    for (const char *call : kCalls) {
+        if (lowered(call) == lowerName) return call;
+    }
+    return nullptr;
+}
+
+std::string listed(const auto &names, auto name) {
+    std::string out;
+    for (const auto &item : names) out += (out.empty() ? "" : ", ") + std::string(name(item));
+    return out;
+}
+
+class Interpreter {
+public:
+    Interpreter(const std::filesystem::path &file, std::vector<std::pair<int, std::string>> &problems)
+        : file_(file), problems_(problems) {}
+
+    SimulatedDeviceConfig operator()(const RawSection &raw) {
+        SimulatedDeviceConfig config;
+        config.section = raw.name;
+        for (const auto &[key, entry] : raw.values) take(config, key, entry);
+        if (config.chipType == FT_DEVICE_232R && config.eepromWords != 64) {
+            const Entry &words = raw.values.at("eeprom_words");
+            refuse(words, "the FT232R has its 64-word internal area");
+            config.eepromWords = 64;
+        }
+        // Without an eeprom key the image still needs a home, so that writes last:
+        // "<devices file stem>-<section>.bin" beside the devices file.
+        const std::filesystem::path folder = file_.parent_path();
+        config.imagePath = config.imagePath.empty()
+                               ? folder / (file_.stem().string() + "-" + fileNamePart(raw.name) + ".bin")
+                               : folder / config.imagePath;
+        return config;
+    }
+
+private:
+    void take(SimulatedDeviceConfig &config, const std::string &key, const Entry &entry) {
+        for (const Key &known : kKeys) {
+            if (key != known.name) continue;
+            if (!known.set(config, entry.value)) refuse(entry, std::string("allowed: ") + known.allowed);
+            return;
+        }
+        constexpr std::string_view failPrefix = "fail.";
+        if (key.starts_with(failPrefix)) {
+            if (!call(entry, key.substr(failPrefix.size()))) return;
+            const auto status = parseNumber(entry.value);
+            if (!status) return refuse(entry, "allowed: a D2XX status number, 0 for none");
+            if (*status != FT_OK) config.failures[key.substr(failPrefix.size())] = *status;
+            return;
+        }
+        refuse(entry, "unknown key; the keys are " + listed(kKeys, [](const Key &k) { return k.name; }) +
+                          ", fail.<call>");
+    }
+
+    // The call a fail. or crash. key names; a complaint when there is none such.
+    const char *call(const Entry &entry, std::string_view lowerName) {
+        const char *known = knownCall(lowerName);
+        if (known == nullptr) {
+            refuse(entry, "no such call; the calls are " + listed(kCalls, [](const char *c) { return c; }));
+        }
+        return known;
+    }
+
+    void refuse(const Entry &entry, const std::string &why) {
+        problems_.emplace_back(entry.line, entry.ignored(why));
+    }
+
+    const std::filesystem::path &file_;
+    std::vector<std::pair<int, std::string>> &problems_;
+};
 
 }  // namespace
 
@@ -129,13 +251,23 @@ std::optional<FT_STATUS> SimulatedDeviceConfig::failure(std::string_view call) c
 std::vector<SimulatedDeviceConfig> readDevicesFile(const std::filesystem::path &file) {
     std::unique_ptr<FILE, int (*)(FILE *)> stream(std::fopen(file.c_str(), "r"), &std::fclose);
     if (!stream) return {};
-    std::vector<RawSection> sections;
+    Parse parse;
+    parse.file = stream.get();
     // A positive result names the first line inih could not parse; the rest still counts.
-    if (ini_parse_file(stream.get(), &collect, &sections) < 0) return {};
+    const int firstError = ini_parse_stream(&readLine, &parse, &collect, &parse);
+    if (firstError < 0) return {};
+    if (firstError > 0)
+        parse.problems.emplace_back(firstError, "not a [section] or key = value line; ignored");
 
     std::vector<SimulatedDeviceConfig> devices;
-    devices.reserve(sections.size());
-    for (const auto &raw : sections) devices.push_back(interpret(raw, file));
+    devices.reserve(parse.sections.size());
+    Interpreter interpret(file, parse.problems);
+    for (const auto &raw : parse.sections) devices.push_back(interpret(raw));
+
+    std::sort(parse.problems.begin(), parse.problems.end());
+    for (const auto &[line, what] : parse.problems) {
+        sayOnce(file.string() + " line " + std::to_string(line) + ": " + what);
+    }
     return devices;
 }
 

@@ -32,8 +32,9 @@ struct SimulatedDeviceConfig {
 };
 
 // Every section of `file` in file order, present or not. A file that cannot be read
-// holds no devices; lines inih cannot parse are skipped, values that make no sense
-// fall back to their defaults.
+// holds no devices. A line inih cannot parse, an unknown key or a value the key does
+// not allow is named on standard error (once per process) and skipped: the key keeps
+// its default.
 std::vector<SimulatedDeviceConfig> readDevicesFile(const std::filesystem::path &file);
 
 }  // namespace kestrom::d2xx
