@@ -2,8 +2,6 @@
 // A backend only lists, opens and moves words; the EEPROM image codec is shared.
 #pragma once
 
-#include "ftd2xx.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,7 +10,13 @@
 #include <string_view>
 #include <vector>
 
+#include "ftd2xx.h"
+
 namespace kestrom::d2xx {
+
+// Moments of a D2XX call at which a simulated device can be made to lose power: before
+// the call does any work, once half of its words are written, or when it is done.
+enum class CallMoment { Before, During, After };
 
 struct DeviceInfo {
     uint32_t type = FT_DEVICE_UNKNOWN;
@@ -44,6 +48,9 @@ public:
 
     // The status a D2XX call named `call` is made to answer on this device, for tests.
     virtual std::optional<FT_STATUS> injectedFailure(std::string_view /*call*/) const { return std::nullopt; }
+    // Ends the process like a power cut if this device is set to lose power at this
+    // moment of `call`, for tests (the During moment is the device's own business).
+    virtual void powerCutPoint(std::string_view /*call*/, CallMoment /*moment*/) const {}
 };
 
 class Backend {
@@ -59,6 +66,8 @@ public:
     virtual std::optional<FT_STATUS> injectedFailure(uint32_t /*index*/, std::string_view /*call*/) {
         return std::nullopt;
     }
+    // Power cut of a call made by device index, as Device::powerCutPoint.
+    virtual void powerCutPoint(uint32_t /*index*/, std::string_view /*call*/, CallMoment /*moment*/) {}
 };
 
 // FTD2XX_SIM names a simulated-devices file: the simulated backend; otherwise real USB.

@@ -1,5 +1,5 @@
 // The exported D2XX calls. Each one locks the handle table, checks its arguments,
-// honours an injected failure of the simulated device, then does its work.
+// honours an injected failure or power cut of the simulated device, then does its work.
 // Nothing throws past these functions.
 #include "backend.h"
 #include "eeprom_codec.h"
@@ -36,8 +36,11 @@ FT_STATUS onDevice(FT_HANDLE handle, std::string_view call, Work &&work) noexcep
         std::lock_guard lock(handles().mutex());
         Device *device = handles().find(handle);
         if (device == nullptr) return FT_INVALID_HANDLE;
-        if (const auto failure = device->injectedFailure(call); failure && *failure != FT_OK) return *failure;
-        return work(*device);
+        device->powerCutPoint(call, CallMoment::Before);
+        FT_STATUS status = device->injectedFailure(call).value_or(FT_OK);
+        if (status == FT_OK) status = work(*device);
+        device->powerCutPoint(call, CallMoment::After);
+        return status;
     });
 }
 
@@ -58,7 +61,7 @@ FT_STATUS readConfig(Device &device, std::vector<uint16_t> &image) {
     return device.readImage(image);
 }
 
-FT_STATUS listOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
+FT_STATUS describeOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
     if (const auto failure = backend.injectedFailure(index, "FT_ListDevices"); failure && *failure != FT_OK) {
         return *failure;
     }
@@ -72,6 +75,23 @@ FT_STATUS listOne(Backend &backend, uint32_t index, uint32_t what, char *buffer)
     return FT_OK;
 }
 
+FT_STATUS listOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
+    backend.powerCutPoint(index, "FT_ListDevices", CallMoment::Before);
+    const FT_STATUS status = describeOne(backend, index, what, buffer);
+    backend.powerCutPoint(index, "FT_ListDevices", CallMoment::After);
+    return status;
+}
+
+FT_STATUS openOne(Backend &backend, uint32_t index, FT_HANDLE &handle) {
+    if (const auto failure = backend.injectedFailure(index, "FT_Open"); failure && *failure != FT_OK) {
+        return *failure;
+    }
+    std::unique_ptr<Device> device;
+    if (const FT_STATUS status = backend.open(index, device); status != FT_OK) return status;
+    handle = handles().add(std::move(device));
+    return FT_OK;
+}
+
 }  // namespace
 
 extern "C" {
@@ -81,13 +101,10 @@ FT_API FT_STATUS FT_CALL FT_Open(int deviceNumber, FT_HANDLE *pHandle) {
     if (deviceNumber < 0) return FT_DEVICE_NOT_FOUND;
     const auto index = static_cast<uint32_t>(deviceNumber);
     return onBackend([&](Backend &backend) -> FT_STATUS {
-        if (const auto failure = backend.injectedFailure(index, "FT_Open"); failure && *failure != FT_OK) {
-            return *failure;
-        }
-        std::unique_ptr<Device> device;
-        if (const FT_STATUS status = backend.open(index, device); status != FT_OK) return status;
-        *pHandle = handles().add(std::move(device));
-        return FT_OK;
+        backend.powerCutPoint(index, "FT_Open", CallMoment::Before);
+        const FT_STATUS status = openOne(backend, index, *pHandle);
+        backend.powerCutPoint(index, "FT_Open", CallMoment::After);
+        return status;
     });
 }
 
@@ -97,8 +114,11 @@ FT_API FT_STATUS FT_CALL FT_Close(FT_HANDLE ftHandle) {
         // A failing close still releases the handle.
         std::unique_ptr<Device> device = handles().take(ftHandle);
         if (device == nullptr) return FT_INVALID_HANDLE;
-        const FT_STATUS status = device->close();
-        if (const auto failure = device->injectedFailure("FT_Close"); failure && *failure != FT_OK) return *failure;
+        device->powerCutPoint("FT_Close", CallMoment::Before);
+        FT_STATUS status = device->close();
+        if (const auto failure = device->injectedFailure("FT_Close"); failure && *failure != FT_OK)
+            status = *failure;
+        device->powerCutPoint("FT_Close", CallMoment::After);
         return status;
     });
 }
@@ -125,7 +145,8 @@ FT_API FT_STATUS FT_CALL FT_ListDevices(void *pArg1, void *pArg2, uint32_t Flags
             if (const FT_STATUS status = backend.count(devices); status != FT_OK) return status;
             for (uint32_t i = 0; i < devices; ++i) {
                 if (buffers[i] == nullptr) return FT_INVALID_PARAMETER;
-                if (const FT_STATUS status = listOne(backend, i, what, buffers[i]); status != FT_OK) return status;
+                if (const FT_STATUS status = listOne(backend, i, what, buffers[i]); status != FT_OK)
+                    return status;
             }
             *static_cast<uint32_t *>(pArg2) = devices;
             return FT_OK;
@@ -158,7 +179,8 @@ FT_API FT_STATUS FT_CALL FT_EE_Read(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pData) 
         std::vector<uint16_t> image;
         if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
         EepromContents contents;
-        if (const FT_STATUS status = decode(device.chipType(), image, contents); status != FT_OK) return status;
+        if (const FT_STATUS status = decode(device.chipType(), image, contents); status != FT_OK)
+            return status;
         fillRecord(contents, *pData);
         return FT_OK;
     });

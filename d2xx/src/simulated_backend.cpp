@@ -6,6 +6,8 @@
 // would: when the first device is unplugged (present = 0), the next one becomes
 // index 0. The file is read again for every listing and every open; an opened
 // device keeps the configuration it was opened with until it is closed.
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -31,6 +33,26 @@ DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
     info.serialNumber = config.serialNumber.value_or(contents.serialNumber);
     info.description = config.description.value_or(contents.description);
     return info;
+}
+
+// The end of the process at a power cut: no cleanup, no flushing, exit status 137
+// (as after SIGKILL). Image files are always whole, since every store is atomic.
+[[noreturn]] void powerCut() {
+    _exit(137);
+}
+
+// What the EEPROM holds when power fails halfway through writing `count` words from
+// `first` on, in address order: the first half of them new, the rest old. A single
+// word is left torn: its low byte new, its high byte old.
+Image halfWritten(const Image &now, const Image &next, size_t first, size_t count) {
+    Image half = now;
+    if (count == 1) {
+        half[first] = static_cast<uint16_t>((now[first] & 0xFF00) | (next[first] & 0x00FF));
+        return half;
+    }
+    std::copy_n(next.begin() + static_cast<std::ptrdiff_t>(first), count / 2,
+                half.begin() + static_cast<std::ptrdiff_t>(first));
+    return half;
 }
 
 class SimulatedDevice final : public Device {
@@ -59,12 +81,15 @@ public:
         if (address >= image_.size()) return FT_INVALID_PARAMETER;
         Image next = image_;
         next[address] = value;
-        return store(std::move(next), FT_EEPROM_WRITE_FAILED);
+        return write("FT_WriteEE", std::move(next), address, 1, FT_EEPROM_WRITE_FAILED);
     }
 
     FT_STATUS erase() override {
-        if (config_.chipType == FT_DEVICE_232R) return FT_OK;  // its internal EEPROM cannot be erased
-        return store(Image(image_.size(), 0xFFFF), FT_EEPROM_ERASE_FAILED);
+        // The FT232R's internal EEPROM cannot be erased: nothing to write.
+        const size_t words = config_.chipType == FT_DEVICE_232R ? 0 : image_.size();
+        Image next = image_;
+        std::fill_n(next.begin(), words, 0xFFFF);
+        return write("FT_EraseEE", std::move(next), 0, words, FT_EEPROM_ERASE_FAILED);
     }
 
     FT_STATUS readImage(Image &image) override {
@@ -77,14 +102,27 @@ public:
         if (image.size() > image_.size()) return FT_INVALID_PARAMETER;
         Image next = image_;
         std::copy(image.begin(), image.end(), next.begin());
-        return store(std::move(next), FT_EEPROM_WRITE_FAILED);
+        return write("FT_EE_Program", std::move(next), 0, image.size(), FT_EEPROM_WRITE_FAILED);
     }
 
     std::optional<FT_STATUS> injectedFailure(std::string_view call) const override {
         return config_.failure(call);
     }
 
+    void powerCutPoint(std::string_view call, CallMoment moment) const override {
+        if (config_.powerCut(call, moment)) powerCut();
+    }
+
 private:
+    // `next` is the image once `call` has written its `count` words from `first` on.
+    FT_STATUS write(std::string_view call, Image next, size_t first, size_t count, FT_STATUS failed) {
+        if (config_.powerCut(call, CallMoment::During)) {
+            if (count > 0) store(halfWritten(image_, next, first, count), failed);
+            powerCut();
+        }
+        return store(std::move(next), failed);
+    }
+
     // The file first: memory changes only once the image is safely on disk.
     FT_STATUS store(Image next, FT_STATUS failed) {
         if (!saveImageFile(config_.imagePath, next)) return failed;
@@ -94,7 +132,7 @@ private:
 
     const SimulatedDeviceConfig config_;
     Image image_;
-    const DeviceInfo info_;  // as enumerated at open, like a real chip until it is replugged
+    const DeviceInfo info_;                   // as enumerated at open, like a real chip until it is replugged
     const std::unique_ptr<DeviceLock> lock_;  // released when the handle is
 };
 
@@ -144,6 +182,11 @@ public:
         const auto devices = presentDevices();
         if (index >= devices.size()) return std::nullopt;
         return devices[index].failure(call);
+    }
+
+    void powerCutPoint(uint32_t index, std::string_view call, CallMoment moment) override {
+        const auto devices = presentDevices();
+        if (index < devices.size() && devices[index].powerCut(call, moment)) powerCut();
     }
 
 private:

@@ -175,6 +175,19 @@ const char *knownCall(std::string_view lowerName) {
     return nullptr;
 }
 
+// The calls that write words, and so have a middle to lose power in.
+bool writes(std::string_view call) {
+    return call == "FT_EE_Program" || call == "FT_EraseEE" || call == "FT_WriteEE";
+}
+
+std::optional<CallMoment> parseMoment(std::string_view text, std::string_view call) {
+    const std::string moment = lowered(text);
+    if (moment == "before") return CallMoment::Before;
+    if (moment == "during" && writes(call)) return CallMoment::During;
+    if (moment == "after") return CallMoment::After;
+    return std::nullopt;
+}
+
 std::string listed(const auto &names, auto name) {
     std::string out;
     for (const auto &item : names) out += (out.empty() ? "" : ", ") + std::string(name(item));
@@ -219,8 +232,21 @@ private:
             if (*status != FT_OK) config.failures[key.substr(failPrefix.size())] = *status;
             return;
         }
+        constexpr std::string_view crashPrefix = "crash.";
+        if (key.starts_with(crashPrefix)) {
+            const char *known = call(entry, key.substr(crashPrefix.size()));
+            if (known == nullptr) return;
+            const auto moment = parseMoment(entry.value, known);
+            if (!moment) {
+                return refuse(entry, writes(known)
+                                         ? "allowed: before, during or after"
+                                         : "allowed: before or after (during is for a call that writes)");
+            }
+            config.powerCuts[key.substr(crashPrefix.size())] = *moment;
+            return;
+        }
         refuse(entry, "unknown key; the keys are " + listed(kKeys, [](const Key &k) { return k.name; }) +
-                          ", fail.<call>");
+                          ", fail.<call>, crash.<call>");
     }
 
     // The call a fail. or crash. key names; a complaint when there is none such.
@@ -246,6 +272,11 @@ std::optional<FT_STATUS> SimulatedDeviceConfig::failure(std::string_view call) c
     const auto it = failures.find(lowered(call));
     if (it == failures.end()) return std::nullopt;
     return it->second;
+}
+
+bool SimulatedDeviceConfig::powerCut(std::string_view call, CallMoment moment) const {
+    const auto it = powerCuts.find(lowered(call));
+    return it != powerCuts.end() && it->second == moment;
 }
 
 std::vector<SimulatedDeviceConfig> readDevicesFile(const std::filesystem::path &file) {

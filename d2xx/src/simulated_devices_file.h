@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "backend.h"
 #include "ftd2xx.h"
 
 namespace kestrom::d2xx {
@@ -27,8 +28,11 @@ struct SimulatedDeviceConfig {
     std::optional<std::string> description;
     // Injected failures by lower-case call name; entries of status 0 are left out.
     std::map<std::string, FT_STATUS> failures;
+    // Power cuts by lower-case call name.
+    std::map<std::string, CallMoment> powerCuts;
 
     std::optional<FT_STATUS> failure(std::string_view call) const;
+    bool powerCut(std::string_view call, CallMoment moment) const;
 };
 
 // Every section of `file` in file order, present or not. A file that cannot be read

@@ -37,6 +37,8 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
         "fail.FT_Open = abc\n"
         "fail.FT_Opne = 3\n"
         "colour = blue\n"
+        "crash.FT_EraseEE = sometimes\n"
+        "crash.FT_ReadEE = during\n"
         "Serial = any text is fine\n");
     const std::string calls =
         "FT_Open, FT_Close, FT_ListDevices, FT_GetDeviceInfo, FT_EE_Read, FT_EE_Program, FT_EraseEE, "
@@ -51,7 +53,10 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
             "fail.FT_Open = abc ignored; allowed: a D2XX status number, 0 for none\n" + at(8) +
             "fail.FT_Opne = 3 ignored; no such call; the calls are " + calls + "\n" + at(9) +
             "colour = blue ignored; unknown key; the keys are chip, present, eeprom, eeprom_words, id, "
-            "serial, description, fail.<call>\n");
+            "serial, description, fail.<call>, crash.<call>\n" +
+            at(10) + "crash.FT_EraseEE = sometimes ignored; allowed: before, during or after\n" + at(11) +
+            "crash.FT_ReadEE = during ignored; allowed: before or after (during is for a call that "
+            "writes)\n");
 
     // The device works with the defaults: unknown chip, present, 64 words, its image's IDs.
     FT_HANDLE handle = open();
