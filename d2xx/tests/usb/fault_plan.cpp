@@ -1,0 +1,30 @@
+#include "fault_plan.h"
+
+namespace kestrom::virtualchip {
+
+FaultPlan &FaultPlan::unplugBeforeEepromTransfer(unsigned n) {
+    unplugBefore_ = n;
+    return *this;
+}
+
+FaultPlan &FaultPlan::unplugAfterEepromTransfer(unsigned n) {
+    unplugAfter_ = n;
+    return *this;
+}
+
+FaultPlan &FaultPlan::stall(const std::string &request) {
+    stalled_.insert(request);
+    return *this;
+}
+
+FaultPlan &FaultPlan::refuseNode() {
+    refuseNode_ = true;
+    return *this;
+}
+
+FaultPlan &FaultPlan::transferTime(std::chrono::microseconds time) {
+    transferTime_ = time;
+    return *this;
+}
+
+}  // namespace kestrom::virtualchip
