@@ -6,6 +6,7 @@
 #include "ftd2xx.h"
 #include "handle_table.h"
 #include "text_codec.h"
+#include "verified_writes.h"
 
 #include <new>
 #include <string_view>
@@ -197,12 +198,12 @@ FT_API FT_STATUS FT_CALL FT_EE_Program(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pDat
         if (decode(chip, image, contents) != FT_OK) contents = chipDefaults(chip);
         if (const FT_STATUS status = mergeRecord(*pData, contents); status != FT_OK) return status;
         if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
-        return device.writeImage(image);
+        return writeImageVerified(device, image);
     });
 }
 
 FT_API FT_STATUS FT_CALL FT_EraseEE(FT_HANDLE ftHandle) {
-    return onDevice(ftHandle, "FT_EraseEE", [](Device &device) { return device.erase(); });
+    return onDevice(ftHandle, "FT_EraseEE", [](Device &device) { return eraseVerified(device); });
 }
 
 FT_API FT_STATUS FT_CALL FT_EE_UASize(FT_HANDLE ftHandle, uint32_t *lpdwSize) {
@@ -227,7 +228,7 @@ FT_API FT_STATUS FT_CALL FT_WriteEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, u
     if (dwWordOffset > kMaxWordOffset) return FT_INVALID_PARAMETER;
     return onDevice(ftHandle, "FT_WriteEE", [&](Device &device) -> FT_STATUS {
         if (device.eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
-        return device.writeWord(dwWordOffset % device.eepromWords(), wValue);
+        return writeWordVerified(device, dwWordOffset % device.eepromWords(), wValue);
     });
 }
 

@@ -55,6 +55,15 @@ Image halfWritten(const Image &now, const Image &next, size_t first, size_t coun
     return half;
 }
 
+// What the device's EEPROM reads: its image file, or blank when none is fitted.
+ImageFileState loadEeprom(const SimulatedDeviceConfig &config, Image &image) {
+    if (!config.eepromPresent) {
+        image.assign(config.eepromWords, 0xFFFF);
+        return ImageFileState::Missing;
+    }
+    return loadImageFile(config.imagePath, config.eepromWords, image);
+}
+
 class SimulatedDevice final : public Device {
 public:
     SimulatedDevice(SimulatedDeviceConfig config, Image image, std::unique_ptr<DeviceLock> lock)
@@ -115,12 +124,14 @@ public:
 
 private:
     // `next` is the image once `call` has written its `count` words from `first` on.
+    // A missing or write-protected EEPROM takes nothing, and says nothing about it.
     FT_STATUS write(std::string_view call, Image next, size_t first, size_t count, FT_STATUS failed) {
+        const bool takesWrites = config_.eepromPresent && !config_.writeProtect;
         if (config_.powerCut(call, CallMoment::During)) {
-            if (count > 0) store(halfWritten(image_, next, first, count), failed);
+            if (takesWrites && count > 0) store(halfWritten(image_, next, first, count), failed);
             powerCut();
         }
-        return store(std::move(next), failed);
+        return takesWrites ? store(std::move(next), failed) : FT_STATUS{FT_OK};
     }
 
     // The file first: memory changes only once the image is safely on disk.
@@ -158,7 +169,7 @@ public:
         if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
         Image image;
         // A listing still shows a device whose image cannot be read, with its chip defaults.
-        loadImageFile(devices[index].imagePath, devices[index].eepromWords, image);
+        loadEeprom(devices[index], image);
         out = enumerate(devices[index], image);
         return FT_OK;
     }
@@ -170,8 +181,7 @@ public:
         auto lock = DeviceLock::acquire("sim:" + devicesFile_ + "#" + devices[index].section);
         if (lock == nullptr) return FT_DEVICE_NOT_OPENED;
         Image image;
-        if (loadImageFile(devices[index].imagePath, devices[index].eepromWords, image) ==
-            ImageFileState::Unreadable) {
+        if (loadEeprom(devices[index], image) == ImageFileState::Unreadable) {
             return FT_DEVICE_NOT_OPENED;
         }
         out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image), std::move(lock));

@@ -149,6 +149,10 @@ const Key kKeys[] = {
          const auto words = parseNumber(v);
          return (words == 64u || words == 128u || words == 256u) && assign(words, c.eepromWords);
      }},
+    {"eeprom_present", "1 or 0 (also yes/no, true/false, on/off)",
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.eepromPresent); }},
+    {"write_protect", "1 or 0 (also yes/no, true/false, on/off)",
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.writeProtect); }},
     {"id", "VID << 16 | PID as a number, e.g. 0x04036001",
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseNumber(v), c.id); }},
     {"serial", "any text",

@@ -22,6 +22,10 @@ struct SimulatedDeviceConfig {
     bool present = true;
     std::filesystem::path imagePath;
     size_t eepromWords = 64;
+    // No EEPROM fitted: every word reads 0xFFFF and writes do nothing.
+    bool eepromPresent = true;
+    // The EEPROM's write-protect pin held: writes and erasing silently do nothing.
+    bool writeProtect = false;
     // Unset: taken from a valid image, else from the chip's defaults.
     std::optional<uint32_t> id;
     std::optional<std::string> serialNumber;

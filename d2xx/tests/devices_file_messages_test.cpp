@@ -52,7 +52,8 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
             "id = xyz ignored; allowed: VID << 16 | PID as a number, e.g. 0x04036001\n" + at(7) +
             "fail.FT_Open = abc ignored; allowed: a D2XX status number, 0 for none\n" + at(8) +
             "fail.FT_Opne = 3 ignored; no such call; the calls are " + calls + "\n" + at(9) +
-            "colour = blue ignored; unknown key; the keys are chip, present, eeprom, eeprom_words, id, "
+            "colour = blue ignored; unknown key; the keys are chip, present, eeprom, eeprom_words, "
+            "eeprom_present, write_protect, id, "
             "serial, description, fail.<call>, crash.<call>\n" +
             at(10) + "crash.FT_EraseEE = sometimes ignored; allowed: before, during or after\n" + at(11) +
             "crash.FT_ReadEE = during ignored; allowed: before or after (during is for a call that "

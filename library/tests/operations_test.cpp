@@ -144,3 +144,32 @@ TEST_F(Operations, ReadThenProgramLeavesEveryExampleByteIdentical) {
         EXPECT_EQ(before, readBytes(std::string(example) + ".bin"));
     }
 }
+
+// A part that takes no writes (no EEPROM, its write-protect pin held) is never reported
+// as programmed: the step that did not take fails with its status, which the restore
+// of the old words afterwards leaves standing, and the image is as it was.
+TEST_F(Operations, APartThatTakesNoWritesIsNeverReportedAsProgrammed) {
+    const struct {
+        const char *example, *keys;
+        int32_t result;
+        FT_STATUS status;
+    } cases[] = {
+        {"ft232bm", "chip = BM\neeprom_present = 0", ROMGATE_STEP_FAILED, FT_EEPROM_WRITE_FAILED},
+        {"ft232r", "chip = 232R\nwrite_protect = 1", ROMGATE_STEP_FAILED, FT_EEPROM_WRITE_FAILED},
+        // Erasing comes first and is checked first.
+        {"ft232bm", "chip = BM\nwrite_protect = 1", ROMGATE_PRELIMINARY_FAILED, FT_EEPROM_ERASE_FAILED},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.keys);
+        useExample(c.example);
+        ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+        SET_SerialNumber_("NEW00001");
+        writeDevices(std::string("[dev]\neeprom = ") + c.example + ".bin\n" + c.keys + "\n");
+        useDevicesFile("devices.ini");
+        const std::string before = readBytes(std::string(c.example) + ".bin");
+        EXPECT_EQ(c.result, FT_EE_Program_(0));
+        EXPECT_EQ(c.status, static_cast<FT_STATUS>(FT_STATUS_()));
+        EXPECT_EQ(-1, GET_MaxPower_());
+        EXPECT_EQ(before, readBytes(std::string(c.example) + ".bin"));
+    }
+}
