@@ -17,7 +17,7 @@ if(NOT status EQUAL 0)
 endif()
 foreach(file bin/kestrom ${INSTALL_DIR}/kestrom ${INSTALL_DIR}/libromgate.so ${INSTALL_DIR}/libftd2xx.so
         ${DATA_DIR}/applications/kestrom.desktop ${DATA_DIR}/icons/hicolor/scalable/apps/kestrom.svg
-        ${UDEV_DIR}/60-kestrom-ftdi.rules)
+        ${UDEV_DIR}/60-kestrom-ftdi.rules ${HELP_DIR}/help.html)
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()

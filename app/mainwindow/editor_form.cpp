@@ -20,19 +20,30 @@ constexpr int kGap = 2;
 
 // The most characters typing or pasting can put into a box. Unlike QLineEdit's
 // own limit it leaves longer text that the program sets alone ("100" mA in a
-// two-character box), so nothing read from the device is cut.
+// two-character box), so nothing read from the device is cut. A paste that does
+// not fit keeps what fits, as typing it would.
 class TypingLimit : public QValidator {
 public:
-    TypingLimit(QLineEdit *box, int limit) : QValidator(box), limit_(limit), shown_(box->text().size()) {
-        connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { shown_ = text.size(); });
+    TypingLimit(QLineEdit *box, int limit) : QValidator(box), box_(box), limit_(limit), shown_(box->text()) {
+        connect(box, &QLineEdit::textChanged, this, [this](const QString &text) { shown_ = text; });
     }
-    State validate(QString &input, int &) const override {
-        return input.size() <= std::max<qsizetype>(limit_, shown_) ? Acceptable : Invalid;
+    State validate(QString &input, int &cursor) const override {
+        const qsizetype excess = input.size() - std::max<qsizetype>(limit_, shown_.size());
+        // setText starts a new undo history: text set by the program is taken whole.
+        if (excess <= 0 || !box_->isUndoAvailable()) return Acceptable;
+        // The excess is the end of what was just typed or pasted, before the cursor.
+        qsizetype from = cursor - excess;
+        if (from < 0) return Invalid;
+        if (from > 0 && input[from - 1].isHighSurrogate()) --from;  // never half a character
+        input.remove(from, cursor - from);
+        cursor = int(from);
+        return input == shown_ ? Invalid : Acceptable;
     }
 
 private:
+    const QLineEdit *box_;
     int limit_;
-    qsizetype shown_;  // the length of the text the box holds now
+    QString shown_;  // the text the box holds now
 };
 
 template <typename Layout>

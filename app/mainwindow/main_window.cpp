@@ -43,6 +43,11 @@ BM::BM(platform::Libraries &libraries, QWidget *parent)
     buildMenus();
     connectHandlers();
     output::connectOutputCommands(*this, *log_);
+    // Until a chip is named no chip group may look editable: Write would ignore it.
+    form_->checkBox(QStringLiteral("Rev4"))->setEnabled(false);
+    form_->checkBox(QStringLiteral("Rev5"))->setEnabled(false);
+    RefreshBmGroup();
+    RefreshFt2232cGroup();
 
     setMinimumSize(twips_.toPixels(kWindowWidth), twips_.toPixels(kMinimumHeight));
     setMaximumWidth(twips_.toPixels(kWindowWidth));
@@ -130,6 +135,8 @@ void BM::applyResizeRule() {
 }
 
 void BM::closeEvent(QCloseEvent *event) {
+    // An About box left open keeps the program running: the poll must not.
+    timer_.stop();
     saveSettings();
     event->accept();
 }

@@ -9,7 +9,7 @@ namespace kestrom::mainwindow {
 
 class OptionButton : public QRadioButton {
 public:
-    using QRadioButton::QRadioButton;
+    explicit OptionButton(const QString &caption, QWidget *parent = nullptr);
 
 protected:
     void nextCheckState() override;

@@ -1,6 +1,34 @@
 #include "appearance.h"
 
+#include <QPalette>
+
 namespace kestrom::output {
+
+namespace {
+
+// Plain containers show the window's background; every control has a look of its own.
+bool isControl(const QWidget &widget) {
+    return widget.metaObject() != &QWidget::staticMetaObject;
+}
+
+// Every colour role set, so that nothing is taken from the parent any more.
+QPalette fixed(QPalette palette) {
+    palette.setResolveMask(~QPalette::ResolveMask(0));
+    return palette;
+}
+
+}  // namespace
+
+void setBackground(QWidget &window, const QColor &colour) {
+    for (QWidget *child : window.findChildren<QWidget *>()) {
+        if (!isControl(*child) || child->testAttribute(Qt::WA_SetPalette)) continue;
+        child->setPalette(fixed(child->palette()));
+        child->setAutoFillBackground(true);  // it was drawn on the window's old colour
+    }
+    QPalette palette = window.palette();
+    palette.setColor(QPalette::Window, colour);
+    window.setPalette(palette);
+}
 
 std::optional<QColor> Appearance::ShowColorChooser(QWidget *owner, Dialogs &dialogs) {
     return dialogs.chooseColour(owner, customColours_);
@@ -19,9 +47,7 @@ void Appearance::Command3(QWidget &window, Dialogs &dialogs) {
         dialogs.inform(&window, QMessageBox::NoIcon, QStringLiteral("You chose cancel"));
         return;
     }
-    QPalette palette = window.palette();
-    palette.setColor(QPalette::Window, *colour);
-    window.setPalette(palette);
+    setBackground(window, *colour);
 }
 
 void Appearance::Command4(QWidget &window, Dialogs &dialogs) {

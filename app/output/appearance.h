@@ -5,6 +5,10 @@
 
 namespace kestrom::output {
 
+// `colour` becomes the background of `window` and of its plain containers; its
+// controls (frames, boxes, buttons, the log, the menus) keep their own look.
+void setBackground(QWidget &window, const QColor &colour);
+
 class Appearance {
 public:
     // The chosen colour; nothing when cancelled. Custom colours carry over to the next call.

@@ -27,7 +27,7 @@ OutputCommands::OutputCommands(QMainWindow &window, LoggerList &log)
     on("Paste", [this] { pasteClipboard(log_); });
     on("Cut", [this] { cutSelectedLines(log_); });
     on("save", [this] { SaveLogToFile(ShowSaveDialog(&window_, *dialogs_), log_.lines(), *dialogs_); });
-    on("mnuPrinter", [this] { PrintLog(printer(), log_.lines()); });
+    on("mnuPrinter", [this] { print(); });
     on("mnuSetupPrinter", [this] { ShowPrinterSetup(&window_, printer(), *dialogs_); });
     on("Command3", [this] { appearance_.Command3(window_, *dialogs_); });
     on("Command4", [this] { appearance_.Command4(window_, *dialogs_); });
@@ -66,6 +66,11 @@ QPrinter &OutputCommands::printer() {
     // Made on first use: finding the default printer may take a moment.
     if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return *printer_;
+}
+
+void OutputCommands::print() {
+    PrintLog(printer(), log_.lines());
+    if (printer_->printerState() != QPrinter::Idle) printer_ = PrinterLike(*printer_);
 }
 
 void OutputCommands::showAbout() {

@@ -27,6 +27,8 @@ public:
     // The current printer: the system's default until Setup Printer changes it;
     // kept, with its settings, as long as the window.
     QPrinter &printer();
+    // Prints the log; a job that fails leaves the printer usable.
+    void print();
     // Shows the one About box, making it first if need be.
     void showAbout();
     AboutBox *aboutBox() const { return about_; }

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <algorithm>
+#include <memory>
 
 namespace kestrom::output {
 
@@ -26,6 +27,9 @@ QFont printFont(QPaintDevice *device) {
 }  // namespace
 
 void PrintLog(QPrinter &printer, const QStringList &lines) {
+    // Without a printer Qt falls back to a file with no name: there is nowhere to
+    // print, and a job that fails to start would leave the printer unusable.
+    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) return;
     printer.setDocName(QStringLiteral("Kestrom"));
     printer.setPrintRange(QPrinter::AllPages);  // the whole log, whatever range the dialog had
     // A file has no resolution of its own: a common printer's keeps the text readable.
@@ -48,6 +52,19 @@ void PrintLog(QPrinter &printer, const QStringList &lines) {
         painter.drawText(kPrintLeft, onPage * kPrintLineStep + ascent, line);
     }
     painter.end();
+}
+
+std::unique_ptr<QPrinter> PrinterLike(const QPrinter &printer) {
+    auto fresh = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    fresh->setPrinterName(printer.printerName());
+    fresh->setOutputFormat(printer.outputFormat());
+    fresh->setOutputFileName(printer.outputFileName());
+    fresh->setPageLayout(printer.pageLayout());
+    fresh->setCopyCount(printer.copyCount());
+    fresh->setDuplex(printer.duplex());
+    fresh->setColorMode(printer.colorMode());
+    fresh->setPaperSource(printer.paperSource());
+    return fresh;
 }
 
 void ShowPrinterSetup(QWidget *owner, QPrinter &printer, Dialogs &dialogs) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QStringList>
+#include <memory>
 
 #include "dialogs.h"
 
@@ -20,6 +21,9 @@ inline constexpr int kFileResolution = 300;
 // Every line of the log as job "Kestrom", page after page; an empty log gives
 // one blank page. Nothing is printed, silently, when the printer cannot start.
 void PrintLog(QPrinter &printer, const QStringList &lines);
+// A new printer with the settings of `printer`: Qt keeps a printer whose job
+// failed to start "active" for good, refusing every later change.
+std::unique_ptr<QPrinter> PrinterLike(const QPrinter &printer);
 // The print dialog on the current printer; Cancel leaves it as it was.
 void ShowPrinterSetup(QWidget *owner, QPrinter &printer, Dialogs &dialogs);
 

@@ -1,4 +1,5 @@
-// The maker's web page, opened in the user's browser.
+// The program's help page (a local file installed with it, or the address the
+// build names), opened in the user's browser.
 #pragma once
 
 #include <QUrl>

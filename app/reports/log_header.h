@@ -8,7 +8,8 @@
 
 namespace kestrom::reports {
 
-// The date and time line uses the locale's short date and short time formats.
+// The date and time line uses the locale's short date format and its long time
+// format (with seconds) without the time-zone name.
 void WriteLogHeader(LogSink &log, const QDateTime &now = QDateTime::currentDateTime(),
                     const QLocale &locale = QLocale::system());
 

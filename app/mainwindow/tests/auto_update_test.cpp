@@ -117,3 +117,14 @@ TEST_F(AutoUpdateTest, DefaultOrUncheckingStopsIt) {
     EXPECT_TRUE(enabled("read1"));
     EXPECT_EQ(u"12", text("max_power")) << "Device was selected already: nothing read";
 }
+
+TEST_F(AutoUpdateTest, ClosingTheWindowStopsItWhileTheAboutBoxStaysOpen) {
+    start("ft232bm");
+    click("auto_detekce");
+    find<QAction>("about_")->trigger();
+    window().close();
+    EXPECT_FALSE(window().timer().isActive());
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == u"About") top->close();
+    }
+}

@@ -1,6 +1,7 @@
 // The main window started on each example device and driven by name.
 #include <QAbstractButton>
 #include <QAccessible>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -233,4 +234,85 @@ TEST_F(WindowTest, DISABLED_Screenshot) {
     start("ft232bm");
     window().show();
     window().grab().save(QString::fromLocal8Bit(qgetenv("KESTROM_SCREENSHOT")));
+}
+
+// Radio buttons to a screen reader, with their checked state, whatever selects them.
+TEST_F(WindowTest, OptionButtonsAreAnnouncedAsRadioButtonsWithTheirState) {
+    const char *options[] = {"device1",      "default",   "IFAIsFifo",    "IFAIsFifoTar",
+                             "IFAIsFastSer", "IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"};
+    const auto announced = [&](const char *when) {
+        SCOPED_TRACE(when);
+        for (const char *name : options) {
+            QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(find(name));
+            ASSERT_NE(nullptr, a11y) << name;
+            EXPECT_EQ(QAccessible::RadioButton, a11y->role()) << name;
+            EXPECT_TRUE(a11y->state().checkable) << name;
+            EXPECT_EQ(ticked(name), bool(a11y->state().checked)) << name;
+        }
+    };
+    start("ft2232c");
+    announced("at start");
+    click("read1");
+    EXPECT_TRUE(ticked("device1"));
+    announced("after Read");
+    click("default");
+    announced("after Default");
+    QAccessible::queryAccessibleInterface(find("IFAIsFastSer"))->actionInterface()->doAction(
+        QAccessibleActionInterface::toggleAction());
+    EXPECT_TRUE(ticked("IFAIsFastSer")) << "the screen reader's toggle selects";
+    EXPECT_FALSE(ticked("IFAIsFifo"));
+    click("IFAIsFastSer");
+    EXPECT_TRUE(ticked("IFAIsFastSer")) << "and a click never clears";
+    announced("after a click");
+}
+
+// Write hands over a chip group only for its own chip, so no other chip may show one editable.
+TEST_F(WindowTest, ChipGroupsAreEditableExactlyWhenTheirToggleIsTicked) {
+    const char *bmGroup[] = {"int_do_serno", "int_pden", "int_usb_ver", "iso_in", "iso_out", "Text5"};
+    const char *ft2232cGroup[] = {"IsoInA", "IFAIsFifo", "AIsVCP", "IFBIsFastSer", "PullDownEnable5", "USBVersion5"};
+    const auto consistent = [&](const std::string &chip, const char *when) {
+        SCOPED_TRACE(chip + when);
+        for (const char *name : bmGroup) EXPECT_EQ(ticked("Rev4"), enabled(name)) << name;
+        for (const char *name : ft2232cGroup) EXPECT_EQ(ticked("Rev5"), enabled(name)) << name;
+        EXPECT_EQ(chip == "0", enabled("Rev4") || ticked("Rev4"));
+        EXPECT_EQ(chip == "4", enabled("Rev5") || ticked("Rev5"));
+    };
+    for (int code = 0; code <= 10; ++code) {
+        const std::string chip = code == 10 ? "none" : std::to_string(code);
+        copyAllExamples();
+        if (code == 10) {
+            start();
+        } else {
+            writeDevices("[d]\nchip = " + chip + "\neeprom = " + (code == 4 ? "ft2232c.bin" : "ft232bm.bin") +
+                         "\neeprom_words = " + (code == 4 ? "128" : "64") + "\n");
+            start("devices");
+        }
+        consistent(chip, " at start");
+        click("read1");
+        consistent(chip, " after Read");
+        click("default");
+        consistent(chip, " after Default");
+    }
+}
+
+TEST_F(WindowTest, PasteOverTheLimitInsertsWhatFits) {
+    start("ft232bm");
+    auto *manufacturer = find<QLineEdit>("manufactuer");
+    QGuiApplication::clipboard()->setText(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ!"));  // 27
+    manufacturer->setText(QStringLiteral("ab"));
+    manufacturer->setCursorPosition(1);
+    manufacturer->paste();
+    EXPECT_EQ(QStringLiteral("aABCDEFGHIJKLMNOPQRSTUb"), manufacturer->text()) << "23 characters, as typed";
+    EXPECT_EQ(22, manufacturer->cursorPosition());
+    manufacturer->paste();
+    EXPECT_EQ(23, manufacturer->text().size()) << "a full box takes nothing more";
+    manufacturer->selectAll();
+    manufacturer->paste();
+    EXPECT_EQ(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVW"), manufacturer->text()) << "a selection is replaced";
+
+    auto *power = find<QLineEdit>("max_power");
+    power->setText(QStringLiteral("100"));  // set by the program: longer than typing allows
+    power->end(false);
+    QTest::keyClicks(power, QStringLiteral("5"));
+    EXPECT_EQ(u"100", power->text());
 }

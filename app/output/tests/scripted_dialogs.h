@@ -43,5 +43,6 @@ struct ScriptedDialogs : kestrom::output::Dialogs {
         initialFont = initial;
         return font;
     }
-    bool setupPrinter(QWidget *, QPrinter &) override { return false; }
+    std::function<bool(QPrinter &)> onPrinterSetup;  // answers OK when it returns true
+    bool setupPrinter(QWidget *, QPrinter &printer) override { return onPrinterSetup && onPrinterSetup(printer); }
 };

@@ -6,6 +6,9 @@
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProcess>
+#include <QRegularExpression>
+#include <map>
 #include <QTemporaryDir>
 
 #include "output_commands.h"
@@ -85,16 +88,69 @@ TEST_F(OutputWindowTest, MenuCommandsSaveChooseAndPrintOnOnePrinter) {
     EXPECT_GT(QFile(folder.filePath(QStringLiteral("log.pdf"))).size(), 1000);
 }
 
-TEST_F(OutputWindowTest, OneModelessAboutBoxAllThreeLinksOpenTheSameWebPage) {
+// Qt keeps a printer whose job failed to start active, refusing every later setting.
+TEST_F(OutputWindowTest, AFailedPrintLeavesThePrinterUsable) {
+    const QString pdf = folder.filePath(QStringLiteral("after.pdf"));
+    for (const QString &failing : {QString(), folder.filePath(QStringLiteral("missing/folder/log.pdf"))}) {
+        SCOPED_TRACE(failing.toStdString());
+        QPrinter &printer = commands().printer();
+        printer.setOutputFormat(QPrinter::PdfFormat);  // as Qt has it with no printer installed
+        printer.setOutputFileName(failing);
+        trigger("mnuPrinter");
+        dialogs->onPrinterSetup = [&](QPrinter &chosen) {
+            chosen.setOutputFormat(QPrinter::PdfFormat);  // "Print to File (PDF)"
+            chosen.setOutputFileName(pdf);
+            return chosen.outputFileName() == pdf;
+        };
+        QFile::remove(pdf);
+        trigger("mnuSetupPrinter");
+        trigger("mnuPrinter");
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        ASSERT_TRUE(pdftotext.waitForFinished());
+        // Runs of blanks are the PDF reader's guess: compare the visible characters, in order.
+        const auto visible = [](QString text) { return text.remove(QRegularExpression(QStringLiteral("\\s"))); };
+        const QString printed = visible(QString::fromUtf8(pdftotext.readAllStandardOutput()));
+        EXPECT_TRUE(printed.startsWith(visible(logLines().join(QString())))) << printed.toStdString();
+    }
+}
+
+TEST_F(OutputWindowTest, TheBackgroundColourIsTheWindowsOnlyControlsKeepTheirLook) {
+    const char *controls[] = {"Rev4", "IFAIsFifo", "read1", "bm_group", "rev5_ft2232c", "manufactuer_frame"};
+    std::map<std::string, QColor> before;
+    for (const char *name : controls) before[name] = find(name)->palette().color(QPalette::Window);
+    dialogs->colour = QColor(Qt::red);
+    trigger("Command3");
+    dialogs->colour = QColor(Qt::blue);
+    trigger("Command3");
+    EXPECT_EQ(QColor(Qt::blue), window().palette().color(QPalette::Window));
+    EXPECT_EQ(QColor(Qt::blue), find("central")->palette().color(QPalette::Window)) << "the window's own area";
+    const QImage shot = window().grab().toImage();
+    for (const char *name : controls) {
+        QWidget *control = find(name);
+        EXPECT_EQ(before[name], control->palette().color(QPalette::Window)) << name;
+        const QPoint corner = control->mapTo(&window(), QPoint(2, 2));
+        EXPECT_NE(QColor(Qt::blue), shot.pixelColor(corner * shot.devicePixelRatio())) << name << " painted";
+    }
+    EXPECT_NE(QColor(Qt::blue), window().menuBar()->palette().color(QPalette::Window));
+}
+
+TEST_F(OutputWindowTest, OneModelessAboutBoxAllThreeLinksOpenTheHelpPage) {
     UrlRecorder recorder;
-    QDesktopServices::setUrlHandler(QStringLiteral("https"), &recorder, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
     trigger("Pelmora_on_the_Web");
     QTest::mouseClick(window().menuBar()->findChild<QWidget *>(QStringLiteral("Picture1")), Qt::LeftButton);
     trigger("about_");
     QPointer<kestrom::output::AboutBox> about = commands().aboutBox();
     QTest::mouseClick(inAbout("picIcon"), Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     EXPECT_EQ(QList<QUrl>(3, kestrom::output::webPage()), recorder.opened);
+    QFile page(kestrom::output::webPage().toLocalFile());
+    ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << "the help page is a local file that exists";
+    const QString help = QString::fromUtf8(page.readAll());
+    for (const char *topic : {"install-udev-rule.sh", "FTD2XX_SIM", "kestrom --report", "FTD2XX_VIDPID"}) {
+        EXPECT_TRUE(help.contains(QLatin1String(topic))) << topic;
+    }
 
     trigger("about_");
     EXPECT_EQ(about, commands().aboutBox()) << "a second About shows the same box";
