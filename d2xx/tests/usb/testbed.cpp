@@ -1,5 +1,7 @@
 #include "testbed.h"
 
+#include <umockdev.h>
+
 #include <link.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
@@ -11,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+
+#include "usbdevfs_ioctl.h"
 
 namespace kestrom::virtualchip {
 namespace {

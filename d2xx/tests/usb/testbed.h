@@ -7,14 +7,15 @@
 // sets UMOCKDEV_DIR, which child processes inherit. One testbed at a time.
 #pragma once
 
-#include <umockdev.h>
-
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "usbdevfs_ioctl.h"
 #include "virtual_chip.h"
+
+// umockdev's types, without its headers (GLib's names clash with Qt's keywords).
+typedef struct _UMockdevTestbed UMockdevTestbed;
+typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 
 namespace kestrom::virtualchip {
 

@@ -1,0 +1,134 @@
+// What the user's steps cost on a real chip: the control transfers (about 1 ms
+// each at full speed) of one EEPROM report, one auto-update tick, one Write and
+// one Erase, counted by a virtual chip under the unmodified libusb and libftdi1.
+// An FT232BM with a 93C46 and an FT2232C with a 93C56, each plugged in afresh.
+//
+// Counters: "transfers" per step (the first report of the process, which also
+// tells the part's size, is "first_report"), split into EEPROM reads, writes and
+// erases, with "floor": one read per distinct word the step needs within one open,
+// one write and one read-back per word written, one erase and a blank check of
+// every word, plus telling the size once.
+//
+// It runs itself again under umockdev's preload library when started without it.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "eeprom_model.h"
+#include "main_window.h"
+#include "testbed.h"
+
+namespace {
+
+using namespace kestrom::virtualchip;
+
+struct Part {
+    const char *image;
+    ChipKind kind;
+    size_t words;
+};
+
+constexpr Part kParts[] = {{"ft232bm.bin", ChipKind::FT232BM, 64}, {"ft2232c.bin", ChipKind::FT2232C, 128}};
+
+struct Counts {
+    unsigned reads = 0, writes = 0, erases = 0, total = 0;
+};
+
+Counts countsOf(const VirtualChip &chip) {
+    return {chip.transfers("READ_EEPROM"), chip.transfers("WRITE_EEPROM"), chip.transfers("ERASE_EEPROM"),
+            chip.totalTransfers()};
+}
+
+Counts operator-(const Counts &a, const Counts &b) {
+    return {a.reads - b.reads, a.writes - b.writes, a.erases - b.erases, a.total - b.total};
+}
+
+Counts measure(const VirtualChip &chip, const std::function<void()> &step) {
+    const Counts before = countsOf(chip);
+    step();
+    return countsOf(chip) - before;
+}
+
+void report(benchmark::State &state, const Counts &sum, double iterations, double floor) {
+    using benchmark::Counter;
+    state.counters["transfers"] = Counter(sum.total / iterations);
+    state.counters["reads"] = Counter(sum.reads / iterations);
+    state.counters["writes"] = Counter(sum.writes / iterations);
+    state.counters["erases"] = Counter(sum.erases / iterations);
+    state.counters["floor"] = Counter(floor);
+}
+
+enum class Step { Report, Tick, Write, Erase };
+
+void Transfers(benchmark::State &state, Step step) {
+    const Part &part = kParts[state.range(0)];
+    const double words = static_cast<double>(part.words);
+    Testbed bed;
+    VirtualChip &chip =
+        bed.plug({part.kind, part.words, loadImage(std::string(KESTROM_EXAMPLES_DIR "/") + part.image)});
+    kestrom::platform::Libraries &libraries = kestrom::platform::programLibraries();
+    kestrom::reports::LineList lines;
+    // The first report of the process on this chip: it also tells the part's size.
+    const Counts first = measure(chip, [&] { kestrom::reports::ReportEeprom(lines, {}, libraries); });
+    state.counters["first_report"] = benchmark::Counter(first.total);
+    state.counters["first_floor"] = benchmark::Counter(3 * words);
+
+    kestrom::mainwindow::BM window(libraries);
+    window.form().option(QStringLiteral("device1"))->setChecked(true);
+    const std::function<void()> run[] = {
+        [&] { window.ReportEeprom(); },
+        [&] { window.tick(); },
+        [&] { window.form().button(QStringLiteral("write1"))->click(); },
+        [&] { window.form().button(QStringLiteral("eeprom_erase"))->click(); },
+    };
+    const double floors[] = {2 * words, words, 4 * words + 1, words + 1};
+    const auto which = static_cast<size_t>(step);
+    Counts sum;
+    double iterations = 0;
+    for (auto _ : state) {
+        const Counts one = measure(chip, run[which]);
+        sum = {sum.reads + one.reads, sum.writes + one.writes, sum.erases + one.erases, sum.total + one.total};
+        ++iterations;
+    }
+    report(state, sum, iterations, floors[which]);
+    if (!chip.plugged() || window.log().lines().filter(QStringLiteral("FAILED")).size() != 0) {
+        state.SkipWithError("a step failed on the virtual chip");
+    }
+}
+
+}  // namespace
+
+// Argument: 0 the FT232BM with a 93C46, 1 the FT2232C with a 93C56.
+BENCHMARK_CAPTURE(Transfers, report, Step::Report)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Transfers, tick, Step::Tick)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Transfers, write, Step::Write)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Transfers, erase, Step::Erase)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv) {
+    if (!Testbed::preloaded()) {
+        // Again, under the preload: the virtual chips live in umockdev's testbed.
+        const char *preload = std::getenv("LD_PRELOAD");
+        const std::string both = std::string("libumockdev-preload.so.0") + (preload ? std::string(":") + preload : "");
+        setenv("LD_PRELOAD", both.c_str(), 1);
+        execv("/proc/self/exe", argv);
+        std::perror("usb_transfer_bench: cannot run itself under umockdev's preload");
+        return 1;
+    }
+    unsetenv("FTD2XX_SIM");
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
