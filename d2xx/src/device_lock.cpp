@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace kestrom::d2xx {
 namespace {
@@ -43,6 +45,34 @@ int openLockFile(const std::string &path) {
     return fd;
 }
 
+bool sameFile(int fd, const std::string &path) {
+    struct stat held {
+    }, named{};
+    return ::fstat(fd, &held) == 0 && ::lstat(path.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+           held.st_ino == named.st_ino;
+}
+
+enum class Outcome { Held, Busy, Unusable };
+
+// Locks the file at `path` into `fd`. Locks belong to the open file description, so a
+// second open in this process is refused just as one from another process is. A
+// holder removes the file as it lets go: a lock taken on a file just removed holds
+// nothing, and is taken again on the file the path names now.
+Outcome lockAt(const std::string &path, int &fd) {
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        fd = openLockFile(path);
+        if (fd < 0) return Outcome::Unusable;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            return Outcome::Busy;
+        }
+        if (sameFile(fd, path)) return Outcome::Held;
+        ::close(fd);
+    }
+    return Outcome::Busy;  // others keep taking and releasing it
+}
+
 }  // namespace
 
 std::unique_ptr<DeviceLock> DeviceLock::acquire(std::string_view key) {
@@ -50,18 +80,22 @@ std::unique_ptr<DeviceLock> DeviceLock::acquire(std::string_view key) {
     const char *runtime = std::getenv("XDG_RUNTIME_DIR");
     for (const std::string &folder : {std::string(runtime != nullptr ? runtime : ""), std::string("/tmp")}) {
         if (folder.empty()) continue;
-        const int fd = openLockFile(folder + "/" + name);
-        if (fd < 0) continue;  // folder unusable: try the next
-        // Locks belong to the open file description, so a second open in this process
-        // is refused just as one from another process is.
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::unique_ptr<DeviceLock>(new DeviceLock(fd));
-        ::close(fd);
-        return nullptr;
+        std::string path = folder + "/" + name;
+        int fd = -1;
+        switch (lockAt(path, fd)) {
+            case Outcome::Held:
+                return std::unique_ptr<DeviceLock>(new DeviceLock(fd, std::move(path)));
+            case Outcome::Busy:
+                return nullptr;
+            case Outcome::Unusable:
+                continue;  // try the next folder
+        }
     }
     return nullptr;
 }
 
 DeviceLock::~DeviceLock() {
+    ::unlink(path_.c_str());  // still held: nobody else can hold this file now
     ::close(fd_);
 }
 

@@ -1,9 +1,11 @@
 // One process holds an open device at a time, across processes: an flock(2) on a
 // lock file per device. The kernel drops the lock when the holder closes it or
-// dies, so a crashed program never leaves a device locked.
+// dies, so a crashed program never leaves a device locked. A holder that lets go
+// removes the file, so lock files do not pile up.
 #pragma once
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace kestrom::d2xx {
@@ -21,8 +23,9 @@ public:
     DeviceLock &operator=(const DeviceLock &) = delete;
 
 private:
-    explicit DeviceLock(int fd) : fd_(fd) {}
+    DeviceLock(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
     int fd_;
+    std::string path_;
 };
 
 }  // namespace kestrom::d2xx

@@ -5,6 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "ftd2xx.h"
@@ -45,7 +49,31 @@ private:
     char status_ = -1;
 };
 
-class DeviceLock : public SimFixture {};
+// Lock files go to $XDG_RUNTIME_DIR, here a folder of the test's own.
+class DeviceLock : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        if (const char *runtime = std::getenv("XDG_RUNTIME_DIR")) previousRuntime_ = runtime;
+        std::filesystem::create_directory(path("runtime"));
+        setenv("XDG_RUNTIME_DIR", path("runtime").c_str(), 1);
+    }
+    void TearDown() override {
+        SimFixture::TearDown();
+        if (previousRuntime_) {
+            setenv("XDG_RUNTIME_DIR", previousRuntime_->c_str(), 1);
+        } else {
+            unsetenv("XDG_RUNTIME_DIR");
+        }
+    }
+    size_t lockFiles() const {
+        const std::filesystem::directory_iterator files(path("runtime"));
+        return static_cast<size_t>(std::distance(begin(files), end(files)));
+    }
+
+private:
+    std::optional<std::string> previousRuntime_;
+};
 
 }  // namespace
 
@@ -55,7 +83,9 @@ TEST_F(DeviceLock, OneHolderInThisProcessUntilItCloses) {
     EXPECT_EQ(FT_Open(0, &second), FT_DEVICE_NOT_OPENED);
     EXPECT_EQ(second, nullptr);
     FT_HANDLE other = open(1);  // another device of the same file is free
+    EXPECT_EQ(lockFiles(), 2u);
     ASSERT_EQ(FT_Close(first), FT_OK);
+    EXPECT_EQ(lockFiles(), 1u) << "a holder removes its lock file as it lets go";
     EXPECT_EQ(FT_Open(0, &second), FT_OK);
     EXPECT_EQ(FT_Close(second), FT_OK);
 
@@ -86,6 +116,8 @@ TEST_F(DeviceLock, AnotherProcessWaitsUntilTheHolderClosesOrDies) {
     FT_HANDLE handle = nullptr;
     EXPECT_EQ(FT_Open(0, &handle), FT_DEVICE_NOT_OPENED);
     holder.kill();  // no FT_Close: the kernel lets the device go
+    EXPECT_EQ(lockFiles(), 1u);
     EXPECT_EQ(FT_Open(0, &handle), FT_OK);
     FT_Close(handle);
+    EXPECT_EQ(lockFiles(), 0u);
 }
