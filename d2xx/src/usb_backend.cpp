@@ -1,39 +1,29 @@
-// The real-hardware backend: FTDI chips on USB through libftdi1.
+// The real-hardware backend: FTDI chips on USB, found through libftdi1 and driven
+// over libusb.
 //
-// Every listing and every open looks at the bus afresh, as the simulated backend
-// reads its file afresh. No USB, no access to it, or nothing attached is the
-// ordinary "device not found". libusb calls time out (libftdi's 5 s per transfer,
-// 1 s per string), so nothing here waits for ever.
+// A good citizen: every listing and open looks at the bus afresh, and an open
+// claims no interface and detaches no driver. Identification comes from the
+// descriptors the kernel keeps, the EEPROM requests go to endpoint 0
+// (usb_eeprom.h), so the kernel's ftdi_sio keeps the chip's serial ports and the
+// user's /dev/ttyUSB0 stays through listing, reading, writing, erasing and the
+// auto-update tick. One open holds a chip at a time, across processes, by a
+// per-device lock the kernel drops when its holder exits (device_lock.h).
 //
-// EEPROM size: the FT232R's internal area is 64 words and the X series' 128, as
-// libftdi has them. An external 93C46/56/66 is told by how its contents repeat
-// (eeprom_size_probe.h). An EEPROM that reads blank at every address repeats whatever
-// its size: it holds nothing, so it is erased once more with ftdi_erase_eeprom,
-// whose marker write shows where the address wraps. If nothing answers that, no
-// EEPROM is fitted (0 words, FT_EEPROM_NOT_PRESENT).
-//
-// Writing: libftdi's ftdi_write_eeprom_location refuses the words below 0x80 unless
-// the EEPROM is a 93x66, and ftdi_write_eeprom writes only as many bytes as libftdi
-// guessed from its last read (none for a blank EEPROM) and at most 128 words. So
-// words go out with the same vendor request those functions send, on the handle
-// libftdi opened, after the same preparation ftdi_write_eeprom makes.
+// No USB, no access to it, or nothing attached is the ordinary "device not
+// found". Every transfer has a time limit, so nothing here waits for ever; with
+// FTD2XX_LOG=1 each failed step says why (usb_log.h).
 #include <algorithm>
-#include <optional>
+#include <memory>
 #include <utility>
 
 #include "backend.h"
-#include "eeprom_size_probe.h"
+#include "device_lock.h"
 #include "usb_devices.h"
+#include "usb_eeprom.h"
+#include "usb_log.h"
 
 namespace kestrom::d2xx {
 namespace {
-
-constexpr size_t kFallbackWords = 64;
-constexpr unsigned char kWriteLatency = 0x77;  // as ftdi_write_eeprom sets it
-// A vendor request to the device, host to device (libftdi's FTDI_DEVICE_OUT_REQTYPE).
-constexpr uint8_t kVendorOut = static_cast<uint8_t>(LIBUSB_REQUEST_TYPE_VENDOR) |
-                               static_cast<uint8_t>(LIBUSB_RECIPIENT_DEVICE) |
-                               static_cast<uint8_t>(LIBUSB_ENDPOINT_OUT);
 
 // Reserved for the X series' factory configuration; libftdi never writes there.
 bool reservedWord(ftdi_chip_type type, size_t address) {
@@ -42,26 +32,19 @@ bool reservedWord(ftdi_chip_type type, size_t address) {
 
 class UsbDevice final : public Device {
 public:
-    UsbDevice(FtdiContext ftdi, DeviceInfo info) : ftdi_(std::move(ftdi)), info_(std::move(info)) {}
+    UsbDevice(std::unique_ptr<DeviceLock> lock, FtdiContext ftdi, ftdi_chip_type type, DeviceInfo info,
+              std::string identity)
+        : lock_(std::move(lock)),
+          ftdi_(std::move(ftdi)),
+          type_(type),
+          info_(std::move(info)),
+          eeprom_(ftdi_->usb_dev, type, std::move(identity)) {}
     ~UsbDevice() override { close(); }
     UsbDevice(const UsbDevice &) = delete;
     UsbDevice &operator=(const UsbDevice &) = delete;
 
     uint32_t chipType() const override { return info_.type; }
-
-    size_t eepromWords() const override {
-        if (words_) return *words_;
-        if (ftdi_ == nullptr) return kFallbackWords;
-        if (ftdi_->type == TYPE_R) return *(words_ = 64);
-        if (ftdi_->type == TYPE_230X) return *(words_ = 128);
-        const SizeProbe probe =
-            eepromWordsByWrap([this](size_t address, uint16_t &value) { return readRaw(address, value); });
-        if (probe.result == SizeProbe::Known) return *(words_ = probe.words);
-        if (probe.result == SizeProbe::Blank && ftdi_erase_eeprom(ftdi_.get()) == 0) {
-            return *(words_ = erasedEepromWords());
-        }
-        return kFallbackWords;  // the next read or write reports the failure
-    }
+    size_t eepromWords() const override { return ftdi_ ? eeprom_.words() : 0; }
 
     FT_STATUS info(DeviceInfo &out) override {
         out = info_;
@@ -69,14 +52,12 @@ public:
     }
 
     FT_STATUS readWord(size_t address, uint16_t &value) override {
-        return readRaw(address, value) ? FT_OK : FT_EEPROM_READ_FAILED;
+        return ftdi_ ? eeprom_.read(address, value) : FT_STATUS{FT_EEPROM_READ_FAILED};
     }
 
     FT_STATUS writeWord(size_t address, uint16_t value) override {
-        if (ftdi_ == nullptr || reservedWord(ftdi_->type, address) || !prepareWrites()) {
-            return FT_EEPROM_WRITE_FAILED;
-        }
-        return writeRaw(address, value) ? FT_OK : FT_EEPROM_WRITE_FAILED;
+        if (!ftdi_ || reservedWord(type_, address)) return FT_EEPROM_WRITE_FAILED;
+        return eeprom_.write(address, value);
     }
 
     FT_STATUS readImage(std::vector<uint16_t> &image) override {
@@ -87,70 +68,41 @@ public:
     // The whole image in one pass, passing over the X series' reserved words.
     FT_STATUS writeImage(const std::vector<uint16_t> &image) override {
         if (eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
-        if (ftdi_ == nullptr || !prepareWrites()) return FT_EEPROM_WRITE_FAILED;
         const size_t words = std::min(image.size(), eepromWords());
         for (size_t address = 0; address < words; ++address) {
-            if (reservedWord(ftdi_->type, address)) continue;
-            if (!writeRaw(address, image[address])) return FT_EEPROM_WRITE_FAILED;
+            if (reservedWord(type_, address)) continue;
+            if (const FT_STATUS status = writeWord(address, image[address]); status != FT_OK) return status;
         }
         return FT_OK;
     }
 
-    FT_STATUS erase() override {
-        if (ftdi_ == nullptr) return FT_EEPROM_ERASE_FAILED;
-        // Neither the FT232R's internal EEPROM nor the X series' can be erased.
-        if (ftdi_->type == TYPE_R || ftdi_->type == TYPE_230X) return FT_OK;
-        if (ftdi_erase_eeprom(ftdi_.get()) != 0) return FT_EEPROM_ERASE_FAILED;
-        if (const size_t words = erasedEepromWords(); words != 0) words_ = words;
-        return FT_OK;
-    }
+    FT_STATUS erase() override { return ftdi_ ? eeprom_.erase() : FT_STATUS{FT_EEPROM_ERASE_FAILED}; }
 
-    // Releases the interface (the kernel's serial driver comes back) and the context;
-    // an unplugged device is released all the same, so this always succeeds.
+    // Lets go of the chip (an unplugged one all the same, so this always succeeds),
+    // then of its lock.
     FT_STATUS close() override {
-        if (ftdi_ != nullptr) ftdi_usb_close(ftdi_.get());
+        if (ftdi_) eeprom_.finish();
         ftdi_.reset();
+        lock_.reset();
         return FT_OK;
     }
 
 private:
-    bool readRaw(size_t address, uint16_t &value) const {
-        unsigned short word = 0;
-        if (ftdi_ == nullptr ||
-            ftdi_read_eeprom_location(ftdi_.get(), static_cast<int>(address), &word) != 0) {
-            return false;
-        }
-        value = word;
-        return true;
-    }
-
-    bool writeRaw(size_t address, uint16_t value) {
-        return libusb_control_transfer(ftdi_->usb_dev, kVendorOut, SIO_WRITE_EEPROM_REQUEST, value,
-                                       static_cast<uint16_t>(address), nullptr, 0,
-                                       static_cast<unsigned>(ftdi_->usb_write_timeout)) == 0;
-    }
-
-    bool prepareWrites() {
-        if (writesPrepared_) return true;
-        unsigned short status = 0;
-        writesPrepared_ = ftdi_usb_reset(ftdi_.get()) == 0 &&
-                          ftdi_poll_modem_status(ftdi_.get(), &status) == 0 &&
-                          ftdi_set_latency_timer(ftdi_.get(), kWriteLatency) == 0;
-        return writesPrepared_;
-    }
-
-    // What the marker write of the last ftdi_erase_eeprom found; 0 when nothing answered.
-    size_t erasedEepromWords() const {
-        int type = -1;
-        if (ftdi_get_eeprom_value(ftdi_.get(), CHIP_TYPE, &type) != 0) return 0;
-        return eepromWordsOfType(type);
-    }
-
-    FtdiContext ftdi_;
+    std::unique_ptr<DeviceLock> lock_;  // declared first: let go of last
+    FtdiContext ftdi_;                  // owns the libusb context and the open handle
+    ftdi_chip_type type_;
     DeviceInfo info_;
-    mutable std::optional<size_t> words_;
-    bool writesPrepared_ = false;
+    mutable UsbEeprom eeprom_;
 };
+
+// The lock names the place, so a replugged chip is the same device: "usb:1-1.4",
+// or bus and address when libusb knows no port path.
+std::string lockKey(libusb_device *device) {
+    const std::string place = portPath(device);
+    if (!place.empty()) return "usb:" + place;
+    return "usb:" + std::to_string(libusb_get_bus_number(device)) + "/" +
+           std::to_string(libusb_get_device_address(device));
+}
 
 class UsbBackend final : public Backend {
 public:
@@ -169,18 +121,31 @@ public:
         UsbListing listing;
         if (index >= listing.size()) return FT_DEVICE_NOT_FOUND;
         libusb_device *device = listing.at(index);
-        ftdi_context *ftdi = listing.context();
-        // Give the serial port back to the kernel when we let go of the device.
-        ftdi->module_detach_mode = AUTO_DETACH_REATACH_SIO_MODULE;
-        if (ftdi_usb_open_dev(ftdi, device) != 0) return FT_DEVICE_NOT_OPENED;
+        const std::string key = lockKey(device);
+        auto lock = DeviceLock::acquire(key);
+        if (lock == nullptr) {
+            return logUsbFailure("lock " + key, "another open holds the device", FT_DEVICE_NOT_OPENED);
+        }
+        libusb_device_handle *handle = nullptr;
+        if (const int error = libusb_open(device, &handle); error != 0) {
+            return logUsbFailure("libusb_open(" + key.substr(4) + ")", libusbErrorText(error), FT_DEVICE_NOT_OPENED);
+        }
+        FtdiContext ftdi = listing.release();
+        ftdi->usb_dev = handle;  // the context closes it
 
         libusb_device_descriptor descriptor{};
         libusb_get_device_descriptor(device, &descriptor);
+        const auto chip = chipOfDescriptor(descriptor);
+        ftdi->type = chip.value_or(TYPE_BM);
         DeviceInfo info;
-        info.type = chipOfDescriptor(descriptor) ? d2xxChipType(ftdi->type) : uint32_t{FT_DEVICE_UNKNOWN};
+        info.type = chip ? d2xxChipType(*chip) : uint32_t{FT_DEVICE_UNKNOWN};
         // Strings are only shown; a device whose strings cannot be read still opens.
-        readIdAndStrings(ftdi->usb_dev, device, info);
-        out = std::make_unique<UsbDevice>(listing.release(), std::move(info));
+        readIdAndStrings(handle, device, info);
+        // The size memory tells a replugged or swapped chip by its new address.
+        const std::string identity =
+            key + "@" + std::to_string(libusb_get_device_address(device)) + "#" + info.serialNumber;
+        const ftdi_chip_type type = ftdi->type;
+        out = std::make_unique<UsbDevice>(std::move(lock), std::move(ftdi), type, std::move(info), identity);
         return FT_OK;
     }
 };

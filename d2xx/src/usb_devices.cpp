@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <array>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <tuple>
 
 #include "text_codec.h"
+#include "usb_log.h"
 #include "vidpid_list.h"
 
 namespace kestrom::d2xx {
@@ -53,10 +56,52 @@ bool readString(libusb_device_handle *handle, uint8_t index, uint16_t language, 
     return true;
 }
 
+// A sysfs attribute of the device, without its newline; nullopt when it is not
+// there or belongs to another device (one plugged in at the same port since).
+std::optional<std::string> sysfsAttribute(libusb_device *device, const char *name) {
+    const std::string place = portPath(device);
+    if (place.empty()) return std::nullopt;
+    const std::string folder = "/sys/bus/usb/devices/" + place + "/";
+    const auto read = [&](const char *attribute) -> std::optional<std::string> {
+        std::ifstream in(folder + attribute, std::ios::binary);
+        if (!in) return std::nullopt;
+        std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        if (!in.eof() && in.fail()) return std::nullopt;
+        if (!text.empty() && text.back() == '\n') text.pop_back();
+        return text;
+    };
+    const auto address = read("devnum");
+    if (!address || *address != std::to_string(libusb_get_device_address(device))) return std::nullopt;
+    return read(name);
+}
+
+// The product and serial strings as the kernel keeps them; false when it keeps
+// one that the device has not.
+bool sysfsStrings(libusb_device *device, const libusb_device_descriptor &descriptor, DeviceInfo &out) {
+    std::optional<std::string> product, serial;
+    if (descriptor.iProduct != 0 && !(product = sysfsAttribute(device, "product"))) return false;
+    if (descriptor.iSerialNumber != 0 && !(serial = sysfsAttribute(device, "serial"))) return false;
+    out.description = product.value_or("");
+    out.serialNumber = serial.value_or("");
+    return true;
+}
+
 }  // namespace
 
+std::string portPath(libusb_device *device) {
+    std::array<uint8_t, 8> ports{};
+    const int depth = libusb_get_port_numbers(device, ports.data(), static_cast<int>(ports.size()));
+    if (depth <= 0) return {};
+    std::string path = std::to_string(libusb_get_bus_number(device));
+    for (int i = 0; i < depth; ++i) path += (i == 0 ? "-" : ".") + std::to_string(ports[static_cast<size_t>(i)]);
+    return path;
+}
+
 UsbListing::UsbListing() : context_(ftdi_new()) {
-    if (!context_) return;           // libusb could not start
+    if (!context_) {  // libusb could not start: no USB here, which lists nothing
+        logUsbFailure("ftdi_new", "libusb could not start", FT_DEVICE_NOT_FOUND);
+        return;
+    }
     std::vector<UsbId> ids{{0, 0}};  // 0:0 asks libftdi for the maker's default IDs
     if (const char *extra = std::getenv("FTD2XX_VIDPID")) {
         const std::vector<UsbId> own = parseVidPidList(extra);
@@ -64,7 +109,9 @@ UsbListing::UsbListing() : context_(ftdi_new()) {
     }
     for (const UsbId &id : ids) {
         ftdi_device_list *found = nullptr;
-        ftdi_usb_find_all(context_.get(), &found, id.vendor, id.product);
+        if (ftdi_usb_find_all(context_.get(), &found, id.vendor, id.product) < 0) {
+            logUsbFailure("ftdi_usb_find_all", ftdi_get_error_string(context_.get()), FT_DEVICE_NOT_FOUND);
+        }
         // Freed whatever it answered: a failed search may still have listed some.
         const std::unique_ptr<ftdi_device_list, ListFree> list(found);
         for (const ftdi_device_list *node = list.get(); node != nullptr; node = node->next) add(node->dev);
@@ -136,9 +183,22 @@ bool readIdAndStrings(libusb_device_handle *handle, libusb_device *device, Devic
     libusb_device_descriptor descriptor{};
     if (libusb_get_device_descriptor(device, &descriptor) != 0) return false;
     out.id = uint32_t{descriptor.idVendor} << 16 | descriptor.idProduct;
+    if (sysfsStrings(device, descriptor, out)) return true;
+
+    libusb_device_handle *opened = nullptr;
+    if (handle == nullptr) {
+        if (const int error = libusb_open(device, &opened); error != 0) {
+            logUsbFailure("libusb_open(" + portPath(device) + ")", libusbErrorText(error), FT_DEVICE_NOT_OPENED);
+            return false;
+        }
+        handle = opened;
+    }
     const uint16_t language = firstLanguage(handle);
-    return readString(handle, descriptor.iProduct, language, out.description) &&
-           readString(handle, descriptor.iSerialNumber, language, out.serialNumber);
+    const bool read = readString(handle, descriptor.iProduct, language, out.description) &&
+                      readString(handle, descriptor.iSerialNumber, language, out.serialNumber);
+    if (!read) logUsbFailure("libusb_get_string_descriptor", "the strings did not come", FT_DEVICE_NOT_OPENED);
+    if (opened != nullptr) libusb_close(opened);
+    return read;
 }
 
 FT_STATUS describeListed(libusb_device *device, DeviceInfo &out) {
@@ -146,13 +206,7 @@ FT_STATUS describeListed(libusb_device *device, DeviceInfo &out) {
     if (libusb_get_device_descriptor(device, &descriptor) != 0) return FT_DEVICE_NOT_FOUND;
     const auto chip = chipOfDescriptor(descriptor);
     out.type = chip ? d2xxChipType(*chip) : uint32_t{FT_DEVICE_UNKNOWN};
-    out.id = uint32_t{descriptor.idVendor} << 16 | descriptor.idProduct;
-
-    libusb_device_handle *handle = nullptr;
-    if (libusb_open(device, &handle) != 0) return FT_DEVICE_NOT_OPENED;  // gone, or no access
-    const bool read = readIdAndStrings(handle, device, out);
-    libusb_close(handle);
-    return read ? FT_OK : FT_DEVICE_NOT_OPENED;
+    return readIdAndStrings(nullptr, device, out) ? FT_OK : FT_DEVICE_NOT_OPENED;
 }
 
 }  // namespace kestrom::d2xx

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "backend.h"
@@ -54,12 +55,18 @@ std::optional<ftdi_chip_type> chipOfDescriptor(const libusb_device_descriptor &d
 // D2XX device type of a chip libftdi knows.
 uint32_t d2xxChipType(ftdi_chip_type type);
 
-// ID and the USB product and serial strings, read through an open handle. False
-// when a string cannot be read; the ID is filled in anyway.
+// Where the device sits: bus and port path as sysfs names it ("1-1.4"); empty when
+// libusb does not know the port path.
+std::string portPath(libusb_device *device);
+
+// ID and the USB product and serial strings. The strings come from what the kernel
+// read when the device was plugged in (sysfs), which costs the device nothing;
+// failing that, through `handle` (opened here when null). False when a string
+// cannot be read; the ID is filled in anyway.
 bool readIdAndStrings(libusb_device_handle *handle, libusb_device *device, DeviceInfo &out);
 
-// Type, ID and strings of a listed device, opened only as long as reading its
-// strings takes. Nothing is claimed, so a driver bound to it keeps working.
+// Type, ID and strings of a listed device. Nothing is claimed, so a driver bound
+// to it keeps working.
 FT_STATUS describeListed(libusb_device *device, DeviceInfo &out);
 
 }  // namespace kestrom::d2xx

@@ -21,6 +21,14 @@ namespace {
 
 constexpr unsigned kBus = 1;
 
+// The kernel gives every device it enumerates the next free address, 2 to 127 on a
+// bus whose root hub is 1.
+unsigned nextAddress() {
+    static unsigned last = 1;
+    last = last >= 127 ? 2 : last + 1;
+    return last;
+}
+
 std::string hex(const std::vector<uint8_t> &bytes) {
     std::string text;
     char pair[3];
@@ -106,10 +114,11 @@ VirtualChip &Testbed::plug(const ChipSpec &spec, FaultPlan faults) {
     Slot slot;
     slot.chip = std::make_unique<VirtualChip>(spec, std::move(faults));
     slot.port = static_cast<unsigned>(slots_.size()) + 1;
+    slot.address = nextAddress();
     slot.sysPath = "/sys/devices/pci0000:00/0000:00:14.0/usb1/" + std::to_string(kBus) + "-" +
                    std::to_string(slot.port);
     GError *error = nullptr;
-    const std::string description = record(slot.chip->descriptors(), slot.sysPath, slot.port + 1);
+    const std::string description = record(slot.chip->descriptors(), slot.sysPath, slot.address);
     if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
         const std::string message = error->message;
         g_error_free(error);
@@ -150,7 +159,7 @@ const Testbed::Slot &Testbed::slotOf(const VirtualChip &chip) const {
 
 std::string Testbed::deviceNode(const VirtualChip &chip) const {
     char node[32];
-    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", kBus, slotOf(chip).port + 1);
+    std::snprintf(node, sizeof node, "/dev/bus/usb/%03u/%03u", kBus, slotOf(chip).address);
     return node;
 }
 

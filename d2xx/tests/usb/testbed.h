@@ -1,6 +1,7 @@
 // A USB bus for virtual chips: a umockdev testbed whose sysfs and /dev hold each
-// plugged chip as the kernel would show it (bus 1, port N, device address N + 1),
-// with the chip answering the ioctls on its device node.
+// plugged chip as the kernel would show it (bus 1, port N, and a device address
+// that, as the kernel's, is new at every plug in the process), with the chip
+// answering the ioctls on its device node.
 //
 // Both this process and every program that is to see the chips must run with
 // umockdev's preload library (LD_PRELOAD=libumockdev-preload.so.0); the testbed
@@ -34,7 +35,7 @@ public:
     // Pulls a chip out: the "remove" uevent first, then the device leaves sysfs.
     void unplug(VirtualChip &chip);
 
-    // The chip's device node, "/dev/bus/usb/001/002" for the first.
+    // The chip's device node, "/dev/bus/usb/001/002" for the first chip of the process.
     std::string deviceNode(const VirtualChip &chip) const;
     // Its name in sysfs ("1-1" for the first), as in /sys/bus/usb/devices.
     std::string sysName(const VirtualChip &chip) const;
@@ -43,6 +44,7 @@ private:
     struct Slot {
         std::unique_ptr<VirtualChip> chip;
         unsigned port = 0;
+        unsigned address = 0;
         std::string sysPath;
         UMockdevIoctlBase *handler = nullptr;
     };

@@ -1,0 +1,75 @@
+// The EEPROM of one opened FTDI chip, word by word, over endpoint 0: vendor
+// requests need no claimed interface, so the kernel's serial driver keeps the
+// chip's ports while we work.
+//
+// Transfers are the cost on real hardware (about 1 ms each), so within one open a
+// word is read from the chip once and then served from memory; a word written,
+// or every word after an erase, is read from the chip again, so a read-back checks
+// the chip and not our memory. Nothing read outlives the open: another program may
+// write the chip in between.
+//
+// The part's size is told by how its contents repeat (eeprom_size_probe.h) and
+// then remembered for the device while the program runs, as no write changes it.
+// An EEPROM that reads blank everywhere tells nothing: it is read at every address
+// the chip can send (the part wraps them itself) and its size stays unknown until
+// something is written, when the write marker libftdi uses on erase (0x55AA at
+// word 0xC0, read back where it lands) tells it. If nothing answers that, no
+// EEPROM is fitted.
+#pragma once
+
+#include <ftdi.h>
+#include <libusb.h>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "ftd2xx.h"
+
+namespace kestrom::d2xx {
+
+class UsbEeprom {
+public:
+    // `identity` names the device for the size memory: where it sits, its address
+    // on the bus and its serial number.
+    UsbEeprom(libusb_device_handle *handle, ftdi_chip_type type, std::string identity);
+
+    // 64, 128 or 256; 256 while a blank part's size is unknown; 0 when no EEPROM is fitted.
+    size_t words();
+    FT_STATUS read(size_t address, uint16_t &value);
+    FT_STATUS write(size_t address, uint16_t value);
+    // Every word to 0xFFFF; the FT232R's and the X series' EEPROMs are not erased (FT_OK).
+    FT_STATUS erase();
+    // Puts back the serial port's latency timer that writing changed.
+    void finish();
+
+    // Forgets every size remembered (for tests).
+    static void forgetSizes();
+
+private:
+    enum class Size { Unknown, Known, Blank };
+
+    FT_STATUS transfer(uint8_t request, uint16_t value, uint16_t index, unsigned char *data, uint16_t length,
+                       FT_STATUS failure);
+    FT_STATUS readChip(size_t address, uint16_t &value, FT_STATUS failure);
+    FT_STATUS writeChip(size_t address, uint16_t value);
+    // Before a write: the size must be known, and the chip prepared as libftdi's
+    // EEPROM writer prepares it (reset, modem status, latency timer 0x77).
+    FT_STATUS prepareWrites();
+    FT_STATUS learnSizeByMarker();
+    void forgetContents() { cache_.fill(std::nullopt); }
+    void settle(size_t words);
+
+    libusb_device_handle *handle_;
+    ftdi_chip_type type_;
+    std::string identity_;
+    Size size_ = Size::Unknown;
+    size_t words_ = 0;
+    std::array<std::optional<uint16_t>, 256> cache_{};
+    bool prepared_ = false;
+    std::optional<uint8_t> latency_;  // the port's own, to put back
+};
+
+}  // namespace kestrom::d2xx
