@@ -79,8 +79,7 @@ void UsbEeprom::forgetSizes() {
 }
 
 size_t UsbEeprom::words() {
-    if (size_ == Size::Known) return words_;
-    if (size_ == Size::Blank) return cache_.size();
+    if (known_) return words_;
     // The FT232R's internal area, the X series' as libftdi has it.
     if (type_ == TYPE_R || type_ == TYPE_230X) {
         settle(type_ == TYPE_R ? 64 : 128);
@@ -92,22 +91,17 @@ size_t UsbEeprom::words() {
     }
     const SizeProbe probe = eepromWordsByWrap(
         [this](size_t address, uint16_t &value) { return readChip(address, value, FT_EEPROM_READ_FAILED) == FT_OK; });
-    switch (probe.result) {
-        case SizeProbe::Known:
-            settle(probe.words);
-            rememberSize(identity_, probe.words);
-            return words_;
-        case SizeProbe::Blank:
-            size_ = Size::Blank;
-            return cache_.size();
-        case SizeProbe::ReadFailed:
-            break;
+    if (probe.result == SizeProbe::Known) {
+        settle(probe.words);
+        rememberSize(identity_, probe.words);
+    } else if (probe.result == SizeProbe::Blank) {
+        learnSizeByMarker();
     }
-    return 64;  // not settled: the next read tries again and reports the failure
+    return known_ ? words_ : 64;  // not settled: the next read tries again and reports the failure
 }
 
 void UsbEeprom::settle(size_t words) {
-    size_ = Size::Known;
+    known_ = true;
     words_ = words;
 }
 
@@ -149,12 +143,8 @@ FT_STATUS UsbEeprom::write(size_t address, uint16_t value) {
 }
 
 FT_STATUS UsbEeprom::prepareWrites() {
-    words();
-    if (size_ == Size::Blank) {
-        if (const FT_STATUS status = learnSizeByMarker(); status != FT_OK) return status;
-    }
-    if (size_ != Size::Known) return FT_EEPROM_WRITE_FAILED;  // the size could not be read
-    if (words_ == 0) return FT_EEPROM_NOT_PRESENT;
+    if (words() == 0) return FT_EEPROM_NOT_PRESENT;
+    if (!known_) return FT_EEPROM_WRITE_FAILED;  // the size could not be read
     if (prepared_) return FT_OK;
     unsigned char status[2] = {}, latency = 0;
     const FT_STATUS failed = FT_EEPROM_WRITE_FAILED;
@@ -183,11 +173,11 @@ void UsbEeprom::finish() {
 FT_STATUS UsbEeprom::erase() {
     // Neither the FT232R's internal EEPROM nor the X series' can be erased.
     if (type_ == TYPE_R || type_ == TYPE_230X) return FT_OK;
-    if (size_ != Size::Known) {
+    if (!known_) {
         if (const auto remembered = rememberedSize(identity_)) settle(*remembered);
     }
     // A part of unknown size is erased with the marker write that tells its size.
-    if (size_ != Size::Known) return learnSizeByMarker();
+    if (!known_) return learnSizeByMarker();
     forgetContents();
     return transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, FT_EEPROM_ERASE_FAILED);
 }

@@ -10,11 +10,11 @@
 //
 // The part's size is told by how its contents repeat (eeprom_size_probe.h) and
 // then remembered for the device while the program runs, as no write changes it.
-// An EEPROM that reads blank everywhere tells nothing: it is read at every address
-// the chip can send (the part wraps them itself) and its size stays unknown until
-// something is written, when the write marker libftdi uses on erase (0x55AA at
-// word 0xC0, read back where it lands) tells it. If nothing answers that, no
-// EEPROM is fitted.
+// An EEPROM that reads blank everywhere repeats whatever its size; it holds
+// nothing, so it is erased with the marker write libftdi uses (0x55AA to word
+// 0xC0, read back where the part's address width lands it) and erased again. If
+// the marker is nowhere, no EEPROM is fitted (0 words). An erase of a part whose
+// size is not known yet is that same sequence.
 #pragma once
 
 #include <ftdi.h>
@@ -36,7 +36,7 @@ public:
     // on the bus and its serial number.
     UsbEeprom(libusb_device_handle *handle, ftdi_chip_type type, std::string identity);
 
-    // 64, 128 or 256; 256 while a blank part's size is unknown; 0 when no EEPROM is fitted.
+    // 64, 128 or 256; 0 when no EEPROM is fitted.
     size_t words();
     FT_STATUS read(size_t address, uint16_t &value);
     FT_STATUS write(size_t address, uint16_t value);
@@ -49,14 +49,12 @@ public:
     static void forgetSizes();
 
 private:
-    enum class Size { Unknown, Known, Blank };
-
     FT_STATUS transfer(uint8_t request, uint16_t value, uint16_t index, unsigned char *data, uint16_t length,
                        FT_STATUS failure);
     FT_STATUS readChip(size_t address, uint16_t &value, FT_STATUS failure);
     FT_STATUS writeChip(size_t address, uint16_t value);
-    // Before a write: the size must be known, and the chip prepared as libftdi's
-    // EEPROM writer prepares it (reset, modem status, latency timer 0x77).
+    // Before a write: the chip prepared as libftdi's EEPROM writer prepares it
+    // (reset, modem status, latency timer 0x77).
     FT_STATUS prepareWrites();
     FT_STATUS learnSizeByMarker();
     void forgetContents() { cache_.fill(std::nullopt); }
@@ -65,7 +63,7 @@ private:
     libusb_device_handle *handle_;
     ftdi_chip_type type_;
     std::string identity_;
-    Size size_ = Size::Unknown;
+    bool known_ = false;
     size_t words_ = 0;
     std::array<std::optional<uint16_t>, 256> cache_{};
     bool prepared_ = false;

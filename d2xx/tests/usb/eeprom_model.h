@@ -4,7 +4,8 @@
 // The chip sends eight address bits; a part that has fewer ignores the top ones,
 // so addresses wrap at the part's size (word 64 of a 93C46 is word 0). Erasing
 // sets every word to 0xFFFF, except on the FT232R, whose internal EEPROM the
-// erase request does not touch.
+// erase request does not touch. A board without an EEPROM (0 words) reads 0xFFFF
+// everywhere and keeps nothing.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +21,10 @@ public:
     EepromModel(size_t words, std::vector<uint16_t> image, bool erasable);
 
     size_t words() const { return words_.size(); }
-    uint16_t read(uint16_t address) const { return words_[address % words_.size()]; }
-    void write(uint16_t address, uint16_t value) { words_[address % words_.size()] = value; }
+    uint16_t read(uint16_t address) const { return words_.empty() ? 0xFFFF : words_[address % words_.size()]; }
+    void write(uint16_t address, uint16_t value) {
+        if (!words_.empty()) words_[address % words_.size()] = value;
+    }
     void erase();
 
     const std::vector<uint16_t> &contents() const { return words_; }

@@ -95,7 +95,7 @@ Answer VirtualChip::control(const Setup &setup, std::span<uint8_t> data) {
     std::unique_lock lock(mutex_);
     if (!plugged_) return {Answer::Gone};
     const std::string name = requestName(setup);
-    ++counts_[name];
+    log_.push_back(name);
     const unsigned eepromTransfer = isEepromRequest(setup) ? ++eepromTransfers_ : 0;
     if (eepromTransfer != 0 && faults_.unplugsBefore(eepromTransfer)) {
         lock.unlock();
@@ -231,27 +231,31 @@ unsigned VirtualChip::driverDetaches() const {
     return driverDetaches_;
 }
 
+std::vector<std::string> VirtualChip::transferLog() const {
+    const std::lock_guard lock(mutex_);
+    return log_;
+}
+
 std::map<std::string, unsigned> VirtualChip::transferCounts() const {
     const std::lock_guard lock(mutex_);
-    return counts_;
+    std::map<std::string, unsigned> counts;
+    for (const std::string &name : log_) ++counts[name];
+    return counts;
 }
 
 unsigned VirtualChip::transfers(const std::string &request) const {
     const std::lock_guard lock(mutex_);
-    const auto found = counts_.find(request);
-    return found == counts_.end() ? 0 : found->second;
+    return static_cast<unsigned>(std::count(log_.begin(), log_.end(), request));
 }
 
 unsigned VirtualChip::totalTransfers() const {
     const std::lock_guard lock(mutex_);
-    unsigned total = 0;
-    for (const auto &[name, count] : counts_) total += count;
-    return total;
+    return static_cast<unsigned>(log_.size());
 }
 
 void VirtualChip::resetCounts() {
     const std::lock_guard lock(mutex_);
-    counts_.clear();
+    log_.clear();
 }
 
 std::vector<uint16_t> VirtualChip::eeprom() const {

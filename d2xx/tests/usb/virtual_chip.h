@@ -28,7 +28,8 @@ namespace kestrom::virtualchip {
 
 struct ChipSpec {
     ChipKind kind = ChipKind::FT232BM;
-    // 64 (93C46), 128 (93C56) or 256 (93C66); the FT232R's internal area is always 64.
+    // 64 (93C46), 128 (93C56) or 256 (93C66), 0 for none fitted; the FT232R's
+    // internal area is always 64.
     size_t eepromWords = 64;
     // What the EEPROM holds; words it leaves out read blank (0xFFFF).
     std::vector<uint16_t> image;
@@ -75,7 +76,9 @@ public:
     void attachDriver(uint8_t interface);
     unsigned driverDetaches() const;
 
-    // Control transfers by request name ("READ_EEPROM", "GET_DESCRIPTOR", ...).
+    // Control transfers by request name ("READ_EEPROM", "GET_DESCRIPTOR", ...), in
+    // the order they came, and counted.
+    std::vector<std::string> transferLog() const;
     std::map<std::string, unsigned> transferCounts() const;
     unsigned transfers(const std::string &request) const;
     unsigned totalTransfers() const;
@@ -101,7 +104,7 @@ private:
     std::function<void()> unplugHook_;
     std::vector<bool> driverBound_;
     unsigned driverDetaches_ = 0;
-    std::map<std::string, unsigned> counts_;
+    std::vector<std::string> log_;
     unsigned eepromTransfers_ = 0;  // since plugged in, for the fault plan
     std::map<uint8_t, uint8_t> latency_;
 };

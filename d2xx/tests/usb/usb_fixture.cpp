@@ -1,0 +1,61 @@
+#include "usb_fixture.h"
+
+#include <cstdlib>
+
+namespace kestrom::virtualchip {
+
+void VirtualUsb::SetUp() {
+    if (!Testbed::preloaded()) {
+        GTEST_SKIP() << "umockdev's preload library is not loaded: run through ctest, or with "
+                        "LD_PRELOAD=libumockdev-preload.so.0";
+    }
+    if (const char *sim = std::getenv("FTD2XX_SIM")) savedSim_ = sim;
+    unsetenv("FTD2XX_SIM");
+    bed_.emplace();
+}
+
+void VirtualUsb::TearDown() {
+    for (FT_HANDLE handle : handles_) FT_Close(handle);
+    handles_.clear();
+    bed_.reset();
+    if (savedSim_) setenv("FTD2XX_SIM", savedSim_->c_str(), 1);
+}
+
+FT_HANDLE VirtualUsb::open() {
+    FT_HANDLE handle = nullptr;
+    EXPECT_EQ(FT_Open(0, &handle), FT_OK);
+    handles_.push_back(handle);
+    return handle;
+}
+
+void VirtualUsb::close(FT_HANDLE handle) {
+    EXPECT_EQ(FT_Close(handle), FT_OK);
+    std::erase(handles_, handle);
+}
+
+std::vector<uint16_t> example(const char *file) {
+    return loadImage(std::string(KESTROM_EXAMPLES_DIR "/") + file);
+}
+
+std::vector<uint16_t> encoded(uint32_t chipType, size_t words, const d2xx::EepromContents &contents) {
+    std::vector<uint16_t> image(words, 0xFFFF);
+    EXPECT_EQ(d2xx::encode(chipType, contents, image), FT_OK);
+    return image;
+}
+
+std::vector<uint16_t> programmedImage(uint32_t chipType, size_t words, const std::string &serial) {
+    d2xx::EepromContents contents = d2xx::chipDefaults(chipType);
+    contents.serialNumber = serial;
+    contents.fields.SerNumEnable = contents.fields.SerNumEnable5 = contents.fields.SerNumEnableR = 1;
+    return encoded(chipType, words, contents);
+}
+
+std::string listed(uint32_t index, bool serial) {
+    char buffer[64] = {};
+    const uint32_t what = serial ? FT_OPEN_BY_SERIAL_NUMBER : FT_OPEN_BY_DESCRIPTION;
+    const FT_STATUS status =
+        FT_ListDevices(reinterpret_cast<void *>(uintptr_t{index}), buffer, FT_LIST_BY_INDEX | what);
+    return status == FT_OK ? buffer : "status " + std::to_string(status);
+}
+
+}  // namespace kestrom::virtualchip

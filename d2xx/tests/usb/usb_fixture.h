@@ -1,0 +1,49 @@
+// Tests of the real USB path on virtual chips: a fresh testbed for each test, the
+// D2XX calls through libftd2xx.so's USB backend (FTD2XX_SIM is unset meanwhile).
+// Without umockdev's preload library (outside ctest) every test skips, saying so.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "eeprom_codec.h"
+#include "ftd2xx.h"
+#include "testbed.h"
+
+namespace kestrom::virtualchip {
+
+class VirtualUsb : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    VirtualChip &plug(const ChipSpec &spec, FaultPlan faults = {}) { return bed_->plug(spec, std::move(faults)); }
+    Testbed &bed() { return *bed_; }
+
+    // Opens device 0; a failure fails the test. Closed in TearDown if still open.
+    FT_HANDLE open();
+    void close(FT_HANDLE handle);
+
+private:
+    std::optional<Testbed> bed_;
+    std::optional<std::string> savedSim_;
+    std::vector<FT_HANDLE> handles_;
+};
+
+// An image from examples/.
+std::vector<uint16_t> example(const char *file);
+
+// What our codec writes for `contents` into a blank part of `words` words.
+std::vector<uint16_t> encoded(uint32_t chipType, size_t words, const d2xx::EepromContents &contents);
+
+// The chip's defaults with this serial number, encoded for a part of `words` words.
+std::vector<uint16_t> programmedImage(uint32_t chipType, size_t words, const std::string &serial);
+
+// FT_ListDevices by index: the description, or the serial number.
+std::string listed(uint32_t index, bool serial = false);
+
+}  // namespace kestrom::virtualchip
