@@ -21,6 +21,13 @@ void VirtualUsb::TearDown() {
     if (savedSim_) setenv("FTD2XX_SIM", savedSim_->c_str(), 1);
 }
 
+void VirtualUsb::newBus() {
+    for (FT_HANDLE handle : handles_) FT_Close(handle);
+    handles_.clear();
+    bed_.reset();
+    bed_.emplace();
+}
+
 FT_HANDLE VirtualUsb::open() {
     FT_HANDLE handle = nullptr;
     EXPECT_EQ(FT_Open(0, &handle), FT_OK);

@@ -23,6 +23,8 @@ protected:
 
     VirtualChip &plug(const ChipSpec &spec, FaultPlan faults = {}) { return bed_->plug(spec, std::move(faults)); }
     Testbed &bed() { return *bed_; }
+    // Everything unplugged: a bus of its own for the next chip.
+    void newBus();
 
     // Opens device 0; a failure fails the test. Closed in TearDown if still open.
     FT_HANDLE open();
