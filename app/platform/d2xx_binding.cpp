@@ -1,10 +1,8 @@
 #include "d2xx_binding.h"
 
-#include <dlfcn.h>
-
 #include <utility>
 
-#include "romgate_loader.h"
+#include "library_names.h"
 
 namespace kestrom::platform {
 
@@ -19,27 +17,18 @@ constexpr FT_STATUS kNoDevice = FT_DEVICE_NOT_FOUND;
 D2xxBinding::D2xxBinding(const std::filesystem::path &programFolder)
     : exports_(
           kSlotCount, [this, programFolder](std::string &message) { return open(programFolder, message); },
-          [this](const char *name) { return dlsym(library_, name); }) {}
+          [this](const char *name) { return library_.symbol(name); }) {}
 
 D2xxBinding::D2xxBinding(ExportTable::Finder find)
     : exports_(
           kSlotCount, [](std::string &) { return true; }, std::move(find)) {}
 
-D2xxBinding::~D2xxBinding() {
-    if (library_ != nullptr) dlclose(library_);
-}
-
+// The user hears about the copy beside the program: that it is missing, or why it
+// did not load.
 bool D2xxBinding::open(const std::filesystem::path &programFolder, std::string &message) {
-    const std::filesystem::path besideProgram = programFolder / kDriverFileName;
-    library_ = dlopen(besideProgram.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (library_ != nullptr) return true;
-    // A copy beside the program that does not load is named by the system's own words.
-    std::error_code error;
-    const char *failure = dlerror();
-    message = std::filesystem::exists(besideProgram, error) && failure != nullptr ? failure
-                                                                                  : driverMissingMessage();
-    library_ = dlopen(kDriverFileName, RTLD_NOW | RTLD_LOCAL);
-    return library_ != nullptr;
+    if (library_.load(programFolder / kDriverFileName)) return true;
+    message = library_.message();
+    return library_.loadFromSearchPath(kDriverFileName);
 }
 
 FT_STATUS D2xxBinding::FT_ListDevices(void *arg1, void *arg2, uint32_t flags) {

@@ -10,6 +10,7 @@
 
 #include "export_table.h"
 #include "ftd2xx.h"
+#include "shared_library.h"
 
 namespace kestrom::platform {
 
@@ -20,7 +21,6 @@ public:
     explicit D2xxBinding(ExportTable::Finder find);
     D2xxBinding(const D2xxBinding &) = delete;
     D2xxBinding &operator=(const D2xxBinding &) = delete;
-    ~D2xxBinding();
 
     // Loads the library now; false with message() when it cannot be loaded.
     bool load() { return exports_.load(); }
@@ -34,7 +34,7 @@ public:
 private:
     bool open(const std::filesystem::path &programFolder, std::string &message);
 
-    void *library_ = nullptr;
+    SharedLibrary library_;
     ExportTable exports_;
 };
 

@@ -12,8 +12,8 @@ bool ExportTable::load() {
     return *loaded_;
 }
 
-void *ExportTable::resolve(size_t slot, const char *name) {
-    std::optional<void *> &entry = cache_.at(slot);
+ExportTable::Address ExportTable::resolve(size_t slot, const char *name) {
+    std::optional<Address> &entry = cache_.at(slot);
     if (!entry) entry = load() ? find_(name) : nullptr;
     return *entry;
 }

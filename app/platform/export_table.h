@@ -15,8 +15,10 @@ class ExportTable {
 public:
     // Loads the library: true when it loaded, else false with the message for the user.
     using Loader = std::function<bool(std::string &message)>;
+    // An export's address, called only once cast back to the export's own type.
+    using Address = void (*)();
     // The address of an export of the loaded library, or null.
-    using Finder = std::function<void *(const char *name)>;
+    using Finder = std::function<Address(const char *name)>;
 
     ExportTable(size_t slots, Loader load, Finder find);
 
@@ -25,7 +27,7 @@ public:
     const std::string &message() const { return message_; }
 
     // Export `name`, remembered in `slot`; null when the library or the name is missing.
-    void *resolve(size_t slot, const char *name);
+    Address resolve(size_t slot, const char *name);
 
     // Calls export `name` as a `Function` with `args`, or answers `unavailable` when it cannot be bound.
     template <typename Function, typename... Args>
@@ -40,7 +42,7 @@ private:
     Finder find_;
     std::optional<bool> loaded_;
     std::string message_;
-    std::vector<std::optional<void *>> cache_;
+    std::vector<std::optional<Address>> cache_;
 };
 
 }  // namespace kestrom::platform

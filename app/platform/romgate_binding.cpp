@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ftd2xx.h"
+#include "library_names.h"
 
 namespace kestrom::platform {
 
@@ -38,18 +39,19 @@ constexpr int32_t kNoValue = -1;
 RomgateBinding::RomgateBinding(std::filesystem::path folder)
     : folder_(std::move(folder)),
       exports_(
-          kSlotCount,
-          [this](std::string &message) {
-              std::error_code error;
-              if (!std::filesystem::exists(folder_ / kRomgateFileName, error)) {
-                  message = libraryMissingMessage(kRomgateFileName);
-                  return false;
-              }
-              const bool loaded = library_.load(folder_);
-              message = library_.message();
-              return loaded;
-          },
+          kSlotCount, [this](std::string &message) { return open(message); },
           [this](const char *name) { return library_.symbol(name); }) {}
+
+// libromgate cannot load without the driver; when that is what the system could not
+// find, the driver is the library named.
+bool RomgateBinding::open(std::string &message) {
+    const bool loaded = library_.load(folder_ / kRomgateFileName);
+    message = library_.message();
+    if (!loaded && message.find(std::string(kDriverFileName) + ":") != std::string::npos) {
+        message = libraryMissingMessage(kDriverFileName);
+    }
+    return loaded;
+}
 
 #define KESTROM_DEFINE_TEXT_FIELD(name)                                                   \
     int32_t RomgateBinding::GET_##name##_(char *buffer) {                                 \

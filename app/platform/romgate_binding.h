@@ -13,7 +13,7 @@
 
 #include "export_table.h"
 #include "romgate.h"
-#include "romgate_loader.h"
+#include "shared_library.h"
 
 namespace kestrom::platform {
 
@@ -53,8 +53,10 @@ public:
     int32_t FT_STATUS_();
 
 private:
+    bool open(std::string &message);
+
     std::filesystem::path folder_;
-    RomgateLibrary library_;
+    SharedLibrary library_;
     ExportTable exports_;
 };
 

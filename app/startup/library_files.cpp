@@ -2,11 +2,13 @@
 
 #include <QCoreApplication>
 
-#include "romgate_loader.h"
+#include "library_names.h"
 
 namespace kestrom::startup {
 
 namespace fs = std::filesystem;
+using platform::kDriverFileName;
+using platform::kRomgateFileName;
 
 bool present(const fs::path &file) {
     std::error_code error;

@@ -1,6 +1,7 @@
 #include "system_environment.h"
 
 #include <QDir>
+#include <QOperatingSystemVersion>
 #include <cstdlib>
 
 #ifdef _WIN32
@@ -25,14 +26,9 @@ std::filesystem::path systemLibraryFolder() {
 }
 
 std::optional<int> windowsMajorVersion() {
-#ifdef _WIN32
-    OSVERSIONINFOA version = {};  // left unfilled, it reads as major version 0
-    version.dwOSVersionInfoSize = sizeof version;
-    GetVersionExA(&version);
-    return static_cast<int>(version.dwMajorVersion);
-#else
-    return std::nullopt;
-#endif
+    const QOperatingSystemVersion running = QOperatingSystemVersion::current();
+    if (running.type() != QOperatingSystemVersion::Windows) return std::nullopt;
+    return running.majorVersion();
 }
 
 QString instanceLockPath() {

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "fresh_romgate.h"
 #include "romgate.h"
 #include "romgate_fields_table.h"
 #include "sim_fixture.h"
@@ -67,21 +68,24 @@ TEST_F(Accessors, TextsAreCutToTheirBuffersAtCharacterBoundaries) {
     for (const FieldAccess &f : allFields()) {
         if (f.kind != FieldKind::Text) continue;
         SCOPED_TRACE(f.name);
-        const size_t room = textCapacity(f.name) - 1;
-        char buffer[80];
+        const size_t capacity = textCapacity(f.name), room = capacity - 1;
+        // Lent a buffer of exactly the field's size, the reader fills it and not a byte more.
+        const auto stored = [&] {
+            std::string buffer(capacity + 4, '#');
+            EXPECT_EQ(0, f.getText(buffer.data()));
+            EXPECT_EQ("####", buffer.substr(capacity)) << "written past the buffer";
+            return std::string(buffer.c_str());
+        };
         const std::string exact(room, 'x');
         f.setText(exact.c_str());
-        f.getText(buffer);
-        EXPECT_EQ(exact, buffer);
+        EXPECT_EQ(exact, stored());
 
         const std::string split = std::string(room - 1, 'y') + "ž";  // the letter would need one byte more
         f.setText(split.c_str());
-        f.getText(buffer);
-        EXPECT_EQ(std::string(room - 1, 'y'), buffer);
+        EXPECT_EQ(std::string(room - 1, 'y'), stored());
 
         f.setText(nullptr);
-        f.getText(buffer);
-        EXPECT_STREQ("", buffer);
+        EXPECT_EQ("", stored());
     }
 }
 
@@ -109,6 +113,26 @@ TEST_F(Accessors, ReadersAnswerMinusOneWhileTheLastStatusFailsAndWritersStillSto
             EXPECT_STREQ("Z", buffer);
         } else {
             EXPECT_EQ(0x5A, f.getNumber());
+        }
+    }
+}
+
+TEST(FreshLibrary, EveryReaderAnswersZeroOrTheEmptyText) {
+    FreshRomgate fresh;
+    ASSERT_TRUE(fresh.loaded()) << dlerror();
+    for (const FieldAccess &f : allFields()) {
+        SCOPED_TRACE(f.name);
+        const std::string reader = std::string("GET_") + f.name + "_";
+        if (f.kind == FieldKind::Text) {
+            const auto get = fresh.get<int32_t (*)(char *)>(reader);
+            ASSERT_NE(nullptr, get);
+            char buffer[80] = "junk";
+            EXPECT_EQ(0, get(buffer));
+            EXPECT_STREQ("", buffer);
+        } else {
+            const auto get = fresh.get<int32_t (*)()>(reader);
+            ASSERT_NE(nullptr, get);
+            EXPECT_EQ(0, get());
         }
     }
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
 
@@ -55,9 +56,9 @@ TEST(ExportTable, LoadsOnceAndLooksEachNameUpOnce) {
     std::map<std::string, int> lookups;
     ExportTable table(
         2, [&](std::string &) { return ++loads > 0; },
-        [&](const char *name) -> void * {
+        [&](const char *name) -> ExportTable::Address {
             ++lookups[name];
-            return std::string(name) == "Seven" ? reinterpret_cast<void *>(&answer7) : nullptr;
+            return std::string(name) == "Seven" ? reinterpret_cast<ExportTable::Address>(&answer7) : nullptr;
         });
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(7, table.call<int32_t (*)()>(0, "Seven", -1));
@@ -92,4 +93,44 @@ TEST_F(EmptyFolder, WithoutTheDriverTheD2xxCallsFindNoDevice) {
     EXPECT_EQ(FT_DEVICE_NOT_FOUND, d2xx.FT_Open(0, &handle));
     EXPECT_FALSE(d2xx.load());
     EXPECT_EQ("library libftd2xx.so Not found ...", d2xx.message());
+}
+
+// The copy beside the program is the one loaded, found by its full path.
+TEST_F(EmptyFolder, TheD2xxCallsReachTheDriverBesideTheProgram) {
+    fs::copy_file(FTD2XX_FILE, folder_ / "libftd2xx.so");
+    std::ofstream(folder_ / "devices.ini") << "[dev]\nchip = BM\n";
+    setenv("FTD2XX_SIM", (folder_ / "devices.ini").c_str(), 1);
+    D2xxBinding d2xx(folder_);
+    uint32_t count = 5;
+    EXPECT_EQ(FT_OK, d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY));
+    unsetenv("FTD2XX_SIM");
+    EXPECT_EQ(1u, count);
+    EXPECT_TRUE(d2xx.load());
+}
+
+// libromgate cannot load without the driver beside it: the driver is the library named.
+TEST_F(EmptyFolder, LibromgateWithoutTheDriverNamesTheDriver) {
+    fs::copy_file(ROMGATE_FILE, folder_ / "libromgate.so");
+    RomgateBinding withoutDriver(folder_);
+    EXPECT_FALSE(withoutDriver.load());
+    EXPECT_EQ("library libftd2xx.so Not found ...", withoutDriver.message());
+    EXPECT_EQ(-1, withoutDriver.GET_VendorId_());
+
+    fs::copy_file(FTD2XX_FILE, folder_ / "libftd2xx.so");
+    RomgateBinding complete(folder_);
+    EXPECT_TRUE(complete.load()) << complete.message();
+    EXPECT_EQ(0, complete.GET_VendorId_()) << "a fresh library's record";
+}
+
+// A file of the library's name that no system could load is not called missing: the
+// system's own words say what is wrong with it, and which file it is.
+TEST_F(EmptyFolder, AFileThatIsNoLibraryIsNamedInTheSystemsWords) {
+    for (const char *name : {"libromgate.so", "libftd2xx.so"}) std::ofstream(folder_ / name) << "no library";
+    RomgateBinding romgate(folder_);
+    D2xxBinding d2xx(folder_);
+    EXPECT_FALSE(romgate.load());
+    EXPECT_FALSE(d2xx.load());
+    EXPECT_NE(std::string::npos, romgate.message().find((folder_ / "libromgate.so").string())) << romgate.message();
+    EXPECT_NE(std::string::npos, d2xx.message().find((folder_ / "libftd2xx.so").string())) << d2xx.message();
+    EXPECT_EQ(std::string::npos, d2xx.message().find("Not found")) << d2xx.message();
 }

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "romgate_loader.h"
+#include "library_names.h"
 #include "startup_checks.h"
 
 namespace fs = std::filesystem;
@@ -56,8 +56,8 @@ protected:
     const fs::path root_ = scratch_.path().toStdString();
     const fs::path program_ = root_ / "program";
     const fs::path system_ = root_ / "system";
-    const fs::path driver_ = kestrom::kDriverFileName;
-    const fs::path romgate_ = kestrom::kRomgateFileName;
+    const fs::path driver_ = kestrom::platform::kDriverFileName;
+    const fs::path romgate_ = kestrom::platform::kRomgateFileName;
     RecordedBoxes boxes_;
 };
 
