@@ -5,7 +5,9 @@
 #include <functional>
 #include <string>
 
+#include "fresh_romgate.h"
 #include "romgate.h"
+#include "romgate_fields_table.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -55,6 +57,9 @@ TEST_F(Operations, EachFailingStepGivesItsResultStatusAndImage) {
         {"erase", "FT_EraseEE", ROMGATE_PRELIMINARY_FAILED, false},
         {"erase", "FT_Close", ROMGATE_CLOSE_FAILED, true},
     };
+    useBm();
+    ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+    const std::vector<std::string> device = fieldValues();
     for (const Case &c : cases) {
         SCOPED_TRACE(testing::Message() << c.operation << " with " << (*c.failing ? c.failing : "nothing") << " failing");
         useBm();
@@ -76,13 +81,12 @@ TEST_F(Operations, EachFailingStepGivesItsResultStatusAndImage) {
         }
         EXPECT_EQ(c.result == ROMGATE_OK ? 46 : -1, FT_EE_UASize_()) << "stored by the last read";
         if (std::strcmp(c.operation, "read") == 0) {
-            // A read that got as far as the device's answer has filled the record.
+            // A read that got as far as the device's answer has filled the record; one
+            // that failed before has cleared it, so nothing read or set before is left.
             const bool filled = c.result == ROMGATE_OK || c.result == ROMGATE_CLOSE_FAILED;
             useBm();
             FT_GetFTDevice_();  // last status back to 0 so the readers answer
-            char serial[20] = "?";
-            GET_SerialNumber_(serial);
-            EXPECT_STREQ(filled ? "QV000001" : "", serial);
+            EXPECT_EQ(filled ? device : clearedValues(), fieldValues());
         }
     }
 }
@@ -109,6 +113,18 @@ TEST_F(Operations, DeviceQueriesAndTheirFailures) {
         useExample(example);
         EXPECT_EQ(type, FT_GetFTDevice_()) << example;
     }
+}
+
+// The longest texts the driver hands over (15 and 63 bytes) reach buffers of the
+// 16 and 64 bytes the caller must lend whole, and nothing is written past them.
+TEST_F(Operations, DeviceInfoTextsOfFullLengthFillTheCallersBuffersExactly) {
+    copyExample("ft232bm.bin");
+    writeDevices("[bm]\nchip = BM\neeprom = ft232bm.bin\nserial = " + std::string(30, 'S') +
+                 "\ndescription = " + std::string(90, 'D') + "\n");
+    std::string serial(16 + 4, '#'), description(64 + 4, '#');
+    ASSERT_EQ(ROMGATE_OK, FT_GetDeviceInfo_(serial.data(), description.data()));
+    EXPECT_EQ(std::string(15, 'S') + '\0' + "####", serial);
+    EXPECT_EQ(std::string(63, 'D') + '\0' + "####", description);
 }
 
 TEST_F(Operations, NoDeviceMeansOpenFailedWithTheOpensStatus) {
@@ -172,4 +188,29 @@ TEST_F(Operations, APartThatTakesNoWritesIsNeverReportedAsProgrammed) {
         EXPECT_EQ(-1, GET_MaxPower_());
         EXPECT_EQ(before, readBytes(std::string(c.example) + ".bin"));
     }
+}
+
+// A program that writes what the user typed without reading the device first: the
+// record's header is made valid by the program operation itself.
+TEST_F(Operations, ProgrammingBeforeAnyReadInAFreshLibraryWritesTheFieldsSet) {
+    useBm();
+    FreshRomgate fresh;
+    ASSERT_TRUE(fresh.loaded()) << dlerror();
+    const auto setNumber = [&](const char *name, int32_t value) {
+        return fresh.get<int32_t (*)(int32_t)>(std::string("SET_") + name + "_")(value);
+    };
+    const auto setText = [&](const char *name, const char *text) {
+        return fresh.get<int32_t (*)(const char *)>(std::string("SET_") + name + "_")(text);
+    };
+    setNumber("VendorId", 0x0403), setNumber("ProductId", 0x6015), setNumber("MaxPower", 250);
+    setText("Manufacturer", "Pelmora"), setText("Description", "Fresh start"), setText("SerialNumber", "FS000001");
+    ASSERT_EQ(ROMGATE_OK, fresh.get<int32_t (*)(int32_t)>("FT_EE_Program_")(0));
+
+    ASSERT_EQ(ROMGATE_OK, FT_EE_READ_());
+    EXPECT_EQ(0x6015, GET_ProductId_());
+    EXPECT_EQ(250, GET_MaxPower_());
+    char serial[20] = "", description[68] = "";
+    GET_SerialNumber_(serial), GET_Description_(description);
+    EXPECT_STREQ("FS000001", serial);
+    EXPECT_STREQ("Fresh start", description);
 }

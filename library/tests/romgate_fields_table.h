@@ -35,3 +35,25 @@ inline size_t textCapacity(const std::string &name) {
     if (name == "Description") return 68;
     return 20;  // ManufacturerId, SerialNumber
 }
+
+// Every field's value as its reader answers it, in list order: numbers in decimal.
+inline std::vector<std::string> fieldValues() {
+    std::vector<std::string> values;
+    for (const FieldAccess &f : allFields()) {
+        if (f.kind == FieldKind::Text) {
+            char text[80] = "";
+            f.getText(text);
+            values.emplace_back(text);
+        } else {
+            values.push_back(std::to_string(f.getNumber()));
+        }
+    }
+    return values;
+}
+
+// fieldValues() of a cleared record: every number 0, every text empty.
+inline std::vector<std::string> clearedValues() {
+    std::vector<std::string> values;
+    for (const FieldAccess &f : allFields()) values.push_back(f.kind == FieldKind::Text ? "" : "0");
+    return values;
+}
