@@ -149,6 +149,7 @@ TEST_F(Faults, ABoardWithoutEepromSaysSo) {
     EXPECT_EQ(FT_EE_Read(handle, &record), FT_EEPROM_NOT_PRESENT);
     uint16_t word = 0;
     EXPECT_EQ(FT_ReadEE(handle, 0, &word), FT_EEPROM_NOT_PRESENT);
+    EXPECT_EQ(FT_WriteEE(handle, 0, 0x1234), FT_EEPROM_NOT_PRESENT) << "no word address to wrap to";
     EXPECT_EQ(FT_EraseEE(handle), FT_EEPROM_NOT_PRESENT);
 }
 
