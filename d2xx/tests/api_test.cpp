@@ -232,8 +232,42 @@ TEST_F(DriverApi, HandlesAndArgumentsAreChecked) {
     EXPECT_EQ(0x04036001u, id);
 
     char buffer[64];
+    char *noBuffer[] = {nullptr};
+    uint32_t count = 7;
     EXPECT_EQ(FT_INVALID_PARAMETER, FT_ListDevices(nullptr, nullptr, FT_LIST_NUMBER_ONLY));
     EXPECT_EQ(FT_INVALID_PARAMETER, FT_ListDevices(nullptr, buffer, FT_LIST_BY_INDEX));
     EXPECT_EQ(FT_INVALID_PARAMETER,
+              FT_ListDevices(nullptr, buffer, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION | FT_OPEN_BY_SERIAL_NUMBER));
+    EXPECT_EQ(FT_INVALID_PARAMETER,
               FT_ListDevices(nullptr, nullptr, FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION));
+    EXPECT_EQ(FT_INVALID_PARAMETER, FT_ListDevices(nullptr, &count, FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION));
+    EXPECT_EQ(FT_INVALID_PARAMETER, FT_ListDevices(noBuffer, &count, FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION))
+        << "one buffer a device";
+    EXPECT_EQ(FT_INVALID_PARAMETER,
+              FT_ListDevices(buffer, &count, FT_LIST_ALL | FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION));
+    EXPECT_EQ(7u, count);
+    EXPECT_EQ(FT_INVALID_PARAMETER, FT_CreateDeviceInfoList(nullptr));
+}
+
+// Texts longer than the buffers a caller lends (16 bytes for a serial number, 64 for
+// a description) fill them exactly, and nothing is written past them.
+TEST_F(DriverApi, TextsHandedOutFillTheCallersBuffersAndNoMore) {
+    device("BM", "serial = " + std::string(30, 'S') + "\ndescription = " + std::string(90, 'D') + "\n");
+    const std::string serial = std::string(15, 'S') + '\0' + "####";
+    const std::string description = std::string(63, 'D') + '\0' + "####";
+    std::string listedSerial(16 + 4, '#'), listedDescription(64 + 4, '#'), allDescription(64 + 4, '#');
+    ASSERT_EQ(FT_OK, FT_ListDevices(nullptr, listedSerial.data(), FT_LIST_BY_INDEX | FT_OPEN_BY_SERIAL_NUMBER));
+    ASSERT_EQ(FT_OK, FT_ListDevices(nullptr, listedDescription.data(), FT_LIST_BY_INDEX | FT_OPEN_BY_DESCRIPTION));
+    char *buffers[] = {allDescription.data(), nullptr};
+    uint32_t count = 0;
+    ASSERT_EQ(FT_OK, FT_ListDevices(buffers, &count, FT_LIST_ALL | FT_OPEN_BY_DESCRIPTION));
+    EXPECT_EQ(serial, listedSerial);
+    EXPECT_EQ(description, listedDescription);
+    EXPECT_EQ(description, allDescription);
+
+    std::string infoSerial(16 + 4, '#'), infoDescription(64 + 4, '#');
+    FT_HANDLE handle = open();
+    ASSERT_EQ(FT_OK, FT_GetDeviceInfo(handle, nullptr, nullptr, infoSerial.data(), infoDescription.data(), nullptr));
+    EXPECT_EQ(serial, infoSerial);
+    EXPECT_EQ(description, infoDescription);
 }
