@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "device_access.h"
 #include "libraries.h"
 
 namespace kestrom {
@@ -33,6 +34,9 @@ int printReport(const reports::ReportOptions &options) {
     StandardOutput output;
     const bool answered = reports::ReportEeprom(output, options, libraries);
     std::fflush(stdout);
+    if (!answered && reports::DeviceNodeRefused()) {
+        std::fprintf(stderr, "%s\n", reports::UdevRuleHint().toLocal8Bit().constData());
+    }
     return answered ? 0 : 1;
 }
 
