@@ -5,6 +5,7 @@
 #include <string>
 
 #include "eeprom_codec.h"
+#include "text_codec.h"
 
 using namespace kestrom::d2xx;
 
@@ -124,4 +125,38 @@ TEST(CodecRecord, FillCutsTextsAtCharacterBoundaries) {
     EXPECT_EQ('#', description[68]) << "wrote past the 68-byte buffer";
     EXPECT_EQ(std::string("ŽŠ00012345678901"), serial) << "19 bytes at most, whole characters";
     EXPECT_EQ('#', serial[20]);
+}
+
+// The record's UTF-8 and the UTF-16 of the EEPROM's string descriptors, at the edges
+// of each encoding length, of the surrogates and of Unicode itself.
+TEST(TextCodec, EveryPlaneRoundTripsAndWhatIsNoCharacterIsRefusedOrReplaced) {
+    const std::pair<std::string, std::u16string> same[] = {
+        {"A\x7F", {u'A', 0x7F}},
+        {"\xC2\x80\xDF\xBF", {0x80, 0x7FF}},
+        {"\xE0\xA0\x80\xEF\xBF\xBD", {0x800, 0xFFFD}},
+        {"\xF0\x90\x80\x80", {0xD800, 0xDC00}},  // U+10000, the first past the basic plane
+        {"\xF1\x80\x80\x80", {0xD8C0, 0xDC00}},  // U+40000, plane 4
+        {"\xF4\x8F\xBF\xBF", {0xDBFF, 0xDFFF}},  // U+10FFFF, the last there is
+    };
+    for (const auto &[utf8, utf16] : same) {
+        SCOPED_TRACE(utf8);
+        EXPECT_EQ(utf16, utf8ToUtf16(utf8));
+        EXPECT_EQ(utf8, utf16ToUtf8(utf16));
+    }
+    for (const char *refused : {"\xF4\x90\x80\x80",  // U+110000, past Unicode
+                                "\xF5\x80\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",
+                                "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",  // overlong
+                                "\xED\xA0\x80", "\xED\xBF\xBF",                    // surrogates
+                                "\xF4\x8F\xBF", "\x80", "A\xC3"}) {
+        EXPECT_EQ(std::nullopt, utf8ToUtf16(refused)) << refused;
+    }
+    const std::string replacement = "\xEF\xBF\xBD";
+    const std::pair<std::u16string, std::string> unpaired[] = {
+        {{0xD800}, replacement},
+        {{0xDBFF}, replacement},
+        {{0xD800, u'A'}, replacement + "A"},
+        {{u'A', 0xDC00}, "A" + replacement},
+        {{0xDFFF, 0xD800}, replacement + replacement},
+    };
+    for (const auto &[utf16, utf8] : unpaired) EXPECT_EQ(utf8, utf16ToUtf8(utf16));
 }
