@@ -13,11 +13,13 @@ struct ChipRow {
     bool ft2232c;  // Rev5 enabled and ticked
 };
 
+// Indexed by chip type code, FT_DEVICE_BM to FT_DEVICE_232R.
 const ChipRow kChipRows[] = {
     {"Device FTU232BM ...", true, false},     {"Device FT8U232AM ...", false, false},
     {"Device FT8U100AX ...", false, false},   {"FTDI Device UNKNOWN ...", false, false},
     {"Device FT2232C ...", false, true},      {"Device FT_DEVICE_232R ...", false, false},
 };
+static_assert(std::size(kChipRows) == FT_DEVICE_232R + 1);
 
 // A scratch text of `length` characters: code-20 filler and a closing zero.
 std::vector<char> scratchText(size_t length) {
@@ -28,13 +30,13 @@ std::vector<char> scratchText(size_t length) {
 
 }  // namespace
 
-int32_t BM::IdentifyDevice() {
+int32_t MainWindow::IdentifyDevice() {
     std::vector<char> serial = scratchText(67), description = scratchText(67);
     const int32_t info = libraries_.romgate.FT_GetDeviceInfo_(serial.data(), description.data());
     const int32_t chip = libraries_.romgate.FT_GetFTDevice_();
-    if (info != 0) {
+    if (info != ROMGATE_OK) {
         setWindowTitle(QStringLiteral("FTDI Device Not Find ..."));
-        return -1;
+        return kNoDeviceAnswers;
     }
     if (chip < 0 || chip >= int32_t(std::size(kChipRows))) {
         log_->append(QStringLiteral("Device Unknown ..."));
@@ -42,8 +44,8 @@ int32_t BM::IdentifyDevice() {
     }
     const ChipRow &row = kChipRows[chip];
     setWindowTitle(QString::fromLatin1(row.caption));
-    QCheckBox *rev4 = form_->checkBox(QStringLiteral("Rev4"));
-    QCheckBox *rev5 = form_->checkBox(QStringLiteral("Rev5"));
+    QCheckBox *rev4 = form_->chipToggle(ControlGroup::Bm);
+    QCheckBox *rev5 = form_->chipToggle(ControlGroup::Ft2232c);
     rev4->setEnabled(row.bm);
     rev5->setEnabled(row.ft2232c);
     rev4->setCheckState(row.bm ? Qt::Checked : Qt::Unchecked);
@@ -53,7 +55,7 @@ int32_t BM::IdentifyDevice() {
     return chip;
 }
 
-int32_t BM::QueryChipType() {
+int32_t MainWindow::QueryChipType() {
     std::vector<char> serial = scratchText(256), description = scratchText(256);
     libraries_.romgate.FT_GetDeviceInfo_(serial.data(), description.data());
     const int32_t chip = libraries_.romgate.FT_GetFTDevice_();

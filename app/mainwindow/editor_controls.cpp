@@ -1,81 +1,68 @@
 #include "editor_controls.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "ftd2xx.h"
+
 namespace kestrom::mainwindow {
 
 namespace {
 
-using enum ControlKind;
-using enum TextForm;
-
-constexpr KeyFilter kNoFilter = KeyFilter::None;
-
-constexpr EditorControl text(const char *field, const char *name, const char *caption, const char *initial,
-                             int maxLength, TextForm form = Plain, KeyFilter filter = kNoFilter) {
-    return {field, name, TextBox, caption, initial, maxLength, form, filter};
+// Each field has one control, and each rank column orders all of them.
+consteval bool wellFormed() {
+    std::array<int, kFieldCount> fields{}, writes{}, defaults{};
+    for (const EditorControl &control : kEditorControls) {
+        const auto in = [](int rank) { return rank >= 0 && rank < int(kFieldCount); };
+        if (!in(control.writeRank) || !in(control.defaultsRank)) return false;
+        ++fields[size_t(control.field)];
+        ++writes[size_t(control.writeRank)];
+        ++defaults[size_t(control.defaultsRank)];
+    }
+    const auto once = [](const std::array<int, kFieldCount> &counts) {
+        return std::ranges::all_of(counts, [](int count) { return count == 1; });
+    };
+    return std::size(kEditorControls) == kFieldCount && once(fields) && once(writes) && once(defaults);
 }
-constexpr EditorControl toggle(const char *field, const char *name, const char *caption) {
-    return {field, name, Toggle, caption, "", 0, Plain, kNoFilter};
-}
-constexpr EditorControl option(const char *field, const char *name, const char *caption) {
-    return {field, name, Option, caption, "", 0, Plain, kNoFilter};
-}
+static_assert(wellFormed(), "every field has one control, and the ranks order them all");
 
-// In the order the editor is filled from the device.
-constexpr EditorControl kControls[] = {
-    text("Manufacturer", "manufactuer", "Manufacturer", "FTDI", 23),
-    text("ManufacturerId", "Text6", "ManufacturerID", "qv", 2),
-    text("Description", "Description_", "Description", "USB FTDI port", 23),
-    text("SerialNumber", "serial_number", "Serial Number", "00000001", 15),
-    text("VendorId", "VendorID", "VendorID", "0403", 4, Hexadecimal),
-    text("ProductId", "ProductID", "ProductID", "6001", 4, Hexadecimal, KeyFilter::Hexadecimal),
-    text("MaxPower", "max_power", "Max Power (mA)", "44", 2, Decimal, KeyFilter::Decimal),
-    toggle("PnP", "plug_and_play", "Plug and Play"),
-    toggle("SelfPowered", "self_powered", "Self Powered"),
-    toggle("RemoteWakeup", "remote_wakeup", "Remote Wakeup"),
-    toggle("IsoIn", "iso_in", "ISO IN"),
-    toggle("IsoOut", "iso_out", "ISO OUT"),
-    toggle("Rev4", "Rev4", "FT2xxBM"),
-    toggle("PullDownEnable", "int_pden", "Pull Down Enable"),
-    toggle("SerNumEnable", "int_do_serno", "Serial Number Enable"),
-    toggle("USBVersionEnable", "int_usb_ver", "USB Version"),
-    text("USBVersion", "Text5", "FT2xxBM USB Version", "0110", 4, Hexadecimal),
-    toggle("IsoInA", "IsoInA", "Iso InA"),
-    toggle("IsoOutA", "IsoOutA", "Iso OutA"),
-    toggle("AIsHighCurrent", "AIsHighCurrent", "AIs High Current"),
-    option("IFAIsFifo", "IFAIsFifo", "245 FIFO A"),
-    option("IFAIsFifoTar", "IFAIsFifoTar", "FIFO CPU target A"),
-    option("IFAIsFastSer", "IFAIsFastSer", "Fast serial A"),
-    toggle("AIsVCP", "AIsVCP", "VCP drivers A"),
-    toggle("IsoInB", "IsoInB", "Iso InB"),
-    toggle("IsoOutB", "IsoOutB", "Iso OutB"),
-    toggle("BIsHighCurrent", "BIsHighCurrent", "BIs High Current"),
-    option("IFBIsFifo", "IFBIsFifo", "245 FIFO B"),
-    option("IFBIsFifoTar", "IFBIsFifoTar", "FIFO CPU target B"),
-    option("IFBIsFastSer", "IFBIsFastSer", "Fast serial B"),
-    toggle("BIsVCP", "BIsVCP", "VCP drivers B"),
-    toggle("Rev5", "Rev5", "FT2232C"),
-    toggle("PullDownEnable5", "PullDownEnable5", "Pull Down Enable"),
-    toggle("SerNumEnable5", "SerNumEnable5", "SerNum Enable"),
-    toggle("USBVersionEnable5", "USBVersionEnable5", "USB Version"),
-    text("USBVersion5", "USBVersion5", "FT2232C USB Version", "0200", 4, Hexadecimal),
-};
+// The controls of `group` (all when none) by `rank`.
+std::vector<const EditorControl *> ordered(int EditorControl::*rank, std::optional<ControlGroup> group) {
+    std::vector<const EditorControl *> controls;
+    for (const EditorControl &control : kEditorControls) {
+        if (!group || control.group == *group) controls.push_back(&control);
+    }
+    std::ranges::sort(controls, {}, [rank](const EditorControl *control) { return control->*rank; });
+    return controls;
+}
 
 }  // namespace
 
-std::span<const EditorControl> editorControls() { return kControls; }
+std::span<const EditorControl> editorControls() { return kEditorControls; }
 
-const EditorControl *controlForField(std::string_view field) {
-    for (const EditorControl &control : kControls) {
-        if (control.field == field) return &control;
-    }
-    return nullptr;
+std::vector<const EditorControl *> writeOrder(ControlGroup group) {
+    return ordered(&EditorControl::writeRank, group);
 }
 
-const EditorControl *controlNamed(std::string_view objectName) {
-    for (const EditorControl &control : kControls) {
-        if (control.objectName == objectName) return &control;
+std::vector<const EditorControl *> defaultsOrder() {
+    return ordered(&EditorControl::defaultsRank, std::nullopt);
+}
+
+std::vector<Field> groupMembers(ControlGroup group) {
+    std::vector<Field> members;
+    for (const EditorControl *control : defaultsOrder()) {
+        if (control->group == group && control->field != groupToggle(group)) members.push_back(control->field);
     }
-    return nullptr;
+    return members;
+}
+
+size_t defaultsColumn(int32_t chipType) {
+    switch (chipType) {
+        case FT_DEVICE_BM: return 0;
+        case FT_DEVICE_AM: return 1;
+        case FT_DEVICE_2232C: return 2;
+        default: return 3;
+    }
 }
 
 }  // namespace kestrom::mainwindow

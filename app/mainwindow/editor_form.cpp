@@ -46,6 +46,14 @@ private:
     QString shown_;  // the text the box holds now
 };
 
+// Names a control for tests and assistive technology.
+template <typename Widget>
+Widget *named(Widget *widget, const char *name, const QString &accessibleName) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setAccessibleName(accessibleName);
+    return widget;
+}
+
 template <typename Layout>
 Layout *tight(Layout *layout) {
     layout->setContentsMargins(kGap, kGap, kGap, kGap);
@@ -61,12 +69,14 @@ EditorForm::EditorForm(QWidget *parent) : QWidget(parent) {
     QFont compact = font();
     compact.setPointSizeF(8);
     setFont(compact);
-    for (const EditorControl &control : editorControls()) createEditorControl(control);
+    for (const EditorControl &control : editorControls()) controls_[size_t(control.field)] = createEditorControl(control);
 
-    auto *sets = new OptionSet(this);
+    auto *setA = new OptionSet(this);
     auto *setB = new OptionSet(this);
-    for (const char *name : {"IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer"}) sets->add(option(name));
-    for (const char *name : {"IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"}) setB->add(option(name));
+    for (OptionButton *option : {control<Field::IFAIsFifo>(), control<Field::IFAIsFifoTar>(), control<Field::IFAIsFastSer>()})
+        setA->add(option);
+    for (OptionButton *option : {control<Field::IFBIsFifo>(), control<Field::IFBIsFifoTar>(), control<Field::IFBIsFastSer>()})
+        setB->add(option);
 
     auto *chips = tight(new QHBoxLayout);
     chips->setContentsMargins(0, 0, 0, 0);
@@ -82,23 +92,14 @@ EditorForm::EditorForm(QWidget *parent) : QWidget(parent) {
     columns->addWidget(commandColumn());
 }
 
-template <typename Widget>
-Widget *EditorForm::add(Widget *widget, const QString &name, const QString &accessibleName) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessibleName);
-    controls_.insert(name, widget);
-    return widget;
-}
-
 QWidget *EditorForm::createEditorControl(const EditorControl &control) {
-    const QString name = QString::fromLatin1(control.objectName);
     const QString caption = QString::fromUtf8(control.caption);
     switch (control.kind) {
-        case ControlKind::Toggle: return add(new QCheckBox(caption), name, caption);
-        case ControlKind::Option: return add(new OptionButton(caption), name, caption);
+        case ControlKind::Toggle: return named(new QCheckBox(caption), control.objectName, caption);
+        case ControlKind::Option: return named(new OptionButton(caption), control.objectName, caption);
         case ControlKind::TextBox: break;
     }
-    auto *box = add(new QLineEdit(QString::fromUtf8(control.initialText)), name, caption);
+    auto *box = named(new QLineEdit(QString::fromUtf8(control.initialText)), control.objectName, caption);
     box->setValidator(new TypingLimit(box, control.maxLength));
     QFont courier(QStringLiteral("Courier"));
     courier.setStyleHint(QFont::TypeWriter);
@@ -106,17 +107,17 @@ QWidget *EditorForm::createEditorControl(const EditorControl &control) {
     box->setFont(courier);
     // Short boxes take the room of their text, not of the row.
     if (control.maxLength <= 4) box->setMaximumWidth(box->fontMetrics().horizontalAdvance(u'W') * 6);
-    if (control.filter == KeyFilter::Decimal) box->installEventFilter(new KeyFilterHook(box, Select_Deka));
-    if (control.filter == KeyFilter::Hexadecimal) box->installEventFilter(new KeyFilterHook(box, Select_Hexa));
+    if (control.filter == KeyFilter::Decimal) box->installEventFilter(new KeyFilterHook(box, filterDecimalKey));
+    if (control.filter == KeyFilter::Hexadecimal) box->installEventFilter(new KeyFilterHook(box, filterHexadecimalKey));
     return box;
 }
 
 // A text box in a frame that carries its caption (none for the version boxes).
-QWidget *EditorForm::framed(const QString &name, const QString &caption) {
+QWidget *EditorForm::framed(Field field, const QString &caption) {
     auto *frame = new QGroupBox(caption);
-    frame->setObjectName(name + QStringLiteral("_frame"));
+    frame->setObjectName(QString::fromLatin1(editorControl(field).objectName) + QStringLiteral("_frame"));
     auto *layout = tight(new QVBoxLayout(frame));
-    layout->addWidget(control(name));
+    layout->addWidget(widget(field));
     return frame;
 }
 
@@ -125,18 +126,16 @@ QWidget *EditorForm::commonGroup() {
     group->setObjectName(QStringLiteral("common_group"));
     auto *grid = tight(new QGridLayout(group));
     grid->setContentsMargins(0, 0, 0, 0);
-    const auto frame = [this](const char *name) {
-        return framed(QString::fromLatin1(name), QString::fromUtf8(controlNamed(name)->caption));
-    };
-    grid->addWidget(frame("manufactuer"), 0, 0, 1, 2);
-    grid->addWidget(frame("Text6"), 0, 2);
-    grid->addWidget(frame("Description_"), 0, 3, 1, 2);
-    grid->addWidget(frame("VendorID"), 1, 0);
-    grid->addWidget(frame("ProductID"), 1, 1);
-    grid->addWidget(frame("max_power"), 1, 2);
-    grid->addWidget(frame("serial_number"), 1, 3, 1, 2);
+    const auto frame = [this](Field field) { return framed(field, QString::fromUtf8(editorControl(field).caption)); };
+    grid->addWidget(frame(Field::Manufacturer), 0, 0, 1, 2);
+    grid->addWidget(frame(Field::ManufacturerId), 0, 2);
+    grid->addWidget(frame(Field::Description), 0, 3, 1, 2);
+    grid->addWidget(frame(Field::VendorId), 1, 0);
+    grid->addWidget(frame(Field::ProductId), 1, 1);
+    grid->addWidget(frame(Field::MaxPower), 1, 2);
+    grid->addWidget(frame(Field::SerialNumber), 1, 3, 1, 2);
     auto *toggles = tight(new QVBoxLayout);
-    for (const char *name : {"plug_and_play", "self_powered", "remote_wakeup"}) toggles->addWidget(control(name));
+    for (Field field : {Field::PnP, Field::SelfPowered, Field::RemoteWakeup}) toggles->addWidget(widget(field));
     grid->addLayout(toggles, 0, 5, 2, 1);
     return group;
 }
@@ -147,11 +146,11 @@ QWidget *EditorForm::bmGroup() {
     group->setFrameShape(QFrame::StyledPanel);
     auto *column = tight(new QVBoxLayout(group));
     column->setSpacing(0);
-    column->addWidget(control("Rev4"));
-    for (const char *name : {"iso_in", "iso_out", "int_pden", "int_do_serno"}) column->addWidget(control(name));
+    for (Field field : {Field::Rev4, Field::IsoIn, Field::IsoOut, Field::PullDownEnable, Field::SerNumEnable})
+        column->addWidget(widget(field));
     auto *version = tight(new QHBoxLayout);
-    version->addWidget(control("int_usb_ver"));
-    version->addWidget(framed(QStringLiteral("Text5")));
+    version->addWidget(widget(Field::USBVersionEnable));
+    version->addWidget(framed(Field::USBVersion));
     column->addLayout(version);
     column->addStretch();
     return group;
@@ -163,29 +162,30 @@ QWidget *EditorForm::ft2232cGroup() {
     group->setFrameShape(QFrame::StyledPanel);
     auto *outer = tight(new QVBoxLayout(group));
     outer->setSpacing(0);
-    outer->addWidget(control("Rev5"));
+    outer->addWidget(widget(Field::Rev5));
     auto *frame = new QGroupBox;
     frame->setObjectName(QStringLiteral("rev5_ft2232c"));
     auto *columns = tight(new QHBoxLayout(frame));
     // The two option sets sit in containers of their own so one never clears the other.
-    const auto channel = [&](const char *container, std::initializer_list<const char *> names) {
+    const auto channel = [&](const char *container, std::initializer_list<Field> fields) {
         auto *box = new QWidget;
         box->setObjectName(QString::fromLatin1(container));
         auto *list = tight(new QVBoxLayout(box));
         list->setContentsMargins(0, 0, 0, 0);
         list->setSpacing(0);
-        for (const char *name : names) list->addWidget(control(name));
+        for (Field field : fields) list->addWidget(widget(field));
         list->addStretch();
         columns->addWidget(box);
     };
-    channel("Picture2", {"IsoInA", "IsoOutA", "AIsHighCurrent", "IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer", "AIsVCP"});
-    channel("Picture3", {"IsoInB", "IsoOutB", "BIsHighCurrent", "IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer", "BIsVCP"});
+    channel("Picture2", {Field::IsoInA, Field::IsoOutA, Field::AIsHighCurrent, Field::IFAIsFifo, Field::IFAIsFifoTar,
+                         Field::IFAIsFastSer, Field::AIsVCP});
+    channel("Picture3", {Field::IsoInB, Field::IsoOutB, Field::BIsHighCurrent, Field::IFBIsFifo, Field::IFBIsFifoTar,
+                         Field::IFBIsFastSer, Field::BIsVCP});
     auto *common = tight(new QVBoxLayout);
     common->setSpacing(0);
-    common->addWidget(control("PullDownEnable5"));
-    common->addWidget(control("SerNumEnable5"));
-    common->addWidget(control("USBVersionEnable5"));
-    common->addWidget(framed(QStringLiteral("USBVersion5")));
+    for (Field field : {Field::PullDownEnable5, Field::SerNumEnable5, Field::USBVersionEnable5})
+        common->addWidget(widget(field));
+    common->addWidget(framed(Field::USBVersion5));
     common->addStretch();
     columns->addLayout(common);
     outer->addWidget(frame);
@@ -198,37 +198,69 @@ QWidget *EditorForm::commandColumn() {
     column->setMaximumWidth(QFontMetrics(font()).horizontalAdvance(QStringLiteral("Auto Update")) + 30);
     auto *list = tight(new QVBoxLayout(column));
     list->setContentsMargins(0, 0, 0, 0);
-    for (auto [name, caption] : {std::pair{"read1", "Read"}, {"write1", "Write"}, {"eeprom_erase", "Erase"}}) {
-        list->addWidget(add(new QPushButton(QString::fromLatin1(caption)), name, caption));
-    }
+    const auto button = [&](const char *name, const char *caption) {
+        auto *button = named(new QPushButton(QString::fromLatin1(caption)), name, QString::fromLatin1(caption));
+        list->addWidget(button);
+        return button;
+    };
+    const auto box = [&](const char *name, const char *caption) {
+        auto *box = named(new QCheckBox(QString::fromLatin1(caption)), name, QString::fromLatin1(caption));
+        list->addWidget(box);
+        return box;
+    };
+    commands_.read = button("read1", "Read");
+    commands_.write = button("write1", "Write");
+    commands_.erase = button("eeprom_erase", "Erase");
+
     auto *source = new QGroupBox;
     source->setObjectName(QStringLiteral("source"));
     auto *sourceList = tight(new QVBoxLayout(source));
     auto *selector = new OptionSet(this);
-    for (auto [name, caption] : {std::pair{"device1", "Device"}, {"default", "Default"}}) {
-        auto *button = add(new OptionButton(QString::fromLatin1(caption)), name, caption);
-        selector->add(button);
-        sourceList->addWidget(button);
+    commands_.device = named(new OptionButton(QStringLiteral("Device")), "device1", QStringLiteral("Device"));
+    commands_.defaults = named(new OptionButton(QStringLiteral("Default")), "default", QStringLiteral("Default"));
+    for (OptionButton *option : {commands_.device, commands_.defaults}) {
+        selector->add(option);
+        sourceList->addWidget(option);
     }
     list->addWidget(source);
-    list->addWidget(add(new QCheckBox(QStringLiteral("Auto Update")), QStringLiteral("auto_detekce"),
-                        QStringLiteral("Auto Update")));
-    list->addWidget(add(new QPushButton(QStringLiteral("Refresh")), QStringLiteral("eeprom_refresh"),
-                        QStringLiteral("Refresh")));
-    for (auto [name, caption] : {std::pair{"text_info", "Text info"}, {"binary_info", "Binary info"}}) {
-        list->addWidget(add(new QCheckBox(QString::fromLatin1(caption)), name, caption));
-    }
+
+    commands_.autoUpdate = box("auto_detekce", "Auto Update");
+    commands_.refresh = button("eeprom_refresh", "Refresh");
+    commands_.textInfo = box("text_info", "Text info");
+    commands_.binaryInfo = box("binary_info", "Binary info");
     list->addStretch();
     return column;
 }
 
-void EditorForm::setValue(const EditorControl &control, int32_t value) {
-    QWidget *widget = this->control(QString::fromLatin1(control.objectName));
+int32_t EditorForm::recordValue(Field field) const {
+    const EditorControl &control = editorControl(field);
     switch (control.kind) {
         case ControlKind::Toggle: {
-            auto *box = static_cast<QCheckBox *>(widget);
-            // 2 is the grey third state; other non-zero values show as ticked.
-            if (value == 2) {
+            const auto *box = static_cast<const QCheckBox *>(widget(field));
+            if (box->checkState() == Qt::PartiallyChecked) return kGreyToggle;
+            return box->isChecked() ? 1 : 0;
+        }
+        case ControlKind::Option: return static_cast<const OptionButton *>(widget(field))->isChecked() ? kSelectedOption : 0;
+        case ControlKind::TextBox: break;
+    }
+    // The record's numbers are 16 bits wide: a text that reads as more (or as a
+    // negative number) hands over its low 16 bits, so "1FFFF" stores 0xFFFF.
+    const QString shown = text(field);
+    const int32_t number = control.form == TextForm::Decimal ? leadingDecimal(shown) : BaseToNumber(shown, 16);
+    return number & 0xFFFF;
+}
+
+QString EditorForm::text(Field field) const {
+    return static_cast<const QLineEdit *>(widget(field))->text();
+}
+
+void EditorForm::setRecordValue(Field field, int32_t value) {
+    const EditorControl &control = editorControl(field);
+    switch (control.kind) {
+        case ControlKind::Toggle: {
+            auto *box = static_cast<QCheckBox *>(widget(field));
+            // Other non-zero values show as ticked.
+            if (value == kGreyToggle) {
                 box->setTristate(true);
                 box->setCheckState(Qt::PartiallyChecked);
             } else {
@@ -236,20 +268,19 @@ void EditorForm::setValue(const EditorControl &control, int32_t value) {
             }
             return;
         }
-        case ControlKind::Option: static_cast<OptionButton *>(widget)->setChecked(value != 0); return;
+        case ControlKind::Option: static_cast<OptionButton *>(widget(field))->setChecked(value != 0); return;
         case ControlKind::TextBox:
-            static_cast<QLineEdit *>(widget)->setText(control.form == TextForm::Decimal ? decimalForm(value)
-                                                                                          : hexForm(value));
+            static_cast<QLineEdit *>(widget(field))
+                ->setText(control.form == TextForm::Decimal ? decimalForm(value) : hexForm(value));
             return;
     }
 }
 
-void EditorForm::setText(const EditorControl &control, const QString &text) {
-    QWidget *widget = this->control(QString::fromLatin1(control.objectName));
-    switch (control.kind) {
-        case ControlKind::Toggle: static_cast<QCheckBox *>(widget)->setChecked(text == u"1"); return;
-        case ControlKind::Option: static_cast<OptionButton *>(widget)->setChecked(text == u"1"); return;
-        case ControlKind::TextBox: static_cast<QLineEdit *>(widget)->setText(text); return;
+void EditorForm::setText(Field field, const QString &text) {
+    switch (kindOf(field)) {
+        case ControlKind::Toggle: static_cast<QCheckBox *>(widget(field))->setChecked(text == u"1"); return;
+        case ControlKind::Option: static_cast<OptionButton *>(widget(field))->setChecked(text == u"1"); return;
+        case ControlKind::TextBox: static_cast<QLineEdit *>(widget(field))->setText(text); return;
     }
 }
 

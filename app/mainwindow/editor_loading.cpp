@@ -2,8 +2,6 @@
 // chains that start it: Read, Default, Device, Auto Update, the chip-mode boxes.
 #include <array>
 
-#include "control_groups.h"
-#include "defaults_table.h"
 #include "field_binding.h"
 #include "main_window.h"
 
@@ -17,120 +15,140 @@ constexpr size_t kTextBuffer = 68;
 
 }  // namespace
 
-void BM::connectHandlers() {
-    connect(form_->checkBox(QStringLiteral("Rev4")), &QCheckBox::stateChanged, this, &BM::RefreshBmGroup);
-    connect(form_->checkBox(QStringLiteral("Rev5")), &QCheckBox::stateChanged, this, &BM::RefreshFt2232cGroup);
-    connect(form_->button(QStringLiteral("read1")), &QPushButton::clicked, this, &BM::onRead);
-    connect(form_->button(QStringLiteral("write1")), &QPushButton::clicked, this, &BM::onWrite);
-    connect(form_->button(QStringLiteral("eeprom_erase")), &QPushButton::clicked, this, &BM::onErase);
-    connect(form_->button(QStringLiteral("eeprom_refresh")), &QPushButton::clicked, this, &BM::ReportEeprom);
-    connect(form_->option(QStringLiteral("default")), &QAbstractButton::toggled, this, [this](bool selected) {
+void MainWindow::connectHandlers() {
+    const EditorCommands &commands = form_->commands();
+    connect(form_->chipToggle(ControlGroup::Bm), &QCheckBox::stateChanged, this, &MainWindow::RefreshBmGroup);
+    connect(form_->chipToggle(ControlGroup::Ft2232c), &QCheckBox::stateChanged, this,
+            &MainWindow::RefreshFt2232cGroup);
+    connect(commands.read, &QPushButton::clicked, this, &MainWindow::onRead);
+    connect(commands.write, &QPushButton::clicked, this, &MainWindow::onWrite);
+    connect(commands.erase, &QPushButton::clicked, this, &MainWindow::onErase);
+    connect(commands.refresh, &QPushButton::clicked, this, &MainWindow::ReportEeprom);
+    connect(commands.defaults, &QAbstractButton::toggled, this, [this](bool selected) {
         if (selected) onDefaultSelected();
     });
-    connect(form_->option(QStringLiteral("device1")), &QAbstractButton::toggled, this, [this](bool selected) {
+    connect(commands.device, &QAbstractButton::toggled, this, [this](bool selected) {
         if (selected) onDeviceSelected();
     });
-    connect(form_->checkBox(QStringLiteral("auto_detekce")), &QCheckBox::stateChanged, this,
+    connect(commands.autoUpdate, &QCheckBox::stateChanged, this,
             [this](int state) { onAutoUpdate(state == Qt::Checked); });
-    connect(&timer_, &QTimer::timeout, this, &BM::tick);
+    connect(&timer_, &QTimer::timeout, this, &MainWindow::tick);
 }
 
-void BM::RefreshBmGroup() {
-    const bool on = form_->checkBox(QStringLiteral("Rev4"))->checkState() == Qt::Checked;
-    enableControls(kBmGroup, on);
+void MainWindow::RefreshBmGroup() { refreshGroup(ControlGroup::Bm); }
+
+void MainWindow::RefreshFt2232cGroup() { refreshGroup(ControlGroup::Ft2232c); }
+
+void MainWindow::refreshGroup(ControlGroup group) {
+    enableGroup(group, form_->chipToggle(group)->checkState() == Qt::Checked);
 }
 
-void BM::RefreshFt2232cGroup() {
-    const bool on = form_->checkBox(QStringLiteral("Rev5"))->checkState() == Qt::Checked;
-    enableControls(kFt2232cGroup, on);
+void MainWindow::enableGroup(ControlGroup group, bool enabled) {
+    for (Field field : groupMembers(group)) form_->widget(field)->setEnabled(enabled);
 }
 
-void BM::LoadFromDevice() {
+void MainWindow::enableCommonControls(bool enabled) {
+    const EditorCommands &commands = form_->commands();
+    for (QWidget *command : std::initializer_list<QWidget *>{commands.write, commands.erase, commands.refresh,
+                                                             commands.defaults}) {
+        command->setEnabled(enabled);
+    }
+    for (const EditorControl *control : writeOrder(ControlGroup::Common)) {
+        form_->widget(control->field)->setEnabled(enabled);
+    }
+}
+
+void MainWindow::setReadWanted(bool wanted) {
+    readWanted_ = wanted;
+    form_->commands().device->setEnabled(wanted);
+}
+
+void MainWindow::LoadFromDevice() {
     platform::RomgateBinding &romgate = libraries_.romgate;
-    LastReadDeviceID = romgate.FT_GetDeviceID_();
+    lastReadDeviceId_ = romgate.FT_GetDeviceID_();
     IdentifyDevice();
-    form_->option(QStringLiteral("device1"))->setEnabled(true);
-    if (romgate.FT_EE_READ_() != 0) {
-        form_->option(QStringLiteral("device1"))->setEnabled(false);
+    setReadWanted(true);
+    if (romgate.FT_EE_READ_() != ROMGATE_OK) {
+        setReadWanted(false);
         return;
     }
     // Texts first, then every other field, in the editor's order.
     for (const bool texts : {true, false}) {
         for (const EditorControl &control : editorControls()) {
-            const FieldAccessors *field = accessorsFor(control.field);
-            if (field->text != texts) continue;
+            const FieldAccessors &field = accessorsFor(control.field);
+            if (field.text != texts) continue;
             if (texts) {
                 std::array<char, kTextBuffer> buffer{};
-                const bool read = (romgate.*field->getText)(buffer.data()) == 0;
+                const bool read = (romgate.*field.getText)(buffer.data()) == ROMGATE_OK;
                 buffer.back() = '\0';
-                form_->setText(control, read ? QString::fromUtf8(buffer.data()) : QString());
+                form_->setText(control.field, read ? QString::fromUtf8(buffer.data()) : QString());
             } else {
-                form_->setValue(control, (romgate.*field->getNumber)());
+                form_->setRecordValue(control.field, (romgate.*field.getNumber)());
             }
         }
     }
 }
 
-void BM::FillDefaults() {
-    const int column = defaultsColumn(QueryChipType());
-    for (const DefaultRow &row : defaultRows()) {
-        form_->setText(*controlNamed(row.objectName), QString::fromUtf8(row.values[column]));
+void MainWindow::FillDefaults() {
+    const size_t column = defaultsColumn(QueryChipType());
+    for (const EditorControl *control : defaultsOrder()) {
+        form_->setText(control->field, QString::fromUtf8(control->defaults[column]));
     }
 }
 
-void BM::onRead() {
-    form_->option(QStringLiteral("default"))->setChecked(false);
-    form_->option(QStringLiteral("device1"))->setChecked(true);
-    enableControls(kCommonControls, true);
+void MainWindow::onRead() {
+    form_->commands().defaults->setChecked(false);
+    form_->commands().device->setChecked(true);
+    enableCommonControls(true);
     LoadFromDevice();
     IdentifyDevice();
 }
 
-void BM::onDefaultSelected() {
+void MainWindow::onDefaultSelected() {
     timer_.stop();
-    form_->checkBox(QStringLiteral("auto_detekce"))->setCheckState(Qt::Unchecked);
+    form_->commands().autoUpdate->setCheckState(Qt::Unchecked);
     FillDefaults();
     IdentifyDevice();
-    form_->option(QStringLiteral("default"))->setChecked(true);
-    form_->option(QStringLiteral("device1"))->setChecked(false);
+    form_->commands().defaults->setChecked(true);
+    form_->commands().device->setChecked(false);
     IdentifyDevice();
 }
 
-void BM::onDeviceSelected() {
+void MainWindow::onDeviceSelected() {
     LoadFromDevice();
     IdentifyDevice();
 }
 
-void BM::onAutoUpdate(bool checked) {
+void MainWindow::onAutoUpdate(bool checked) {
     if (checked) {
         timer_.start();
     } else {
         timer_.stop();
     }
-    form_->button(QStringLiteral("read1"))->setEnabled(!checked);
-    form_->option(QStringLiteral("default"))->setChecked(false);
-    form_->option(QStringLiteral("device1"))->setChecked(true);
+    form_->commands().read->setEnabled(!checked);
+    form_->commands().defaults->setChecked(false);
+    form_->commands().device->setChecked(true);
 }
 
-void BM::tick() {
+void MainWindow::tick() {
     platform::RomgateBinding &romgate = libraries_.romgate;
-    if (form_->option(QStringLiteral("device1"))->isEnabled()) LoadFromDevice();
+    if (readWanted_) LoadFromDevice();
     const int32_t id = romgate.FT_GetDeviceID_();
     const int32_t status = romgate.FT_STATUS_();
-    if (status == 0 && DeviceMissing) {
-        DeviceMissing = false;
-        enableControls(kCommonControls, true);
+    if (status == FT_OK && deviceMissing_) {
+        deviceMissing_ = false;
+        enableCommonControls(true);
         IdentifyDevice();
     }
-    if (id == -2) {
-        DeviceMissing = true;
-        form_->checkBox(QStringLiteral("Rev4"))->setEnabled(false);
-        enableControls(kBmGroup, false);
-        form_->checkBox(QStringLiteral("Rev5"))->setEnabled(false);
-        enableControls(kFt2232cGroup, false);
-        enableControls(kCommonControls, false);
+    if (id == ROMGATE_OPEN_FAILED) {
+        deviceMissing_ = true;
+        for (ControlGroup group : {ControlGroup::Bm, ControlGroup::Ft2232c}) {
+            form_->chipToggle(group)->setEnabled(false);
+            enableGroup(group, false);
+        }
+        enableCommonControls(false);
     }
-    if (id != LastReadDeviceID) form_->option(QStringLiteral("device1"))->setEnabled(true);
+    if (id != lastReadDeviceId_) setReadWanted(true);
 }
 
 }  // namespace kestrom::mainwindow

@@ -3,8 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <string_view>
 
+#include "editor_controls.h"
 #include "romgate_binding.h"
 
 namespace kestrom::mainwindow {
@@ -17,7 +17,6 @@ struct FieldAccessors {
     int32_t (platform::RomgateBinding::*setText)(const char *);
 };
 
-// Null for a name that is not a record field.
-const FieldAccessors *accessorsFor(std::string_view field);
+const FieldAccessors &accessorsFor(Field field);
 
 }  // namespace kestrom::mainwindow

@@ -1,5 +1,5 @@
 // Passes every character typed into a text box through a filter that may replace
-// or discard it (Select_Deka, Select_Hexa).
+// or discard it (filterDecimalKey, filterHexadecimalKey).
 #pragma once
 
 #include <QObject>

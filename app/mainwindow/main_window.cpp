@@ -4,8 +4,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "device_access.h"
 #include "log_header.h"
-#include "output_commands.h"
 #include "window_settings.h"
 
 namespace kestrom::mainwindow {
@@ -15,22 +15,22 @@ namespace {
 // Stored as 0 clear, 1 checked, 2 greyed.
 Qt::CheckState checkState(int value) {
     if (value == 0) return Qt::Unchecked;
-    return value == 2 ? Qt::PartiallyChecked : Qt::Checked;
+    return value == kGreyToggle ? Qt::PartiallyChecked : Qt::Checked;
 }
 
 int storedState(Qt::CheckState state) {
     if (state == Qt::Unchecked) return 0;
-    return state == Qt::PartiallyChecked ? 2 : 1;
+    return state == Qt::PartiallyChecked ? kGreyToggle : 1;
 }
 
 void setReportOption(QCheckBox *box, int value) {
-    if (value == 2) box->setTristate(true);
+    if (value == kGreyToggle) box->setTristate(true);
     box->setCheckState(checkState(value));
 }
 
 }  // namespace
 
-BM::BM(platform::Libraries &libraries, QWidget *parent)
+MainWindow::MainWindow(platform::Libraries &libraries, QWidget *parent)
     : QMainWindow(parent), libraries_(libraries), twips_(logicalDpiY()) {
     setObjectName(QStringLiteral("BM"));
     auto *central = new QWidget(this);
@@ -40,14 +40,13 @@ BM::BM(platform::Libraries &libraries, QWidget *parent)
     log_ = new LoggerList(central);
     timer_.setObjectName(QStringLiteral("Timer1"));
     timer_.setInterval(1000);
-    buildMenus();
+    new output::OutputCommands(*this, *log_, buildMenus());
     connectHandlers();
-    output::connectOutputCommands(*this, *log_);
     // Until a chip is named no chip group may look editable: Write would ignore it.
-    form_->checkBox(QStringLiteral("Rev4"))->setEnabled(false);
-    form_->checkBox(QStringLiteral("Rev5"))->setEnabled(false);
-    RefreshBmGroup();
-    RefreshFt2232cGroup();
+    for (ControlGroup group : {ControlGroup::Bm, ControlGroup::Ft2232c}) {
+        form_->chipToggle(group)->setEnabled(false);
+        refreshGroup(group);
+    }
 
     setMinimumSize(twips_.toPixels(kWindowWidth), twips_.toPixels(kMinimumHeight));
     setMaximumWidth(twips_.toPixels(kWindowWidth));
@@ -56,50 +55,53 @@ BM::BM(platform::Libraries &libraries, QWidget *parent)
     load();
 }
 
-void BM::load() {
-    DeviceMissing = false;
+void MainWindow::load() {
+    deviceMissing_ = false;
     timer_.stop();
-    form_->button(QStringLiteral("read1"))->setEnabled(true);
+    form_->commands().read->setEnabled(true);
     WriteLogHeader();
     restorePlacement();
 
     const int32_t chip = IdentifyDevice();
     FillDefaults();
-    if (chip == -1) {
+    if (chip == kNoDeviceAnswers) {
         log_->append(QStringLiteral("FTDI Device Not Find ..."));
-        for (auto [box, refresh] : {std::pair{"Rev4", &BM::RefreshBmGroup}, {"Rev5", &BM::RefreshFt2232cGroup}}) {
-            form_->checkBox(box)->setEnabled(false);
-            form_->checkBox(box)->setCheckState(Qt::Unchecked);
-            (this->*refresh)();
+        for (ControlGroup group : {ControlGroup::Bm, ControlGroup::Ft2232c}) {
+            form_->chipToggle(group)->setEnabled(false);
+            form_->chipToggle(group)->setCheckState(Qt::Unchecked);
+            refreshGroup(group);
         }
         return;
     }
-    form_->option(QStringLiteral("default"))->setChecked(true);
+    form_->commands().defaults->setChecked(true);
     ReportEeprom();
-    if (chip == 4) form_->checkBox(QStringLiteral("Rev5"))->setCheckState(Qt::Checked);
-    if (chip == 0) form_->checkBox(QStringLiteral("Rev4"))->setCheckState(Qt::Checked);
+    if (chip == FT_DEVICE_2232C) form_->control<Field::Rev5>()->setCheckState(Qt::Checked);
+    if (chip == FT_DEVICE_BM) form_->control<Field::Rev4>()->setCheckState(Qt::Checked);
 }
 
-void BM::WriteLogHeader() { reports::WriteLogHeader(*log_); }
+void MainWindow::WriteLogHeader() { reports::WriteLogHeader(*log_); }
 
-void BM::ReportEeprom() { reports::ReportEeprom(*log_, reportOptions(), libraries_); }
-
-reports::ReportOptions BM::reportOptions() const {
-    return {form_->checkBox(QStringLiteral("text_info"))->checkState() == Qt::Checked,
-            form_->checkBox(QStringLiteral("binary_info"))->checkState() == Qt::Checked};
+void MainWindow::ReportEeprom() {
+    // A chip the user may not open: one more line says how to fix it.
+    if (!reports::ReportEeprom(*log_, reportOptions(), libraries_)) reports::AppendAccessHint(*log_);
 }
 
-void BM::restorePlacement() {
+reports::ReportOptions MainWindow::reportOptions() const {
+    return {form_->commands().textInfo->checkState() == Qt::Checked,
+            form_->commands().binaryInfo->checkState() == Qt::Checked};
+}
+
+void MainWindow::restorePlacement() {
     const std::optional<WindowSettings> saved = loadWindowSettings();
     if (!saved) {
         centre();
-        form_->checkBox(QStringLiteral("text_info"))->setChecked(true);
-        form_->checkBox(QStringLiteral("binary_info"))->setChecked(true);
+        form_->commands().textInfo->setChecked(true);
+        form_->commands().binaryInfo->setChecked(true);
         return;
     }
     move(twips_.toPixels(saved->left), twips_.toPixels(saved->top));
-    setReportOption(form_->checkBox(QStringLiteral("text_info")), saved->textInfo);
-    setReportOption(form_->checkBox(QStringLiteral("binary_info")), saved->binaryInfo);
+    setReportOption(form_->commands().textInfo, saved->textInfo);
+    setReportOption(form_->commands().binaryInfo, saved->binaryInfo);
     resize(width(), twips_.toPixels(saved->height));
     applyResizeRule();
 
@@ -110,20 +112,20 @@ void BM::restorePlacement() {
     if (!visible) centre();
 }
 
-void BM::centre() {
+void MainWindow::centre() {
     const QScreen *screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect area = screen->geometry();
     move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 }
 
-void BM::resizeEvent(QResizeEvent *event) {
+void MainWindow::resizeEvent(QResizeEvent *event) {
     QMainWindow::resizeEvent(event);
     applyResizeRule();
 }
 
 // Only the height can change; the log list takes what the editor leaves.
-void BM::applyResizeRule() {
+void MainWindow::applyResizeRule() {
     const int width = twips_.toPixels(kWindowWidth);
     const int minimum = twips_.toPixels(kMinimumHeight);
     const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
@@ -134,21 +136,18 @@ void BM::applyResizeRule() {
     log_->resize(twips_.toPixels(kLogWidth), std::max(0, height() - twips_.toPixels(kHeightAboveLog)));
 }
 
-void BM::closeEvent(QCloseEvent *event) {
+void MainWindow::closeEvent(QCloseEvent *event) {
     // An About box left open keeps the program running: the poll must not.
     timer_.stop();
     saveSettings();
     event->accept();
 }
 
-void BM::saveSettings() {
-    const auto state = [this](const char *name) { return storedState(form_->checkBox(name)->checkState()); };
-    saveWindowSettings({twips_.fromPixels(pos().y()), twips_.fromPixels(pos().x()), state("text_info"),
-                        state("binary_info"), twips_.fromPixels(height())});
-}
-
-void BM::enableControls(std::span<const char *const> names, bool enabled) {
-    for (const char *name : names) form_->control(QString::fromLatin1(name))->setEnabled(enabled);
+void MainWindow::saveSettings() {
+    const EditorCommands &commands = form_->commands();
+    saveWindowSettings({twips_.fromPixels(pos().y()), twips_.fromPixels(pos().x()),
+                        storedState(commands.textInfo->checkState()), storedState(commands.binaryInfo->checkState()),
+                        twips_.fromPixels(height())});
 }
 
 }  // namespace kestrom::mainwindow

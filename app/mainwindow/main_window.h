@@ -1,16 +1,16 @@
-// The main window `BM`: the field editor above the log, the menus, the device
-// identification, loading the editor, and the settings kept between runs.
+// The main window (objectName "BM"): the field editor above the log, the menus,
+// the device identification, loading the editor, and the settings kept between runs.
 #pragma once
 
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
-#include <span>
 
 #include "editor_form.h"
 #include "eeprom_report.h"
 #include "libraries.h"
 #include "logger_list.h"
+#include "output_commands.h"
 #include "twips.h"
 
 namespace kestrom::mainwindow {
@@ -25,17 +25,21 @@ inline constexpr int kLogTop = 3720;
 inline constexpr int kLogWidth = 9855;
 inline constexpr int kHeightAboveLog = 4230;  // the window height the log list does not take
 
-class BM : public QMainWindow {
+// What IdentifyDevice answers when no device does.
+inline constexpr int32_t kNoDeviceAnswers = -1;
+
+class MainWindow : public QMainWindow {
 public:
     // Builds the window and runs its load: log header, saved placement and report
     // options, identification, defaults and the report.
-    explicit BM(platform::Libraries &libraries, QWidget *parent = nullptr);
+    explicit MainWindow(platform::Libraries &libraries, QWidget *parent = nullptr);
 
-    EditorForm &form() { return *form_; }
     LoggerList &log() { return *log_; }
     QTimer &timer() { return timer_; }
+    bool deviceMissing() const { return deviceMissing_; }
+    int32_t lastReadDeviceId() const { return lastReadDeviceId_; }
 
-    // Names the chip in the caption and sets the chip-mode boxes; -1 when no device answers.
+    // Names the chip in the caption and sets the chip-mode boxes; kNoDeviceAnswers when none answers.
     int32_t IdentifyDevice();
     // The chip type code, or the library's negative failure code; changes nothing.
     int32_t QueryChipType();
@@ -48,23 +52,27 @@ public:
     // One tick of the auto update.
     void tick();
 
-    bool DeviceMissing = false;
-    int32_t LastReadDeviceID = 0;
-
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void buildMenus();
+    output::OutputActions buildMenus();
     void connectHandlers();
     void load();
     void restorePlacement();
     void centre();
     void applyResizeRule();
     void saveSettings();
-    void enableControls(std::span<const char *const> names, bool enabled);
     reports::ReportOptions reportOptions() const;
+
+    // A chip group's controls enabled exactly when its toggle is ticked.
+    void refreshGroup(ControlGroup group);
+    void enableGroup(ControlGroup group, bool enabled);
+    // Write, Erase, Refresh, Default and the common group.
+    void enableCommonControls(bool enabled);
+    // The "Device" option stays enabled while a read is wanted.
+    void setReadWanted(bool wanted);
 
     void onRead();
     void onDefaultSelected();
@@ -78,6 +86,9 @@ private:
     EditorForm *form_;
     LoggerList *log_;
     QTimer timer_;
+    bool deviceMissing_ = false;
+    int32_t lastReadDeviceId_ = 0;
+    bool readWanted_ = true;
 };
 
 }  // namespace kestrom::mainwindow

@@ -31,11 +31,11 @@ int32_t BaseToNumber(QString text, int32_t base) {
     return static_cast<int32_t>(result);
 }
 
-char16_t Select_Deka(char16_t key) {
+char16_t filterDecimalKey(char16_t key) {
     return key == 8 || (key >= u'0' && key <= u'9') ? key : 0;
 }
 
-char16_t Select_Hexa(char16_t key) {
+char16_t filterHexadecimalKey(char16_t key) {
     if (key == 8 || (key >= u'0' && key <= u'9') || (key >= u'A' && key <= u'F')) return key;
     if (key >= u'a' && key <= u'f') return static_cast<char16_t>(key - 32);
     return 0;

@@ -16,9 +16,9 @@ QString NumberToBase(int16_t value, int32_t base);
 int32_t BaseToNumber(QString text, int32_t base);
 
 // Digits and Backspace pass; every other key is discarded (0).
-char16_t Select_Deka(char16_t key);
+char16_t filterDecimalKey(char16_t key);
 // Hex digits and Backspace pass, "a"-"f" become "A"-"F"; every other key is discarded.
-char16_t Select_Hexa(char16_t key);
+char16_t filterHexadecimalKey(char16_t key);
 
 // The four-digit form the editor shows: NumberToBase in base 16, zero-padded.
 QString hexForm(int32_t value);

@@ -40,8 +40,7 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent) {
 
 }  // namespace
 
-AboutBox::AboutBox(std::shared_ptr<Dialogs> dialogs, QStringList toolFolders)
-    : dialogs_(std::move(dialogs)), toolFolders_(std::move(toolFolders)) {
+AboutBox::AboutBox(QStringList toolFolders) : toolFolders_(std::move(toolFolders)) {
     setObjectName(QStringLiteral("About"));
     setWindowTitle(QStringLiteral("O aplikaci"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -77,7 +76,7 @@ AboutBox::AboutBox(std::shared_ptr<Dialogs> dialogs, QStringList toolFolders)
     setMinimumWidth(420);
 
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
-    connect(sysInfo, &QPushButton::clicked, this, [this] { StartSysInfo(this, *dialogs_, toolFolders_); });
+    connect(sysInfo, &QPushButton::clicked, this, [this] { StartSysInfo(this, toolFolders_); });
 }
 
 }  // namespace kestrom::output

@@ -3,19 +3,15 @@
 #pragma once
 
 #include <QDialog>
-#include <memory>
-
-#include "dialogs.h"
 
 namespace kestrom::output {
 
 class AboutBox : public QDialog {
 public:
     // `toolFolders`: where the information tool is looked for (empty: the PATH).
-    AboutBox(std::shared_ptr<Dialogs> dialogs, QStringList toolFolders);
+    explicit AboutBox(QStringList toolFolders);
 
 private:
-    std::shared_ptr<Dialogs> dialogs_;
     QStringList toolFolders_;
 };
 

@@ -1,6 +1,7 @@
 #include "appearance.h"
 
 #include <QPalette>
+#include <QWidget>
 
 namespace kestrom::output {
 
@@ -30,28 +31,28 @@ void setBackground(QWidget &window, const QColor &colour) {
     window.setPalette(palette);
 }
 
-std::optional<QColor> Appearance::ShowColorChooser(QWidget *owner, Dialogs &dialogs) {
-    return dialogs.chooseColour(owner, customColours_);
+std::optional<QColor> Appearance::ShowColorChooser(QWidget *owner) {
+    return dialogs::programDialogs().chooseColour(owner, customColours_);
 }
 
-QString Appearance::ShowFontChooser(QWidget *owner, Dialogs &dialogs) {
+QString Appearance::ShowFontChooser(QWidget *owner) {
     QFont initial(QStringLiteral("Times New Roman"), 12, QFont::Normal, false);
     initial.setStyleHint(QFont::Serif);
-    const std::optional<QFont> chosen = dialogs.chooseFont(owner, initial);
+    const std::optional<QFont> chosen = dialogs::programDialogs().chooseFont(owner, initial);
     return chosen ? chosen->family() : QString();
 }
 
-void Appearance::Command3(QWidget &window, Dialogs &dialogs) {
-    const std::optional<QColor> colour = ShowColorChooser(&window, dialogs);
+void Appearance::chooseBackgroundColour(QWidget &window) {
+    const std::optional<QColor> colour = ShowColorChooser(&window);
     if (!colour) {
-        dialogs.inform(&window, QMessageBox::NoIcon, QStringLiteral("You chose cancel"));
+        dialogs::programDialogs().inform(&window, dialogs::MessageIcon::None, QStringLiteral("You chose cancel"));
         return;
     }
     setBackground(window, *colour);
 }
 
-void Appearance::Command4(QWidget &window, Dialogs &dialogs) {
-    dialogs.inform(&window, QMessageBox::NoIcon, ShowFontChooser(&window, dialogs));
+void Appearance::reportChosenFont(QWidget &window) {
+    dialogs::programDialogs().inform(&window, dialogs::MessageIcon::None, ShowFontChooser(&window));
 }
 
 }  // namespace kestrom::output

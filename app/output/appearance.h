@@ -1,4 +1,5 @@
-// The colour and font choosers of Command3 and Command4.
+// The two appearance choosers of the Tools menu: the window's background colour,
+// and a font whose face name is only reported.
 #pragma once
 
 #include "dialogs.h"
@@ -12,18 +13,18 @@ void setBackground(QWidget &window, const QColor &colour);
 class Appearance {
 public:
     // The chosen colour; nothing when cancelled. Custom colours carry over to the next call.
-    std::optional<QColor> ShowColorChooser(QWidget *owner, Dialogs &dialogs);
+    std::optional<QColor> ShowColorChooser(QWidget *owner);
     // The chosen face name; empty when cancelled.
-    QString ShowFontChooser(QWidget *owner, Dialogs &dialogs);
+    QString ShowFontChooser(QWidget *owner);
 
-    // The chosen colour becomes `window`'s background.
-    void Command3(QWidget &window, Dialogs &dialogs);
-    // Reports the chosen face name and changes nothing.
-    void Command4(QWidget &window, Dialogs &dialogs);
+    // The chosen colour becomes `window`'s background; Cancel says "You chose cancel".
+    void chooseBackgroundColour(QWidget &window);
+    // Shows the chosen face name (empty on Cancel) and changes nothing.
+    void reportChosenFont(QWidget &window);
 
 private:
-    CustomColours customColours_ = [] {
-        CustomColours black;
+    dialogs::CustomColours customColours_ = [] {
+        dialogs::CustomColours black;
         black.fill(qRgb(0, 0, 0));
         return black;
     }();

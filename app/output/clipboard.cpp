@@ -15,12 +15,12 @@ QClipboard *systemClipboard() {
 
 }  // namespace
 
-int32_t ClipboardPutText(const QString &text) {
-    if (text.isEmpty()) return kClipboardEmptyText;
+ClipboardResult ClipboardPutText(const QString &text) {
+    if (text.isEmpty()) return ClipboardResult::EmptyText;
     QClipboard *clipboard = systemClipboard();
-    if (clipboard == nullptr) return kClipboardUnavailable;
+    if (clipboard == nullptr) return ClipboardResult::Unavailable;
     clipboard->setText(text);
-    return kClipboardPlaced;
+    return ClipboardResult::Placed;
 }
 
 QString ClipboardGetText() {

@@ -2,7 +2,6 @@
 
 #include <QMenu>
 #include <QMenuBar>
-#include <functional>
 
 #include "log_commands.h"
 #include "logo.h"
@@ -13,53 +12,40 @@
 
 namespace kestrom::output {
 
-OutputCommands::OutputCommands(QMainWindow &window, LoggerList &log)
-    : QObject(&window), window_(window), log_(log), dialogs_(makeQtDialogs()) {
+OutputCommands::OutputCommands(QMainWindow &window, LoggerList &log, const OutputActions &actions)
+    : QObject(&window), window_(window), log_(log) {
     setObjectName(QStringLiteral("outputCommands"));
-    addAppearanceCommands();
+    const auto on = [this](QAction *action, auto command) { connect(action, &QAction::triggered, this, command); };
+    on(actions.copy, [this] { copySelectedLines(log_); });
+    on(actions.paste, [this] { pasteClipboard(log_); });
+    on(actions.cut, [this] { cutSelectedLines(log_); });
+    on(actions.save, [this] { SaveLogToFile(ShowSaveDialog(&window_), log_.lines()); });
+    on(actions.print, [this] { print(); });
+    on(actions.setupPrinter, [this] { ShowPrinterSetup(&window_, printer()); });
+    on(actions.webPage, &openWebPage);
+    on(actions.about, [this] { showAbout(); });
+    addAppearanceCommands(*actions.tools);
     addLogo();
-    const auto on = [this](const char *name, std::function<void()> command) {
-        if (QAction *action = window_.findChild<QAction *>(QString::fromLatin1(name))) {
-            connect(action, &QAction::triggered, this, std::move(command));
-        }
-    };
-    on("copy", [this] { copySelectedLines(log_); });
-    on("Paste", [this] { pasteClipboard(log_); });
-    on("Cut", [this] { cutSelectedLines(log_); });
-    on("save", [this] { SaveLogToFile(ShowSaveDialog(&window_, *dialogs_), log_.lines(), *dialogs_); });
-    on("mnuPrinter", [this] { print(); });
-    on("mnuSetupPrinter", [this] { ShowPrinterSetup(&window_, printer(), *dialogs_); });
-    on("Command3", [this] { appearance_.Command3(window_, *dialogs_); });
-    on("Command4", [this] { appearance_.Command4(window_, *dialogs_); });
-    on("Pelmora_on_the_Web", &openWebPage);
-    on("about_", [this] { showAbout(); });
-    guardEditShortcuts();
+    auto *guard = new ShortcutGuard({actions.copy, actions.paste, actions.cut}, this);
+    if (window_.centralWidget() != nullptr) guard->guard(*window_.centralWidget());
 }
 
 // The window has no room left for the two chooser buttons without covering the
 // log, so they are commands of the Tools menu, under their own names.
-void OutputCommands::addAppearanceCommands() {
-    QMenu *tools = window_.findChild<QMenu *>(QStringLiteral("tools"));
-    if (tools == nullptr) return;
-    tools->addSeparator();
-    for (const char *name : {"Command3", "Command4"}) {
-        tools->addAction(QString::fromLatin1(name))->setObjectName(QString::fromLatin1(name));
-    }
+void OutputCommands::addAppearanceCommands(QMenu &tools) {
+    tools.addSeparator();
+    QAction *colour = tools.addAction(QStringLiteral("Command3"));
+    colour->setObjectName(QStringLiteral("Command3"));
+    connect(colour, &QAction::triggered, this, [this] { appearance_.chooseBackgroundColour(window_); });
+    QAction *font = tools.addAction(QStringLiteral("Command4"));
+    font->setObjectName(QStringLiteral("Command4"));
+    connect(font, &QAction::triggered, this, [this] { appearance_.reportChosenFont(window_); });
 }
 
 // The logo sits in the menu bar's free corner, as high as the bar.
 void OutputCommands::addLogo() {
     QMenuBar *bar = window_.menuBar();
     bar->setCornerWidget(new LogoLabel(QStringLiteral("Picture1"), bar, bar->sizeHint().height() - 2));
-}
-
-void OutputCommands::guardEditShortcuts() {
-    QList<QPointer<QAction>> actions;
-    for (const char *name : {"copy", "Paste", "Cut"}) {
-        actions << window_.findChild<QAction *>(QString::fromLatin1(name));
-    }
-    auto *guard = new ShortcutGuard(actions, this);
-    if (window_.centralWidget() != nullptr) guard->guard(*window_.centralWidget());
 }
 
 QPrinter &OutputCommands::printer() {
@@ -75,14 +61,10 @@ void OutputCommands::print() {
 
 void OutputCommands::showAbout() {
     // A closed box is hidden until it is deleted: never show that one again.
-    if (!about_ || about_->isHidden()) about_ = new AboutBox(dialogs_, toolFolders_);
+    if (!about_ || about_->isHidden()) about_ = new AboutBox(toolFolders_);
     about_->show();
     about_->raise();
     about_->activateWindow();
-}
-
-void connectOutputCommands(QMainWindow &window, LoggerList &log) {
-    new OutputCommands(window, log);
 }
 
 }  // namespace kestrom::output

@@ -3,6 +3,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPrinter>
+
+#include "dialogs.h"
 #include <algorithm>
 #include <memory>
 
@@ -67,8 +69,8 @@ std::unique_ptr<QPrinter> PrinterLike(const QPrinter &printer) {
     return fresh;
 }
 
-void ShowPrinterSetup(QWidget *owner, QPrinter &printer, Dialogs &dialogs) {
-    dialogs.setupPrinter(owner, printer);
+void ShowPrinterSetup(QWidget *owner, QPrinter &printer) {
+    dialogs::programDialogs().setupPrinter(owner, printer);
 }
 
 }  // namespace kestrom::output

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "dialogs.h"
+class QWidget;
 
 class QPrinter;
 
@@ -25,6 +25,6 @@ void PrintLog(QPrinter &printer, const QStringList &lines);
 // failed to start "active" for good, refusing every later change.
 std::unique_ptr<QPrinter> PrinterLike(const QPrinter &printer);
 // The print dialog on the current printer; Cancel leaves it as it was.
-void ShowPrinterSetup(QWidget *owner, QPrinter &printer, Dialogs &dialogs);
+void ShowPrinterSetup(QWidget *owner, QPrinter &printer);
 
 }  // namespace kestrom::output

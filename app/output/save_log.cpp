@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include "dialogs.h"
 #include "last_folder.h"
 #include "log_text.h"
 
@@ -11,11 +12,14 @@ namespace kestrom::output {
 
 namespace {
 
+using dialogs::programDialogs;
+
 const QString kTextFilter = QStringLiteral("Text Files (*.txt)");
 const QString kAllFilter = QStringLiteral("All Files (*.*)");
 
-void explain(Dialogs &dialogs, const QString &text, const QString &path, const QString &reason) {
-    dialogs.inform(nullptr, QMessageBox::Information, text, QDir::toNativeSeparators(path) + u'\n' + reason);
+void explain(const QString &text, const QString &path, const QString &reason) {
+    programDialogs().inform(nullptr, dialogs::MessageIcon::Information, text,
+                            QDir::toNativeSeparators(path) + u'\n' + reason);
 }
 
 // Why an existing file may not be written; empty when it may. The probe opens it
@@ -30,25 +34,25 @@ QString whyNotWritable(const QString &path) {
     return {};
 }
 
-int32_t WriteLogFile(QSaveFile &file, const QString &path, const QStringList &lines, Dialogs &dialogs) {
+SaveResult WriteLogFile(QSaveFile &file, const QString &path, const QStringList &lines) {
     const QByteArray bytes = joinLines(lines).toLocal8Bit();
     const bool whole = file.write(bytes) == bytes.size();
     QString reason = file.errorString();
     if (!whole) file.cancelWriting();
     if (!whole || !file.commit()) {
         if (whole) reason = file.errorString();
-        explain(dialogs, QStringLiteral("Soubor není uložen celý"), path, reason);
-        return kIncomplete;
+        explain(QStringLiteral("Soubor není uložen celý"), path, reason);
+        return SaveResult::Incomplete;
     }
     rememberFolderOf(path);
-    return kSaved;
+    return SaveResult::Saved;
 }
 
 }  // namespace
 
-QString ShowSaveDialog(QWidget *owner, Dialogs &dialogs) {
-    const std::optional<SaveDialogChoice> choice =
-        dialogs.saveFile(owner, {QStringLiteral("Save File"), {kTextFilter, kAllFilter}, saveDialogFolder()});
+QString ShowSaveDialog(QWidget *owner) {
+    const std::optional<dialogs::SaveDialogChoice> choice = programDialogs().saveFile(
+        owner, {QStringLiteral("Save File"), {kTextFilter, kAllFilter}, saveDialogFolder()});
     if (!choice) return {};
     QString path = choice->path.trimmed();
     if (path.isEmpty()) return {};
@@ -58,27 +62,26 @@ QString ShowSaveDialog(QWidget *owner, Dialogs &dialogs) {
     return path;
 }
 
-int32_t SaveLogToFile(const QString &path, const QStringList &lines, Dialogs &dialogs) {
-    if (path.isEmpty()) return kCannotOpen;  // a cancelled dialog
+SaveResult SaveLogToFile(const QString &path, const QStringList &lines) {
+    if (path.isEmpty()) return SaveResult::CannotOpen;  // a cancelled dialog
     const bool replacing = QFileInfo::exists(path);
     if (replacing) {
         if (const QString reason = whyNotWritable(path); !reason.isEmpty()) {
-            explain(dialogs, QStringLiteral("Soubor nejde uložit."), path, reason);
-            return kCannotOpen;
+            explain(QStringLiteral("Soubor nejde uložit."), path, reason);
+            return SaveResult::CannotOpen;
         }
-        if (!dialogs.askYesNo(nullptr, QStringLiteral("Soubor už existuje. Chcete soubor přepsat?")))
-            return kDeclined;
+        if (!programDialogs().askYesNo(nullptr, QStringLiteral("Soubor už existuje. Chcete soubor přepsat?")))
+            return SaveResult::Declined;
     }
     // Written beside the target and renamed over it at the end: an old file
     // stays whole until the new one is.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        explain(dialogs,
-                replacing ? QStringLiteral("Soubor nejde přepsat?") : QStringLiteral("Soubor nejde uložit."),
-                path, file.errorString());
-        return replacing ? kCannotReplace : kCannotOpen;
+        explain(replacing ? QStringLiteral("Soubor nejde přepsat?") : QStringLiteral("Soubor nejde uložit."), path,
+                file.errorString());
+        return replacing ? SaveResult::CannotReplace : SaveResult::CannotOpen;
     }
-    return WriteLogFile(file, path, lines, dialogs);
+    return WriteLogFile(file, path, lines);
 }
 
 }  // namespace kestrom::output

@@ -3,6 +3,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include "dialogs.h"
+
 namespace kestrom::output {
 
 QStringList knownSystemInfoTools() {
@@ -18,11 +20,11 @@ QString findSystemInfoTool(const QStringList &folders) {
     return {};
 }
 
-void StartSysInfo(QWidget *owner, Dialogs &dialogs, const QStringList &folders) {
+void StartSysInfo(QWidget *owner, const QStringList &folders) {
     const QString tool = findSystemInfoTool(folders);
     if (!tool.isEmpty() && QProcess::startDetached(tool, {})) return;
-    dialogs.inform(owner, QMessageBox::NoIcon,
-                   QStringLiteral("System Information Is Unavailable At This Time"));
+    dialogs::programDialogs().inform(owner, dialogs::MessageIcon::None,
+                                     QStringLiteral("System Information Is Unavailable At This Time"));
 }
 
 }  // namespace kestrom::output

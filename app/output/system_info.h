@@ -3,7 +3,7 @@
 
 #include <QStringList>
 
-#include "dialogs.h"
+class QWidget;
 
 namespace kestrom::output {
 
@@ -13,6 +13,6 @@ QStringList knownSystemInfoTools();
 QString findSystemInfoTool(const QStringList &folders = {});
 // Starts the tool without waiting for it; when there is none or it does not
 // start, says "System Information Is Unavailable At This Time".
-void StartSysInfo(QWidget *owner, Dialogs &dialogs, const QStringList &folders = {});
+void StartSysInfo(QWidget *owner, const QStringList &folders = {});
 
 }  // namespace kestrom::output

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "dialogs.h"
 #include "library_files.h"
 #include "program_folder.h"
 #include "system_environment.h"
@@ -12,29 +13,35 @@ namespace {
 
 constexpr int kFirstSupportedWindows = 5;
 
+using dialogs::MessageIcon;
+
+void say(MessageIcon icon, const QString &text, const QString &title = {}) {
+    dialogs::programDialogs().inform(nullptr, icon, text, {}, title);
+}
+
 }  // namespace
 
 Environment programEnvironment() {
     return {platform::programFolder(), systemLibraryFolder(), instanceLockPath(), windowsMajorVersion()};
 }
 
-StartupChecks::StartupChecks(Environment environment, MessageBoxes &boxes)
-    : environment_(std::move(environment)), boxes_(boxes), lock_(environment_.lockFile) {
+StartupChecks::StartupChecks(Environment environment)
+    : environment_(std::move(environment)), lock_(environment_.lockFile) {
     lock_.setStaleLockTime(0);  // only a lock whose owner has died is stale, however long it ran
 }
 
 bool StartupChecks::run() {
     if (anotherInstanceRuns()) {
-        boxes_.show(MessageIcon::Warning, applicationTitle(), QStringLiteral("Aplikace už jednou běží!"));
+        say(MessageIcon::Warning, QStringLiteral("Aplikace už jednou běží!"));
         return false;
     }
     if (environment_.windowsMajorVersion && *environment_.windowsMajorVersion < kFirstSupportedWindows) {
-        boxes_.show(MessageIcon::Error, QStringLiteral("Nesprávný Systém"),
-                    QStringLiteral("Lituji, ale program je určen jen pro systém  Win2000 a vyšší!"));
+        say(MessageIcon::Error, QStringLiteral("Lituji, ale program je určen jen pro systém  Win2000 a vyšší!"),
+            QStringLiteral("Nesprávný Systém"));
         return false;
     }
     if (!ensureDriver(environment_.programFolder, environment_.systemFolder)) {
-        boxes_.show(MessageIcon::None, applicationTitle(), QStringLiteral("Is not install driver for FTDI"));
+        say(MessageIcon::None, QStringLiteral("Is not install driver for FTDI"));
         return false;
     }
     mirrorRomgate(environment_.programFolder, environment_.systemFolder);
@@ -47,9 +54,9 @@ bool StartupChecks::anotherInstanceRuns() {
     return !lock_.tryLock(0) && lock_.error() == QLockFile::LockFailedError;
 }
 
-bool loadRomgate(platform::RomgateBinding &romgate, MessageBoxes &boxes) {
+bool loadRomgate(platform::RomgateBinding &romgate) {
     if (romgate.load()) return true;
-    boxes.show(MessageIcon::Error, applicationTitle(), QString::fromStdString(romgate.message()));
+    say(MessageIcon::Error, QString::fromStdString(romgate.message()));
     return false;
 }
 

@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "message_boxes.h"
 #include "romgate_binding.h"
 
 namespace kestrom::startup {
@@ -24,7 +23,7 @@ Environment programEnvironment();
 
 class StartupChecks {
 public:
-    StartupChecks(Environment environment, MessageBoxes &boxes);
+    explicit StartupChecks(Environment environment);
 
     // True when the window may open. Otherwise the user has been told why not and
     // the program ends. The instance lock is held as long as this object lives.
@@ -34,12 +33,11 @@ private:
     bool anotherInstanceRuns();
 
     Environment environment_;
-    MessageBoxes &boxes_;
     QLockFile lock_;
 };
 
 // Loads libromgate now; when it cannot be loaded, says which library is missing
 // and answers false, and the program ends.
-bool loadRomgate(platform::RomgateBinding &romgate, MessageBoxes &boxes);
+bool loadRomgate(platform::RomgateBinding &romgate);
 
 }  // namespace kestrom::startup

@@ -2,6 +2,7 @@
 // codes, --help and --version, usage errors, and a program folder missing a library.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QProcess>
 #include <filesystem>
 #include <ostream>
@@ -127,6 +128,25 @@ TEST_F(CommandLine, AMissingLibraryIsNamedAndEndsTheProgramWithExitCode1) {
     outcome = run({"--report", "--no-binary"}, folder / "kestrom");
     EXPECT_EQ(0, outcome.exitCode) << outcome.err;
     EXPECT_EQ(expectedText({"ft232bm.text.txt", "closing.txt"}) + "\n", outcome.out);
+}
+
+// Without arguments: the window, painted with its report (here offscreen, saved as a picture).
+TEST_F(CommandLine, WithoutArgumentsTheWindowOpensAndIsPainted) {
+    copyAllExamples();
+    useDevicesFile("ft232bm.ini");
+    for (const char *folder : {"config", "run", "system"}) fs::create_directory(path(folder));
+    const std::pair<const char *, std::string> environment[] = {
+        {"QT_QPA_PLATFORM", "offscreen"},           {"KESTROM_EXIT_AFTER_SHOW", "1"},
+        {"KESTROM_SCREENSHOT", path("window.png")}, {"XDG_CONFIG_HOME", path("config")},
+        {"XDG_RUNTIME_DIR", path("run")},           {"KESTROM_SYSTEM_LIBDIR", path("system")}};
+    for (const auto &[name, value] : environment) qputenv(name, QByteArray::fromStdString(value));
+    const Outcome outcome = run({});
+    for (const auto &[name, value] : environment) qunsetenv(name);
+    EXPECT_EQ(0, outcome.exitCode) << outcome.err;
+    const QImage picture(QString::fromStdString(path("window.png").string()));
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(10215 / 15, picture.width()) << "the window's fixed width";
+    EXPECT_GE(picture.height(), 7020 / 15);
 }
 
 }  // namespace

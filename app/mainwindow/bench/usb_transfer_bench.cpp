@@ -81,13 +81,14 @@ void Transfers(benchmark::State &state, Step step) {
     state.counters["first_report"] = benchmark::Counter(first.total);
     state.counters["first_floor"] = benchmark::Counter(3 * words);
 
-    kestrom::mainwindow::BM window(libraries);
-    window.form().option(QStringLiteral("device1"))->setChecked(true);
+    kestrom::mainwindow::MainWindow window(libraries);
+    const auto button = [&](const char *name) { return window.findChild<QAbstractButton *>(QString::fromLatin1(name)); };
+    button("device1")->setChecked(true);
     const std::function<void()> run[] = {
         [&] { window.ReportEeprom(); },
         [&] { window.tick(); },
-        [&] { window.form().button(QStringLiteral("write1"))->click(); },
-        [&] { window.form().button(QStringLiteral("eeprom_erase"))->click(); },
+        [&] { button("write1")->click(); },
+        [&] { button("eeprom_erase")->click(); },
     };
     const double floors[] = {2 * words, words, 4 * words + 1, words + 1};
     const auto which = static_cast<size_t>(step);

@@ -4,7 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -30,11 +32,12 @@ private:
 
 void TickWithReadWanted(benchmark::State &state) {
     const ScratchDevice device;
-    kestrom::mainwindow::BM window(kestrom::platform::programLibraries());
-    window.form().option(QStringLiteral("device1"))->setChecked(true);
+    kestrom::mainwindow::MainWindow window(kestrom::platform::programLibraries());
+    auto *deviceOption = window.findChild<QAbstractButton *>(QStringLiteral("device1"));
+    deviceOption->setChecked(true);
     for (auto _ : state) window.tick();
-    if (window.form().textBox(QStringLiteral("manufactuer"))->text() != u"FTDI" ||
-        !window.form().option(QStringLiteral("device1"))->isEnabled()) {
+    if (window.findChild<QLineEdit *>(QStringLiteral("manufactuer"))->text() != u"FTDI" ||
+        !deviceOption->isEnabled()) {
         state.SkipWithError("the ticks did not read the simulated FT232BM");
     }
 }

@@ -1,14 +1,7 @@
-// The editor's conversions and its binding to the record's fields.
+// The editor's conversions between numbers and text, and its key filters.
 #include <gtest/gtest.h>
 
-#include <set>
-#include <span>
-#include <string>
-
-#include "editor_controls.h"
-#include "field_binding.h"
 #include "number_text.h"
-#include "write_order.h"
 
 using namespace kestrom::mainwindow;
 
@@ -32,37 +25,14 @@ TEST(EditorModel, NumberToBaseAndBack) {
     for (auto [text, value] : decimals) EXPECT_EQ(value, leadingDecimal(QString::fromLatin1(text))) << text;
 }
 
-TEST(EditorModel, KeyFilters) {
-    for (char16_t key = 0; key < 256; ++key) {
-        const bool digit = key >= u'0' && key <= u'9';
-        EXPECT_EQ(digit || key == 8 ? key : 0, Select_Deka(key)) << int(key);
-        const bool upper = key >= u'A' && key <= u'F';
-        const bool lower = key >= u'a' && key <= u'f';
-        EXPECT_EQ(digit || upper || key == 8 ? key : (lower ? key - 32 : 0), Select_Hexa(key)) << int(key);
-    }
-}
-
-TEST(EditorModel, EveryRecordFieldHasOneControlAndItsAccessors) {
-    std::set<std::string> fields, names;
-    for (const EditorControl &control : editorControls()) {
-        fields.insert(control.field);
-        names.insert(control.objectName);
-        const FieldAccessors *accessors = accessorsFor(control.field);
-        ASSERT_NE(nullptr, accessors) << control.field;
-        EXPECT_EQ(accessors->text, control.kind == ControlKind::TextBox && control.form == TextForm::Plain)
-            << control.field;
-    }
-    EXPECT_EQ(36u, fields.size());
-    EXPECT_EQ(36u, names.size());
-}
-
-TEST(EditorModel, WriteHandsOverEveryControlOnceAcrossItsGroups) {
-    std::multiset<std::string> written;
-    for (auto group : {std::span<const char *const>(kWriteCommon), std::span<const char *const>(kWriteBm),
-                       std::span<const char *const>(kWriteFt2232c)}) {
-        for (const char *name : group) written.insert(name);
-    }
-    std::multiset<std::string> controls;
-    for (const EditorControl &control : editorControls()) controls.insert(control.objectName);
-    EXPECT_EQ(controls, written);
+TEST(EditorModel, KeyFiltersPassRewriteOrDropEachKey) {
+    // Backspace, digits and the hexadecimal letters pass; lower-case a-f become upper case.
+    const std::pair<char16_t, char16_t> decimal[] = {{8, 8},   {u'0', u'0'}, {u'5', u'5'}, {u'9', u'9'}, {u'/', 0},
+                                                     {u':', 0}, {u'a', 0},    {u'-', 0},    {u'.', 0},    {13, 0},
+                                                     {u'٣', 0}};
+    for (auto [key, kept] : decimal) EXPECT_EQ(kept, filterDecimalKey(key)) << int(key);
+    const std::pair<char16_t, char16_t> hexadecimal[] = {
+        {8, 8},        {u'0', u'0'}, {u'9', u'9'}, {u'A', u'A'}, {u'F', u'F'}, {u'a', u'A'}, {u'f', u'F'},
+        {u'G', 0},     {u'g', 0},    {u'@', 0},    {u'`', 0},    {u'x', 0},    {u'-', 0},    {13, 0}};
+    for (auto [key, kept] : hexadecimal) EXPECT_EQ(kept, filterHexadecimalKey(key)) << int(key);
 }

@@ -28,7 +28,7 @@ protected:
     }
 
     // Starts the window on the example device `example` (a devices file in examples/), or none.
-    kestrom::mainwindow::BM &start(const std::string &example = "") {
+    kestrom::mainwindow::MainWindow &start(const std::string &example = "") {
         copyAllExamples();
         if (example.empty()) {
             writeDevices("");
@@ -36,7 +36,7 @@ protected:
         } else {
             useDevicesFile(example + ".ini");
         }
-        window_ = std::make_unique<kestrom::mainwindow::BM>(libraries());
+        window_ = std::make_unique<kestrom::mainwindow::MainWindow>(libraries());
         window_->show();
         return *window_;
     }
@@ -51,7 +51,7 @@ protected:
         useDevicesFile("devices.ini");
     }
 
-    kestrom::mainwindow::BM &window() { return *window_; }
+    kestrom::mainwindow::MainWindow &window() { return *window_; }
     template <typename Widget = QWidget>
     Widget *find(const char *name) {
         return window_->findChild<Widget *>(QString::fromLatin1(name));
@@ -68,5 +68,5 @@ protected:
     QStringList logLines() { return window_->log().lines(); }
 
 private:
-    std::unique_ptr<kestrom::mainwindow::BM> window_;
+    std::unique_ptr<kestrom::mainwindow::MainWindow> window_;
 };

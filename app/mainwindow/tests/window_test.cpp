@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QPixmap>
 #include <QScreen>
 #include <QSettings>
 #include <QTest>
@@ -228,12 +227,6 @@ TEST_F(WindowTest, ScreenReadersGetEveryCaptionAndTheLogLines) {
         found |= list->child(i)->text(QAccessible::Name) == u"Number Device: 1";
     }
     EXPECT_TRUE(found) << "the log's lines are readable";
-}
-
-TEST_F(WindowTest, DISABLED_Screenshot) {
-    start("ft232bm");
-    window().show();
-    window().grab().save(QString::fromLocal8Bit(qgetenv("KESTROM_SCREENSHOT")));
 }
 
 // Radio buttons to a screen reader, with their checked state, whatever selects them.

@@ -8,6 +8,7 @@
 #include "clipboard.h"
 #include "log_commands.h"
 #include "log_text.h"
+#include "queued_dialogs.h"
 #include "save_log.h"
 
 namespace {
@@ -24,21 +25,6 @@ QStringList reportLines(int count) {
     }
     return lines;
 }
-
-// Answers Yes and keeps quiet.
-struct QuietDialogs : kestrom::output::Dialogs {
-    std::optional<kestrom::output::SaveDialogChoice> saveFile(
-        QWidget *, const kestrom::output::SaveDialogSetup &) override {
-        return std::nullopt;
-    }
-    bool askYesNo(QWidget *, const QString &) override { return true; }
-    void inform(QWidget *, QMessageBox::Icon, const QString &, const QString &) override {}
-    std::optional<QColor> chooseColour(QWidget *, kestrom::output::CustomColours &) override {
-        return std::nullopt;
-    }
-    std::optional<QFont> chooseFont(QWidget *, const QFont &) override { return std::nullopt; }
-    bool setupPrinter(QWidget *, QPrinter &) override { return false; }
-};
 
 void FillLog(benchmark::State &state) {
     const QStringList lines = reportLines(kMaxLogLines);
@@ -88,8 +74,11 @@ void SaveFullLog(benchmark::State &state) {
     log.appendLines(reportLines(kMaxLogLines));
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("log.txt"));
-    QuietDialogs dialogs;
-    for (auto _ : state) kestrom::output::SaveLogToFile(path, log.lines(), dialogs);
+    QueuedDialogs dialogs;  // answers every overwrite question
+    for (auto _ : state) {
+        dialogs.yesNoAnswers.push_back(true);
+        kestrom::output::SaveLogToFile(path, log.lines());
+    }
 }
 
 }  // namespace

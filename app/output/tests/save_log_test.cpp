@@ -8,7 +8,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "scripted_dialogs.h"
+#include "queued_dialogs.h"
 #include "window_fixture.h"
 
 namespace {
@@ -31,66 +31,67 @@ protected:
         file.write(bytes);
     }
     QString chosen(const QString &typed, int filter) {
-        dialogs.saveChoice = SaveDialogChoice{typed, filter};
-        return ShowSaveDialog(nullptr, dialogs);
+        dialogs.saveAnswers.push_back(typed.isNull() ? std::nullopt
+                                                     : std::optional(kestrom::dialogs::SaveDialogChoice{typed, filter}));
+        return ShowSaveDialog(nullptr);
     }
 
     QSettings settings{QStringLiteral("Pelmora"), QStringLiteral("Vantorel")};
     QTemporaryDir folder;
-    ScriptedDialogs dialogs;
+    QueuedDialogs dialogs;
     const QStringList lines{QStringLiteral("A"), QStringLiteral("Obsah paměti EEPROM"), QStringLiteral("C")};
 };
 
 TEST_F(SaveLogTest, DialogHasItsTitleFiltersAndFolderAndAddsTxt) {
     EXPECT_EQ(QString(), chosen(QString(), 0)) << "cancelled";
-    EXPECT_EQ(u"Save File", dialogs.saveSetup.title);
-    EXPECT_EQ((QStringList{"Text Files (*.txt)", "All Files (*.*)"}), dialogs.saveSetup.filters);
-    EXPECT_EQ(QDir::homePath(), dialogs.saveSetup.folder) << "no settings yet";
+    EXPECT_EQ(u"Save File", dialogs.lastSaveSetup.title);
+    EXPECT_EQ((QStringList{"Text Files (*.txt)", "All Files (*.*)"}), dialogs.lastSaveSetup.filters);
+    EXPECT_EQ(QDir::homePath(), dialogs.lastSaveSetup.folder) << "no settings yet";
     EXPECT_EQ(u"/d/log.txt", chosen(QStringLiteral("  /d/log "), 0));
     EXPECT_EQ(u"/d/LOG.TXT", chosen(QStringLiteral("/d/LOG.TXT"), 0));
     EXPECT_EQ(u"/d/notes.txt.bak", chosen(QStringLiteral("/d/notes.txt.bak"), 0));
     EXPECT_EQ(u"/d/log", chosen(QStringLiteral("/d/log"), 1)) << "All Files: as typed";
     settings.setValue(QStringLiteral("Height"), 7020);
     chosen(QString(), 0);
-    EXPECT_EQ(QString(), dialogs.saveSetup.folder) << "settings without sCesta: the dialog's own folder";
+    EXPECT_EQ(QString(), dialogs.lastSaveSetup.folder) << "settings without sCesta: the dialog's own folder";
 }
 
 TEST_F(SaveLogTest, FileHoldsEveryLineWithCrLfReplacedOnlyAfterYesFolderRemembered) {
-    ASSERT_EQ(kSaved, SaveLogToFile(path("log.txt"), lines, dialogs));
+    ASSERT_EQ(SaveResult::Saved, SaveLogToFile(path("log.txt"), lines));
     EXPECT_EQ(QStringLiteral("A\r\nObsah paměti EEPROM\r\nC\r\n").toUtf8(), bytes(path("log.txt")));
     EXPECT_EQ(QDir::toNativeSeparators(folder.path() + u'/'), lastFolder());
     chosen(QString(), 0);
-    EXPECT_EQ(lastFolder().toString(), dialogs.saveSetup.folder) << "the next dialog opens there";
+    EXPECT_EQ(lastFolder().toString(), dialogs.lastSaveSetup.folder) << "the next dialog opens there";
 
     settings.clear();
-    EXPECT_EQ(kDeclined, SaveLogToFile(path("log.txt"), {}, dialogs));
+    EXPECT_EQ(SaveResult::Declined, SaveLogToFile(path("log.txt"), {}));
     EXPECT_EQ(QStringLiteral("A\r\nObsah paměti EEPROM\r\nC\r\n").toUtf8(), bytes(path("log.txt")));
     EXPECT_FALSE(lastFolder().isValid());
-    dialogs.answerYes = true;
-    EXPECT_EQ(kSaved, SaveLogToFile(path("log.txt"), {}, dialogs));
+    dialogs.yesNoAnswers.push_back(true);
+    EXPECT_EQ(SaveResult::Saved, SaveLogToFile(path("log.txt"), {}));
     EXPECT_EQ(QByteArray(), bytes(path("log.txt"))) << "an empty log: an empty file";
     EXPECT_TRUE(lastFolder().isValid()) << "remembered for an empty log too";
-    EXPECT_EQ(2, dialogs.questions);
+    EXPECT_EQ(std::vector<QString>(2, QStringLiteral("Soubor už existuje. Chcete soubor přepsat?")), dialogs.questions);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(SaveLogTest, FailuresAreExplainedAndLeaveFilesAndFolderAsTheyWere) {
     settings.setValue(QStringLiteral("sCesta"), QStringLiteral("/kept/"));
-    dialogs.answerYes = true;
+    dialogs.yesNoAnswers = {true, true, true};
     write(path("locked.txt"), "locked");
     QFile::setPermissions(path("locked.txt"), QFileDevice::ReadOwner);
-    EXPECT_EQ(kCannotOpen, SaveLogToFile(path("locked.txt"), lines, dialogs));
+    EXPECT_EQ(SaveResult::CannotOpen, SaveLogToFile(path("locked.txt"), lines));
     EXPECT_EQ("locked", bytes(path("locked.txt")));
-    EXPECT_EQ(kCannotOpen, SaveLogToFile(path("missing/log.txt"), lines, dialogs));
+    EXPECT_EQ(SaveResult::CannotOpen, SaveLogToFile(path("missing/log.txt"), lines));
     EXPECT_FALSE(QFile::exists(path("missing/log.txt")));
     // No room in the name for the one the new text is first written under.
     const QString longName = path(QString(250, u'n'));
     write(longName, "old");
-    EXPECT_NE(kSaved, SaveLogToFile(longName, lines, dialogs));
+    EXPECT_NE(SaveResult::Saved, SaveLogToFile(longName, lines));
     EXPECT_EQ("old", bytes(longName));
-    EXPECT_EQ(kCannotOpen, SaveLogToFile(QString(), lines, dialogs)) << "cancelled: silent";
+    EXPECT_EQ(SaveResult::CannotOpen, SaveLogToFile(QString(), lines)) << "cancelled: silent";
 
-    EXPECT_EQ(1, dialogs.questions) << "asked about the writable file only";
+    EXPECT_EQ(1u, dialogs.questions.size()) << "asked about the writable file only";
     ASSERT_EQ(3u, dialogs.messages.size());
     EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[0].text);
     EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[1].text);
