@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <numeric>
+#include <vector>
+
 #include "eeprom_report.h"
 #include "hex_dump.h"
 #include "sim_fixture.h"
@@ -39,7 +43,40 @@ TEST(DumpLayout, CharactersFrom32To127AreShownOthersAsDots) {
     EXPECT_EQ("AB.A\x7F ....", characters.toStdString());
 }
 
+namespace {
+
 class Dump : public SimFixture {};
+
+// The word offsets the dump asked for, in order.
+std::vector<uint32_t> readOffsets;
+
+FT_STATUS FT_CALL countedReadEE(FT_HANDLE handle, uint32_t offset, uint16_t *value) {
+    readOffsets.push_back(offset);
+    return FT_ReadEE(handle, offset, value);
+}
+
+// The driver's own calls, with the word reads counted on their way.
+kestrom::platform::ExportTable::Address countingDriver(const char *name) {
+    using Address = kestrom::platform::ExportTable::Address;
+    if (std::strcmp(name, "FT_Open") == 0) return reinterpret_cast<Address>(&FT_Open);
+    if (std::strcmp(name, "FT_Close") == 0) return reinterpret_cast<Address>(&FT_Close);
+    if (std::strcmp(name, "FT_ReadEE") == 0) return reinterpret_cast<Address>(&countedReadEE);
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(Dump, ReadsEachWordOnceInOrderAndNotOneMore) {
+    copyExample("ft232bm.bin");
+    copyExample("ft232bm.ini", "devices.ini");
+    readOffsets.clear();
+    kestrom::platform::D2xxBinding d2xx(&countingDriver);
+    kestrom::reports::LineList log;
+    ASSERT_TRUE(kestrom::reports::DumpEeprom(log, true, d2xx));
+    std::vector<uint32_t> everyWord(kDumpWords);
+    std::iota(everyWord.begin(), everyWord.end(), 0u);
+    EXPECT_EQ(everyWord, readOffsets);
+}
 
 // A 93C46 answers words 64 to 127 with words 0 to 63 again.
 TEST_F(Dump, WrapsTheSecondHalfOfA93C46) {

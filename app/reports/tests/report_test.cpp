@@ -8,6 +8,7 @@
 
 #include "eeprom_report.h"
 #include "expected_text.h"
+#include "report_rows.h"
 #include "sim_fixture.h"
 
 using kestrom::reports::LineList;
@@ -106,3 +107,14 @@ INSTANTIATE_TEST_SUITE_P(Failures, Report, ::testing::Values(
 // clang-format on
 
 }  // namespace
+
+// Word fields shown in hexadecimal have four digits whatever the value, 0 included;
+// a reader's -1 is shown as it is.
+TEST(ReportValues, HexadecimalWordsHaveFourDigitsZeroIncluded) {
+    const std::pair<int32_t, const char *> table[] = {
+        {0, "0x0000"}, {1, "0x0001"}, {0x0ABC, "0x0ABC"}, {0x0200, "0x0200"}, {0xFFFF, "0xFFFF"}, {-1, "-1"},
+    };
+    for (const auto &[value, shown] : table) {
+        EXPECT_EQ(shown, kestrom::reports::hexadecimal(value).toStdString()) << value;
+    }
+}
