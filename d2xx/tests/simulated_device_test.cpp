@@ -113,6 +113,24 @@ TEST_F(SimulatedDevice, ListedInFileOrderAndPluggedByEditingTheFile) {
     EXPECT_EQ(typeOf(0), uint32_t{FT_DEVICE_232R});
 }
 
+// Switches as people write them, in any case, and numbers in decimal or with 0x or 0X.
+TEST_F(SimulatedDevice, SwitchWordsAndNumbersAsPeopleWriteThem) {
+    for (const auto &[word, listed] : {std::pair{"0", 0u}, {"no", 0u}, {"False", 0u}, {"OFF", 0u}, {"1", 1u},
+                                       {"Yes", 1u}, {"true", 1u}, {"on", 1u}}) {
+        writeDevices(std::string("[dev]\nchip = BM\npresent = ") + word + "\n");
+        EXPECT_EQ(deviceCount(), listed) << "present = " << word;
+    }
+    for (const auto &[text, id] : {std::pair{"0x04036010", 0x04036010u}, {"0X0403601a", 0x0403601Au},
+                                   {"67330065", 0x04036011u}, {"0x0", 0u}}) {
+        writeDevices(std::string("[dev]\nchip = 0X5\nid = ") + text + "\n");
+        uint32_t type = 0, value = 1;
+        ASSERT_EQ(FT_GetDeviceInfo(open(), &type, &value, nullptr, nullptr, nullptr), FT_OK);
+        EXPECT_EQ(value, id) << "id = " << text;
+        EXPECT_EQ(type, uint32_t{FT_DEVICE_232R});
+        closeAll();
+    }
+}
+
 TEST_F(SimulatedDevice, IdentityIsConfiguredElseFromAValidImageElseTheChipDefault) {
     const struct {
         const char *image;  // an example image, or "" for none (blank)
