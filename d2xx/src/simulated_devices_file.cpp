@@ -134,37 +134,31 @@ bool assign(std::optional<T> parsed, Field &field) {
     return parsed.has_value();
 }
 
+constexpr const char *kSwitch = "1 or 0 (also yes/no, true/false, on/off)";
+constexpr const char *kText = "any text";
+
 const Key kKeys[] = {
     {"chip", "AM, BM, 100AX, 2232C, 232R, UNKNOWN or a D2XX device type number",
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseChip(v), c.chipType); }},
-    {"present", "1 or 0 (also yes/no, true/false, on/off)",
+    {"present", kSwitch,
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.present); }},
     {"eeprom", "the image file's name, relative to the devices file",
-     [](SimulatedDeviceConfig &c, const std::string &v) {
-         c.imagePath = v;
-         return true;
-     }},
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(std::optional(v), c.imagePath); }},
     {"eeprom_words", "64, 128 or 256",
      [](SimulatedDeviceConfig &c, const std::string &v) {
          const auto words = parseNumber(v);
          return (words == 64u || words == 128u || words == 256u) && assign(words, c.eepromWords);
      }},
-    {"eeprom_present", "1 or 0 (also yes/no, true/false, on/off)",
+    {"eeprom_present", kSwitch,
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.eepromPresent); }},
-    {"write_protect", "1 or 0 (also yes/no, true/false, on/off)",
+    {"write_protect", kSwitch,
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.writeProtect); }},
     {"id", "VID << 16 | PID as a number, e.g. 0x04036001",
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseNumber(v), c.id); }},
-    {"serial", "any text",
-     [](SimulatedDeviceConfig &c, const std::string &v) {
-         c.serialNumber = v;
-         return true;
-     }},
-    {"description", "any text",
-     [](SimulatedDeviceConfig &c, const std::string &v) {
-         c.description = v;
-         return true;
-     }},
+    {"serial", kText,
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(std::optional(v), c.serialNumber); }},
+    {"description", kText,
+     [](SimulatedDeviceConfig &c, const std::string &v) { return assign(std::optional(v), c.description); }},
 };
 
 // The D2XX calls a device can be made to fail.

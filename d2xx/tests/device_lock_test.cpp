@@ -94,12 +94,20 @@ TEST_F(DeviceLock, OneHolderInThisProcessUntilItCloses) {
     EXPECT_EQ(FT_Open(1, &second), FT_OK);
     FT_Close(second);
 
-    // The same section in another devices file is another device.
-    writeBytes("other.ini", "[a]\nchip = BM\n");
-    first = open(0);
-    useDevicesFile("other.ini");
-    EXPECT_EQ(FT_Open(0, &second), FT_OK);
-    FT_Close(second);
+    // The same section in another devices file is another device, also when the two
+    // paths differ only far into a long name.
+    const std::string folder(120, 'f');
+    std::filesystem::create_directory(path(folder));
+    writeBytes(folder + "/1.ini", "[a]\nchip = BM\n");
+    writeBytes(folder + "/2.ini", "[a]\nchip = BM\n");
+    for (const char *held : {"devices.ini", "/1.ini"}) {
+        SCOPED_TRACE(held);
+        useDevicesFile(*held == '/' ? folder + held : held);
+        first = open(0);
+        useDevicesFile(folder + "/2.ini");
+        EXPECT_EQ(FT_Open(0, &second), FT_OK);
+        FT_Close(first), FT_Close(second);
+    }
 }
 
 TEST_F(DeviceLock, AnotherProcessWaitsUntilTheHolderClosesOrDies) {
