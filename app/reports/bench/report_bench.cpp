@@ -66,7 +66,10 @@ void ReportEeprom(benchmark::State &state) {
     const ScratchDevice device;
     // The program's own calls are bound to the counting stand-ins above.
     kestrom::platform::Libraries libraries(kestrom::platform::programFolder(),
-                                           [](const char *name) { return dlsym(RTLD_DEFAULT, name); });
+                                           [](const char *name) {
+                                               return reinterpret_cast<kestrom::platform::ExportTable::Address>(
+                                                   dlsym(RTLD_DEFAULT, name));
+                                           });
     const kestrom::reports::ReportOptions options{.textInfo = state.range(0) != 0,
                                                   .binaryInfo = state.range(1) != 0};
     kestrom::reports::LineList log;
