@@ -48,7 +48,8 @@ AboutBox::AboutBox(QStringList toolFolders) : toolFolders_(std::move(toolFolders
     auto *details = new QVBoxLayout;
     details->addWidget(label("about1", QString(21, u' ') + QStringLiteral("Název aplikace: Kestrom"), this));
     details->addWidget(label("lblDescription", QStringLiteral("Autor: Pelmora"), this));
-    details->addWidget(label("lblDescription", QStringLiteral("Kontakt: ") + webPage().toString(), this));
+    details->addWidget(
+        label("lblDescription", QStringLiteral("Nápověda: ") + webPage().toDisplayString(QUrl::PreferLocalFile), this));
     details->addStretch();
 
     auto *ok = button("cmdOK", QStringLiteral("OK"), this);
