@@ -66,6 +66,7 @@ void MainWindow::load() {
     FillDefaults();
     if (chip == kNoDeviceAnswers) {
         log_->append(QStringLiteral("FTDI Device Not Find ..."));
+        reports::AppendAccessHint(*log_);
         for (ControlGroup group : {ControlGroup::Bm, ControlGroup::Ft2232c}) {
             form_->chipToggle(group)->setEnabled(false);
             form_->chipToggle(group)->setCheckState(Qt::Unchecked);
