@@ -130,13 +130,13 @@ public:
         if (const int error = libusb_open(device, &handle); error != 0) {
             return logUsbFailure("libusb_open(" + key.substr(4) + ")", libusbErrorText(error), FT_DEVICE_NOT_OPENED);
         }
+        // The context closes the handle; the handle keeps `device` referenced.
         FtdiContext ftdi = listing.release();
-        ftdi->usb_dev = handle;  // the context closes it
-
+        ftdi->usb_dev = handle;
         libusb_device_descriptor descriptor{};
         libusb_get_device_descriptor(device, &descriptor);
         const auto chip = chipOfDescriptor(descriptor);
-        ftdi->type = chip.value_or(TYPE_BM);
+        const ftdi_chip_type type = chip.value_or(TYPE_BM);
         DeviceInfo info;
         info.type = chip ? d2xxChipType(*chip) : uint32_t{FT_DEVICE_UNKNOWN};
         // Strings are only shown; a device whose strings cannot be read still opens.
@@ -144,7 +144,7 @@ public:
         // The size memory tells a replugged or swapped chip by its new address.
         const std::string identity =
             key + "@" + std::to_string(libusb_get_device_address(device)) + "#" + info.serialNumber;
-        const ftdi_chip_type type = ftdi->type;
+        ftdi->type = type;
         out = std::make_unique<UsbDevice>(std::move(lock), std::move(ftdi), type, std::move(info), identity);
         return FT_OK;
     }
