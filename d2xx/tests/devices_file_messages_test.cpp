@@ -73,12 +73,11 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
     EXPECT_EQ(saidWhileUsed(), "");
     writeDevices("stray = 1\n[dev]\nchip = ZZ\neeprom_words = 128\n");
     EXPECT_EQ(saidWhileUsed(), "");
-    // Another line is another message.
-    writeDevices("[dev]\nchip = ZZ\n");
-    EXPECT_EQ(
-        saidWhileUsed(),
-        at(2) +
-            "chip = ZZ ignored; allowed: AM, BM, 100AX, 2232C, 232R, UNKNOWN or a D2XX device type number\n");
+    // Another line is another message; control characters do not reach the terminal.
+    writeDevices("[dev]\nchip = Z\x1b[2JZ\n");
+    EXPECT_EQ(saidWhileUsed(), at(2) +
+                                   "chip = Z?[2JZ ignored; allowed: AM, BM, 100AX, 2232C, 232R, UNKNOWN or a "
+                                   "D2XX device type number\n");
 }
 
 TEST_F(DevicesFileMessages, LinesAreCountedAsInTheFile) {

@@ -6,21 +6,38 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+std::optional<std::string> replaceEnv(const char *name, const std::string &value) {
+    std::optional<std::string> previous;
+    if (const char *now = std::getenv(name)) previous = now;
+    setenv(name, value.c_str(), 1);
+    return previous;
+}
+
+void restoreEnv(const char *name, const std::optional<std::string> &previous) {
+    if (previous) {
+        setenv(name, previous->c_str(), 1);
+    } else {
+        unsetenv(name);
+    }
+}
+
+}  // namespace
+
 void SimFixture::SetUp() {
     std::string pattern = (fs::temp_directory_path() / "kestrom-sim-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
     folder_ = pattern;
-    if (const char *sim = std::getenv("FTD2XX_SIM")) previousSim_ = sim;
-    useDevicesFile("devices.ini");
+    previousSim_ = replaceEnv("FTD2XX_SIM", path("devices.ini"));
+    fs::create_directory(path("runtime"));
+    previousRuntime_ = replaceEnv("XDG_RUNTIME_DIR", path("runtime"));
 }
 
 void SimFixture::TearDown() {
     closeAll();
-    if (previousSim_) {
-        setenv("FTD2XX_SIM", previousSim_->c_str(), 1);
-    } else {
-        unsetenv("FTD2XX_SIM");
-    }
+    restoreEnv("FTD2XX_SIM", previousSim_);
+    restoreEnv("XDG_RUNTIME_DIR", previousRuntime_);
     std::error_code error;
     fs::remove_all(folder_, error);
 }

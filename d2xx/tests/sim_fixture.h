@@ -1,5 +1,6 @@
-// A scratch folder for simulated devices: FTD2XX_SIM names its devices file for the
-// length of one test, and the folder goes away afterwards.
+// A scratch folder for simulated devices: FTD2XX_SIM names its devices file and
+// XDG_RUNTIME_DIR its "runtime" subfolder (device lock files) for the length of one
+// test, and the folder goes away afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,6 +43,6 @@ protected:
 
 private:
     std::filesystem::path folder_;
-    std::optional<std::string> previousSim_;
+    std::optional<std::string> previousSim_, previousRuntime_;
     std::vector<FT_HANDLE> handles_;
 };

@@ -68,13 +68,3 @@ TEST_F(UnwritableEeprom, WritesThatDidNotTakeAreReportedAndChangeNothing) {
         closeAll();
     }
 }
-
-TEST_F(UnwritableEeprom, WithoutAnEepromTheChipShowsItsDefaults) {
-    copyExample("ft232bm.bin", "dev.bin");
-    writeDevices("[dev]\nchip = BM\neeprom = dev.bin\neeprom_present = off\n");
-    EXPECT_EQ(listed(0), "USB <-> Serial") << "not the description the image file holds";
-    FT_HANDLE handle = open();
-    Record record;
-    EXPECT_EQ(FT_EE_Read(handle, &record.data), FT_EEPROM_NOT_PROGRAMMED);
-    for (uint32_t offset : {0u, 1u, 63u, 200u}) EXPECT_EQ(readWord(handle, offset), 0xFFFF);
-}
