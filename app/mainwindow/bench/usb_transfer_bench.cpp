@@ -11,7 +11,6 @@
 //
 // It runs itself again under umockdev's preload library when started without it.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QPushButton>
@@ -114,15 +113,8 @@ BENCHMARK_CAPTURE(Transfers, write, Step::Write)->Arg(0)->Arg(1)->Iterations(3)-
 BENCHMARK_CAPTURE(Transfers, erase, Step::Erase)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv) {
-    if (!Testbed::preloaded()) {
-        // Again, under the preload: the virtual chips live in umockdev's testbed.
-        const char *preload = std::getenv("LD_PRELOAD");
-        const std::string both = std::string("libumockdev-preload.so.0") + (preload ? std::string(":") + preload : "");
-        setenv("LD_PRELOAD", both.c_str(), 1);
-        execv("/proc/self/exe", argv);
-        std::perror("usb_transfer_bench: cannot run itself under umockdev's preload");
-        return 1;
-    }
+    // The virtual chips live in umockdev's testbed.
+    if (!Testbed::runUnderPreload(argv)) return 1;
     unsetenv("FTD2XX_SIM");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir settings;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -98,6 +99,16 @@ bool Testbed::preloaded() {
         return info->dlpi_name != nullptr && std::strstr(info->dlpi_name, "libumockdev-preload") != nullptr;
     };
     return dl_iterate_phdr(isPreload, nullptr) != 0;
+}
+
+bool Testbed::runUnderPreload(char **argv) {
+    if (preloaded()) return true;
+    const char *others = std::getenv("LD_PRELOAD");
+    const std::string preload = std::string("libumockdev-preload.so.0") + (others ? std::string(":") + others : "");
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    execv("/proc/self/exe", argv);
+    std::perror("cannot run again under umockdev's preload library");
+    return false;
 }
 
 Testbed::Testbed() : testbed_(umockdev_testbed_new()) {}

@@ -24,6 +24,9 @@ class Testbed {
 public:
     // True when this process runs under umockdev's preload library.
     static bool preloaded();
+    // For a program that owns a testbed: unless it runs under the preload library
+    // already, runs itself again under it (and does not return); false when that fails.
+    static bool runUnderPreload(char **argv);
 
     Testbed();
     ~Testbed();

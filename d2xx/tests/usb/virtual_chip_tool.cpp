@@ -80,14 +80,7 @@ bool parse(int argc, char **argv, Options &options) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    if (!Testbed::preloaded()) {
-        const char *preload = std::getenv("LD_PRELOAD");
-        const std::string both = std::string("libumockdev-preload.so.0") + (preload ? std::string(":") + preload : "");
-        setenv("LD_PRELOAD", both.c_str(), 1);
-        execv("/proc/self/exe", argv);
-        std::perror("virtual-chip: cannot run itself under umockdev's preload library");
-        return 1;
-    }
+    if (!Testbed::runUnderPreload(argv)) return 1;
     Options options;
     if (!parse(argc, argv, options)) return usage();
     unsetenv("FTD2XX_SIM");  // the program is to find the chip on USB
