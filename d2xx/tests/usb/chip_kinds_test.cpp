@@ -165,3 +165,33 @@ INSTANTIATE_TEST_SUITE_P(Usb, ChipKinds, ::testing::ValuesIn(kKinds),
 
 }  // namespace
 }  // namespace kestrom::virtualchip
+
+namespace kestrom::virtualchip {
+namespace {
+
+using TwoChips = VirtualUsb;
+
+// Indices follow the bus and port order, as the listing does, and FT_Open takes the index.
+TEST_F(TwoChips, EachOpensByItsIndex) {
+    VirtualChip &bm = plug({ChipKind::FT232BM, 64, example("ft232bm.bin")});
+    VirtualChip &dual = plug({ChipKind::FT2232C, 128, example("ft2232c.bin")});
+    uint32_t count = 0;
+    ASSERT_EQ(FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY), FT_OK);
+    ASSERT_EQ(count, 2u);
+    EXPECT_EQ(listed(1), "USB FTDI dual port");
+    FT_HANDLE first = nullptr, second = nullptr;
+    ASSERT_EQ(FT_Open(1, &second), FT_OK);
+    ASSERT_EQ(FT_Open(0, &first), FT_OK) << "another chip is not held by the first open";
+    uint32_t type = 99, id = 0;
+    EXPECT_EQ(FT_GetDeviceInfo(second, &type, &id, nullptr, nullptr, nullptr), FT_OK);
+    EXPECT_EQ(type, uint32_t{FT_DEVICE_2232C});
+    EXPECT_EQ(FT_WriteEE(second, 100, 0xCAFE), FT_OK);
+    EXPECT_EQ(dual.eeprom()[100], 0xCAFE);
+    EXPECT_EQ(bm.transfers("WRITE_EEPROM"), 0u);
+    EXPECT_EQ(FT_Open(2, &first), FT_DEVICE_NOT_FOUND);
+    EXPECT_EQ(FT_Close(first), FT_OK);
+    EXPECT_EQ(FT_Close(second), FT_OK);
+}
+
+}  // namespace
+}  // namespace kestrom::virtualchip
