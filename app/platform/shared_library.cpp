@@ -25,9 +25,7 @@ bool SharedLibrary::load(const std::filesystem::path &file) {
 
 bool SharedLibrary::loadFromSearchPath(const char *fileName) {
     library_.setFileName(QString::fromUtf8(fileName));
-    if (library_.load()) return true;
-    message_ = libraryMissingMessage(fileName);
-    return false;
+    return library_.load();
 }
 
 ExportTable::Address SharedLibrary::symbol(const char *name) {

@@ -22,8 +22,8 @@ public:
     // Loads `file`; false with message() when it cannot: "library <name> Not found ..."
     // when there is no such file, else the system's own words about it.
     bool load(const std::filesystem::path &file);
-    // Loads `fileName` from wherever the system's search for libraries finds it;
-    // false with "library <fileName> Not found ..." when it finds none.
+    // Loads `fileName` from wherever the system's search for libraries finds it, a
+    // library of that name already loaded included; message() stays as it was.
     bool loadFromSearchPath(const char *fileName);
 
     // The export `name`, or null when no library is loaded or it lacks the name.

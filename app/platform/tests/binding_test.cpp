@@ -1,5 +1,6 @@
 // Binding by name: each export looked up once, and an unavailable library or
 // export answers as if no device had answered, without a crash.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -95,17 +96,52 @@ TEST_F(EmptyFolder, WithoutTheDriverTheD2xxCallsFindNoDevice) {
     EXPECT_EQ("library libftd2xx.so Not found ...", d2xx.message());
 }
 
-// The copy beside the program is the one loaded, found by its full path.
-TEST_F(EmptyFolder, TheD2xxCallsReachTheDriverBesideTheProgram) {
-    fs::copy_file(FTD2XX_FILE, folder_ / "libftd2xx.so");
-    std::ofstream(folder_ / "devices.ini") << "[dev]\nchip = BM\n";
-    setenv("FTD2XX_SIM", (folder_ / "devices.ini").c_str(), 1);
-    D2xxBinding d2xx(folder_);
-    uint32_t count = 5;
-    EXPECT_EQ(FT_OK, d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY));
+// How many devices `d2xx` lists from a devices file with one; 99 when it lists none.
+uint32_t devicesListed(D2xxBinding &d2xx, const fs::path &folder) {
+    std::ofstream(folder / "devices.ini") << "[dev]\nchip = BM\n";
+    setenv("FTD2XX_SIM", (folder / "devices.ini").c_str(), 1);
+    uint32_t count = 99;
+    d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY);
     unsetenv("FTD2XX_SIM");
-    EXPECT_EQ(1u, count);
-    EXPECT_TRUE(d2xx.load());
+    return count;
+}
+
+bool inThisProcess(const fs::path &library) {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find(library.string()) != std::string::npos) return true;
+    }
+    return false;
+}
+
+// The copy beside the program is the one loaded, found by its full path, and let go
+// with the binding.
+TEST_F(EmptyFolder, TheD2xxCallsReachTheDriverBesideTheProgram) {
+    const fs::path driver = folder_ / "libftd2xx.so";
+    fs::copy_file(FTD2XX_FILE, driver);
+    {
+        D2xxBinding d2xx(folder_);
+        EXPECT_EQ(1u, devicesListed(d2xx, folder_));
+        EXPECT_TRUE(inThisProcess(driver));
+    }
+    EXPECT_FALSE(inThisProcess(driver)) << "still loaded, it would stand in for a missing driver later";
+}
+
+// Without a copy beside the program, the system's search finds the driver: here the
+// one libromgate brought in from elsewhere, as the system's copy would be.
+TEST_F(EmptyFolder, WithoutADriverBesideTheProgramTheSystemsOneServes) {
+    fs::create_directory(folder_ / "system");
+    const fs::path systemDriver = folder_ / "system" / "libftd2xx.so";
+    fs::copy_file(FTD2XX_FILE, systemDriver);
+    void *broughtIn = dlopen(systemDriver.c_str(), RTLD_NOW | RTLD_LOCAL);
+    ASSERT_NE(nullptr, broughtIn) << dlerror();
+    {
+        D2xxBinding d2xx(folder_);
+        EXPECT_EQ(1u, devicesListed(d2xx, folder_));
+        EXPECT_TRUE(d2xx.load());
+    }
+    dlclose(broughtIn);
 }
 
 // libromgate cannot load without the driver beside it: the driver is the library named.
