@@ -223,7 +223,9 @@ TEST_F(DriverApi, HandlesAndArgumentsAreChecked) {
     handle = open();
     EXPECT_EQ(FT_INVALID_PARAMETER, FT_ReadEE(handle, 0, nullptr));
     EXPECT_EQ(FT_INVALID_PARAMETER, FT_ReadEE(handle, 256, &word)) << "past any EEPROM address";
-    EXPECT_EQ(FT_INVALID_PARAMETER, FT_WriteEE(handle, 1000, 0));
+    EXPECT_EQ(FT_INVALID_PARAMETER, FT_WriteEE(handle, 256, 0));
+    EXPECT_EQ(FT_OK, FT_WriteEE(handle, 255, 0x4242)) << "the widest address a chip sends";
+    EXPECT_EQ(0x4242, readWord(handle, 255));
     EXPECT_EQ(FT_INVALID_PARAMETER, FT_EE_Read(handle, nullptr));
     EXPECT_EQ(FT_INVALID_PARAMETER, FT_EE_UASize(handle, nullptr));
     uint32_t type = 99, id = 0;
