@@ -36,8 +36,11 @@ public:
 
     // Nothing when cancelled.
     virtual std::optional<SaveDialogChoice> saveFile(QWidget *owner, const SaveDialogSetup &setup) = 0;
-    // Yes and No, the information icon, the application title; true on Yes.
-    virtual bool askYesNo(QWidget *owner, const QString &text) = 0;
+    // An existing file to open; nothing when cancelled.
+    virtual std::optional<QString> openFile(QWidget *owner, const SaveDialogSetup &setup) = 0;
+    // Yes and No, the information icon, the application title; true on Yes. With
+    // `noByDefault` Enter answers No: for questions whose Yes is hard to undo.
+    virtual bool askYesNo(QWidget *owner, const QString &text, bool noByDefault = false) = 0;
     // OK only. An empty `title` is the application title; `detail` is a second, smaller text.
     virtual void inform(QWidget *owner, MessageIcon icon, const QString &text, const QString &detail = {},
                         const QString &title = {}) = 0;

@@ -37,9 +37,19 @@ public:
                                 static_cast<int>(std::max<qsizetype>(filter, 0))};
     }
 
-    bool askYesNo(QWidget *owner, const QString &text) override {
+    std::optional<QString> openFile(QWidget *owner, const SaveDialogSetup &setup) override {
+        QFileDialog dialog(owner, setup.title, setup.folder);
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilters(setup.filters);
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+        return dialog.selectedFiles().first();
+    }
+
+    bool askYesNo(QWidget *owner, const QString &text, bool noByDefault) override {
         QMessageBox box(QMessageBox::Information, applicationTitle(), text, QMessageBox::Yes | QMessageBox::No,
                         owner);
+        box.setDefaultButton(noByDefault ? QMessageBox::No : QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes;
     }
 

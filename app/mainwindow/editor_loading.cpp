@@ -33,6 +33,10 @@ void MainWindow::connectHandlers() {
     connect(commands.autoUpdate, &QCheckBox::stateChanged, this,
             [this](int state) { onAutoUpdate(state == Qt::Checked); });
     connect(&timer_, &QTimer::timeout, this, &MainWindow::tick);
+    for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber}) {
+        connect(static_cast<QLineEdit *>(form_->widget(field)), &QLineEdit::textChanged, this,
+                &MainWindow::showTextRoom);
+    }
 }
 
 void MainWindow::RefreshBmGroup() { refreshGroup(ControlGroup::Bm); }
@@ -97,6 +101,8 @@ void MainWindow::FillDefaults() {
 }
 
 void MainWindow::onRead() {
+    offerRecovery();
+    learnPart();
     form_->commands().defaults->setChecked(false);
     form_->commands().device->setChecked(true);
     enableCommonControls(true);

@@ -78,6 +78,7 @@ void MainWindow::load() {
     ReportEeprom();
     if (chip == FT_DEVICE_2232C) form_->control<Field::Rev5>()->setCheckState(Qt::Checked);
     if (chip == FT_DEVICE_BM) form_->control<Field::Rev4>()->setCheckState(Qt::Checked);
+    offerRecovery();
 }
 
 void MainWindow::WriteLogHeader() { reports::WriteLogHeader(*log_); }

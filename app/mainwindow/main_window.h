@@ -5,12 +5,14 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 
 #include "editor_form.h"
 #include "eeprom_report.h"
 #include "libraries.h"
 #include "logger_list.h"
 #include "output_commands.h"
+#include "safe_change.h"
 #include "twips.h"
 
 namespace kestrom::mainwindow {
@@ -80,6 +82,23 @@ private:
     void onAutoUpdate(bool checked);
     void onWrite();
     void onErase();
+    void onSaveImage();
+    void onProgramImage();
+
+    // Runs `change` on device 0 between a backup of what it holds and the end of
+    // its journal entry; `allowed` may refuse, after the read, before anything is
+    // saved or changed. The change answers whether it succeeded.
+    void changeSafely(const QString &operation, const std::function<bool()> &change,
+                      const std::function<bool(const safety::ChipWords &)> &allowed = {});
+    // After a change that never ended, offers to put device 0's old contents back.
+    void offerRecovery();
+    // Write refuses new USB IDs unless the user agrees.
+    bool newIdsAgreed();
+    bool textsFit(const safety::ChipWords &chip);
+    // How much room the three texts leave, shown on their boxes.
+    void showTextRoom();
+    // Device 0's chip and EEPROM size, for that room.
+    void learnPart();
 
     platform::Libraries &libraries_;
     Twips twips_;
@@ -89,6 +108,11 @@ private:
     bool deviceMissing_ = false;
     int32_t lastReadDeviceId_ = 0;
     bool readWanted_ = true;
+    safety::BackupStore backups_;
+    safety::WriteJournal journal_;
+    size_t eepromWords_ = 64;  // device 0's part as last read; the smallest until then
+    uint32_t chipType_ = FT_DEVICE_BM;
+    bool recoveryDeclined_ = false;  // asked once a run
 };
 
 }  // namespace kestrom::mainwindow

@@ -33,6 +33,9 @@ output::OutputActions MainWindow::buildMenus() {
 
     QMenu &file = *addMenu(bar, "file", "&File");
     actions.save = addItem(file, "save", "&Save Log ...", "Ctrl+S");
+    connect(addItem(file, "saveImage", "Save EEPROM Image ..."), &QAction::triggered, this, &MainWindow::onSaveImage);
+    connect(addItem(file, "programImage", "Program EEPROM Image ..."), &QAction::triggered, this,
+            &MainWindow::onProgramImage);
     addSeparator(file, "line1");
     actions.setupPrinter = addItem(file, "mnuSetupPrinter", "Setup Printer");
     actions.print = addItem(file, "mnuPrinter", "Print", "Ctrl+P");

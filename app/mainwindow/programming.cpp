@@ -1,5 +1,9 @@
 // Write and Erase: the editor's fields into the EEPROM of device 0, or the EEPROM
-// erased; each ends in one outcome line in the log.
+// erased; each backed up first and ending in one outcome line in the log.
+#include <QDir>
+
+#include "dialogs.h"
+#include "eeprom_codec.h"
 #include "field_binding.h"
 #include "main_window.h"
 
@@ -22,30 +26,126 @@ void handOver(const EditorForm &form, platform::RomgateBinding &romgate, Control
     }
 }
 
+QString vidPid(uint32_t vendor, uint32_t product) {
+    return QStringLiteral("%1:%2").arg(vendor, 4, 16, QChar(u'0')).arg(product, 4, 16, QChar(u'0')).toUpper();
+}
+
 }  // namespace
 
-void MainWindow::onWrite() {
-    platform::RomgateBinding &romgate = libraries_.romgate;
-    const int32_t chip = romgate.FT_GetFTDevice_();
-    handOver(*form_, romgate, ControlGroup::Common);
-    if (chip == FT_DEVICE_BM) handOver(*form_, romgate, ControlGroup::Bm);
-    if (chip == FT_DEVICE_2232C) handOver(*form_, romgate, ControlGroup::Ft2232c);
-    if (romgate.FT_EE_Program_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c : kRecordVersionPlain) != ROMGATE_OK) {
-        log_->append(QStringLiteral("EE_Program FAILED: code %1").arg(romgate.FT_STATUS_()));
+void MainWindow::changeSafely(const QString &operation, const std::function<bool()> &change,
+                              const std::function<bool(const safety::ChipWords &)> &allowed) {
+    safety::SafeChange safe(libraries_.d2xx, backups_, journal_);
+    bool opened = false;
+    const FT_STATUS read = safe.readDevice(0, &opened);
+    // A device that does not open cannot be changed either: the change says why.
+    if (!opened) {
+        change();
         return;
     }
-    log_->append(QStringLiteral("***  EEPROM successfully written!  ***"));
-    log_->append(QString());
+    if (read != FT_OK) {
+        log_->append(QStringLiteral("No backup of the EEPROM could be made (reading it failed with status %1): "
+                                    "nothing was written.")
+                         .arg(read));
+        return;
+    }
+    eepromWords_ = safe.before().words.size();
+    chipType_ = safe.before().identity.type;
+    if (allowed && !allowed(safe.before())) return;
+    QString error;
+    if (!safe.begin(operation, error)) {
+        log_->append(QStringLiteral("No backup of the EEPROM could be made (%1): nothing was written.").arg(error));
+        return;
+    }
+    log_->append(QStringLiteral("EEPROM backup: %1").arg(QDir::toNativeSeparators(safe.backup())));
+    safe.finish(change());
+}
+
+bool MainWindow::newIdsAgreed() {
+    const int32_t current = libraries_.romgate.FT_GetDeviceID_();
+    const auto vendor = uint32_t(form_->recordValue(Field::VendorId));
+    const auto product = uint32_t(form_->recordValue(Field::ProductId));
+    if (current < 0 || (uint32_t(current) == (vendor << 16 | product))) return true;
+    return dialogs::programDialogs().askYesNo(
+        this,
+        QStringLiteral("The device will come back with the USB IDs %1 instead of %2. Kestrom and the serial "
+                       "driver find it only if they know these IDs (FTD2XX_VIDPID, the udev rule).\n\n"
+                       "Write the new IDs?")
+            .arg(vidPid(vendor, product), vidPid(uint32_t(current) >> 16, uint32_t(current) & 0xFFFF)),
+        true);
+}
+
+// The three texts as string descriptors: two bytes of header and two a UTF-16 unit.
+bool MainWindow::textsFit(const safety::ChipWords &chip) {
+    const std::optional<size_t> room = d2xx::stringRoom(chip.identity.type, chip.words.size());
+    if (!room) return true;  // a layout the driver itself judges
+    size_t needed = 0;
+    for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber}) {
+        needed += 2 + 2 * size_t(form_->text(field).size());
+    }
+    if (needed <= *room) return true;
+    log_->append(QStringLiteral("The texts do not fit this EEPROM: %1 bytes too many. Nothing was written.")
+                     .arg(needed - *room));
+    return false;
+}
+
+void MainWindow::onWrite() {
+    if (!newIdsAgreed()) return;
+    platform::RomgateBinding &romgate = libraries_.romgate;
+    const int32_t chip = romgate.FT_GetFTDevice_();
+    changeSafely(
+        QStringLiteral("Write"),
+        [&] {
+            handOver(*form_, romgate, ControlGroup::Common);
+            if (chip == FT_DEVICE_BM) handOver(*form_, romgate, ControlGroup::Bm);
+            if (chip == FT_DEVICE_2232C) handOver(*form_, romgate, ControlGroup::Ft2232c);
+            if (romgate.FT_EE_Program_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c : kRecordVersionPlain) !=
+                ROMGATE_OK) {
+                log_->append(QStringLiteral("EE_Program FAILED: code %1").arg(romgate.FT_STATUS_()));
+                return false;
+            }
+            log_->append(QStringLiteral("***  EEPROM successfully written!  ***"));
+            log_->append(QString());
+            return true;
+        },
+        [this](const safety::ChipWords &chipWords) { return textsFit(chipWords); });
+    showTextRoom();
 }
 
 void MainWindow::onErase() {
     platform::RomgateBinding &romgate = libraries_.romgate;
-    if (romgate.FT_EraseEE_() != ROMGATE_OK) {
-        log_->append(QStringLiteral("FT_EraseEE FAILED: code %1").arg(romgate.FT_STATUS_()));
-        return;
+    changeSafely(QStringLiteral("Erase"), [&] {
+        if (romgate.FT_EraseEE_() != ROMGATE_OK) {
+            log_->append(QStringLiteral("FT_EraseEE FAILED: code %1").arg(romgate.FT_STATUS_()));
+            return false;
+        }
+        log_->append(QStringLiteral("***  EEPROM successfully erase!  ***"));
+        log_->append(QString());
+        return true;
+    });
+}
+
+void MainWindow::learnPart() {
+    safety::ChipWords chip;
+    if (safety::readChipWords(libraries_.d2xx, 0, chip) != FT_OK) return;
+    eepromWords_ = chip.words.size();
+    chipType_ = chip.identity.type;
+}
+
+void MainWindow::showTextRoom() {
+    const std::optional<size_t> room = d2xx::stringRoom(chipType_, eepromWords_);
+    size_t used = 0;
+    for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber}) {
+        used += 2 + 2 * size_t(form_->text(field).size());
     }
-    log_->append(QStringLiteral("***  EEPROM successfully erase!  ***"));
-    log_->append(QString());
+    const QString tip =
+        !room ? QString()
+        : used <= *room
+            ? QStringLiteral("Manufacturer, Description and Serial Number: %1 of %2 bytes left in this EEPROM")
+                  .arg(*room - used)
+                  .arg(*room)
+            : QStringLiteral("Manufacturer, Description and Serial Number: %1 bytes too many for this EEPROM")
+                  .arg(used - *room);
+    for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber}) form_->widget(field)->setToolTip(tip);
 }
 
 }  // namespace kestrom::mainwindow

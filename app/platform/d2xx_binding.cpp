@@ -8,7 +8,19 @@ namespace kestrom::platform {
 
 namespace {
 
-enum Slot : size_t { kListDevices, kOpen, kReadEE, kClose, kSlotCount };
+enum Slot : size_t {
+    kListDevices,
+    kOpen,
+    kReadEE,
+    kClose,
+    kGetDeviceInfo,
+    kWriteEE,
+    kEraseEE,
+    kEeRead,
+    kEeProgram,
+    kEeUaSize,
+    kSlotCount
+};
 
 constexpr FT_STATUS kNoDevice = FT_DEVICE_NOT_FOUND;
 
@@ -49,6 +61,38 @@ FT_STATUS D2xxBinding::FT_ReadEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t
 FT_STATUS D2xxBinding::FT_Close(FT_HANDLE handle) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE);
     return exports_.call<Call>(kClose, "FT_Close", kNoDevice, handle);
+}
+
+FT_STATUS D2xxBinding::FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber,
+                                        char *description, void *dummy) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *, uint32_t *, char *, char *, void *);
+    return exports_.call<Call>(kGetDeviceInfo, "FT_GetDeviceInfo", kNoDevice, handle, type, id, serialNumber,
+                               description, dummy);
+}
+
+FT_STATUS D2xxBinding::FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t, uint16_t);
+    return exports_.call<Call>(kWriteEE, "FT_WriteEE", kNoDevice, handle, wordOffset, value);
+}
+
+FT_STATUS D2xxBinding::FT_EraseEE(FT_HANDLE handle) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE);
+    return exports_.call<Call>(kEraseEE, "FT_EraseEE", kNoDevice, handle);
+}
+
+FT_STATUS D2xxBinding::FT_EE_Read(FT_HANDLE handle, FT_PROGRAM_DATA *data) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, FT_PROGRAM_DATA *);
+    return exports_.call<Call>(kEeRead, "FT_EE_Read", kNoDevice, handle, data);
+}
+
+FT_STATUS D2xxBinding::FT_EE_Program(FT_HANDLE handle, FT_PROGRAM_DATA *data) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, FT_PROGRAM_DATA *);
+    return exports_.call<Call>(kEeProgram, "FT_EE_Program", kNoDevice, handle, data);
+}
+
+FT_STATUS D2xxBinding::FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *);
+    return exports_.call<Call>(kEeUaSize, "FT_EE_UASize", kNoDevice, handle, bytes);
 }
 
 }  // namespace kestrom::platform

@@ -62,6 +62,11 @@ EepromContents chipDefaults(uint32_t chipType);
 // FT_INVALID_PARAMETER, leaving `image` untouched.
 FT_STATUS encode(uint32_t chipType, const EepromContents &contents, std::span<uint16_t> image);
 
+// The bytes the three string descriptors (2 + 2 per UTF-16 unit each) may take
+// together on a chip with an EEPROM of `eepromWords` words; nothing for a chip
+// whose layout is unknown.
+std::optional<size_t> stringRoom(uint32_t chipType, size_t eepromWords);
+
 // The record fields carried by `record` (by its Version) over `current`; texts read
 // from the record's pointers. FT_INVALID_PARAMETER for a null or unterminated text.
 FT_STATUS mergeRecord(const FT_PROGRAM_DATA &record, EepromContents &current);

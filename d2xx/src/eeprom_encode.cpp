@@ -97,6 +97,15 @@ FT_STATUS encodeTexts(const EepromContents &in, std::array<EncodedText, 3> &out)
 
 }  // namespace
 
+std::optional<size_t> stringRoom(uint32_t chipType, size_t eepromWords) {
+    const auto chip = chipLayout(chipType);
+    if (!chip) return std::nullopt;
+    const size_t words = configWords(chipType, eepromWords);
+    const size_t end = (words - 1) * 2;  // the checksum word
+    const size_t taken = stringAreaStart(*chip, words) + kPnpBytes;
+    return end > taken ? end - taken : 0;
+}
+
 FT_STATUS encode(uint32_t chipType, const EepromContents &in, std::span<uint16_t> image) {
     const auto chip = chipLayout(chipType);
     if (!chip) return FT_NOT_SUPPORTED;
@@ -108,9 +117,9 @@ FT_STATUS encode(uint32_t chipType, const EepromContents &in, std::span<uint16_t
     std::array<EncodedText, 3> texts;
     if (const FT_STATUS status = encodeTexts(in, texts); status != FT_OK) return status;
     const size_t start = stringAreaStart(*chip, words);
-    size_t needed = kPnpBytes;
+    size_t needed = 0;
     for (const auto &t : texts) needed += t.bytes();
-    if (start + needed > (words - 1) * 2) return FT_INVALID_PARAMETER;
+    if (needed > *stringRoom(chipType, image.size())) return FT_INVALID_PARAMETER;
 
     std::vector<uint16_t> w(words, 0);
     w[kVendorIdWord] = f.VendorId;

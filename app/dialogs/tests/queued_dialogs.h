@@ -21,6 +21,7 @@ public:
     };
 
     std::deque<std::optional<kestrom::dialogs::SaveDialogChoice>> saveAnswers;
+    std::deque<std::optional<QString>> openAnswers;
     std::deque<bool> yesNoAnswers;
     std::deque<std::optional<QColor>> colourAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
@@ -31,6 +32,7 @@ public:
 
     std::vector<Message> messages;
     std::vector<QString> questions;
+    std::vector<bool> questionsWithNoByDefault;
     kestrom::dialogs::SaveDialogSetup lastSaveSetup;
     QFont lastInitialFont;
 
@@ -45,8 +47,13 @@ public:
         lastSaveSetup = setup;
         return next(saveAnswers, std::optional<kestrom::dialogs::SaveDialogChoice>());
     }
-    bool askYesNo(QWidget *, const QString &text) override {
+    std::optional<QString> openFile(QWidget *, const kestrom::dialogs::SaveDialogSetup &setup) override {
+        lastSaveSetup = setup;
+        return next(openAnswers, std::optional<QString>());
+    }
+    bool askYesNo(QWidget *, const QString &text, bool noByDefault) override {
         questions.push_back(text);
+        questionsWithNoByDefault.push_back(noByDefault);
         return next(yesNoAnswers, false);
     }
     void inform(QWidget *, kestrom::dialogs::MessageIcon icon, const QString &text, const QString &detail,

@@ -1,5 +1,6 @@
 // Write and Erase on simulated devices, checked by reading the EEPROM back.
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "editor_controls.h"
@@ -78,6 +79,7 @@ TEST_F(ProgrammingTest, TheEepromHoldsWhatTheEditorShowsForEachChip) {
         set(common);
         set(c.edits);
         const QStringList edited = shown({kCommon, c.group});
+        dialogs.yesNoAnswers.push_back(true);  // the new ProductID
         click("write1");
         EXPECT_EQ(kWritten, line(1));
         EXPECT_EQ(QString(), line(0));
@@ -93,6 +95,7 @@ TEST_F(ProgrammingTest, GroupsNotHandedOverKeepWhatTheRecordHeld) {
         click("read1");  // the record now holds the FT2232C's fields
         replug(other);
         set({{"AIsVCP", "0"}, {"IFBIsFifoTar", "1"}, {"iso_in", "1"}});
+        dialogs.yesNoAnswers.push_back(true);  // the FT2232C's IDs onto the other chip
         click("write1");
         ASSERT_EQ(kWritten, line(1));
         EXPECT_EQ(1, romgate().GET_AIsVCP_());
@@ -105,6 +108,7 @@ TEST_F(ProgrammingTest, GroupsNotHandedOverKeepWhatTheRecordHeld) {
 TEST_F(ProgrammingTest, NumbersHandOverTheirLow16Bits) {
     start("ft232bm");
     set({{"VendorID", "1FFFF"}, {"ProductID", "8000"}, {"Text5", "-1"}, {"max_power", "65636"}});
+    dialogs.yesNoAnswers = {true, true};  // new IDs, twice
     click("write1");
     EXPECT_EQ(kWritten, line(1));
     EXPECT_EQ(0xFFFF, romgate().GET_VendorId_());
@@ -133,21 +137,24 @@ TEST_F(ProgrammingTest, AGreyToggleIsHandedOverAsTwo) {
 }
 
 TEST_F(ProgrammingTest, FailuresNameTheStatus) {
-    const std::pair<const char *, const char *> cases[] = {
-        {"", "EE_Program FAILED: code 2"},  // no device
-        {"fail.FT_Open = 3", "EE_Program FAILED: code 3"},
-        {"fail.FT_EraseEE = 4", "EE_Program FAILED: code 4"},
-        {"fail.FT_EE_Program = 15", "EE_Program FAILED: code 15"},
-        {"fail.FT_Close = 4", "EE_Program FAILED: code 4"},  // programmed, but the close failed
+    const std::tuple<const char *, const char *, bool> cases[] = {
+        {"", "EE_Program FAILED: code 2", false},  // no device: nothing to back up
+        {"fail.FT_Open = 3", "EE_Program FAILED: code 3", false},
+        {"fail.FT_EraseEE = 4", "EE_Program FAILED: code 4", true},
+        {"fail.FT_EE_Program = 15", "EE_Program FAILED: code 15", true},
+        {"fail.FT_Close = 4", "EE_Program FAILED: code 4", true},  // programmed, but the close failed
     };
-    for (auto [failure, expected] : cases) {
+    for (auto [failure, expected, backedUp] : cases) {
         SCOPED_TRACE(*failure ? failure : "no device");
         start("ft232bm");
         replug(*failure ? std::string(kBm) + failure + "\n" : "");
         const qsizetype lines = logLines().size();
         click("write1");
         EXPECT_EQ(QString::fromLatin1(expected), line(0));
-        EXPECT_EQ(lines + 1, logLines().size());
+        EXPECT_EQ(lines + (backedUp ? 2 : 1), logLines().size());
+        if (backedUp) {
+            EXPECT_TRUE(line(1).startsWith(u"EEPROM backup: ")) << line(1).toStdString();
+        }
     }
 }
 

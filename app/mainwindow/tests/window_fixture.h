@@ -5,12 +5,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <ostream>
 
 #include "main_window.h"
 #include "program_folder.h"
+#include "queued_dialogs.h"
 #include "sim_fixture.h"
 
 // Readable failures.
@@ -21,11 +23,16 @@ protected:
     void SetUp() override {
         SimFixture::SetUp();
         QSettings(QStringLiteral("Pelmora"), QStringLiteral("Vantorel")).clear();
+        // Backups and the write journal of this test only.
+        previousData_ = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", data_.path().toUtf8());
     }
     void TearDown() override {
         window_.reset();
+        qputenv("XDG_DATA_HOME", previousData_);
         SimFixture::TearDown();
     }
+    QString dataFolder() const { return data_.path(); }
 
     // Starts the window on the example device `example` (a devices file in examples/), or none.
     kestrom::mainwindow::MainWindow &start(const std::string &example = "") {
@@ -43,6 +50,14 @@ protected:
     static kestrom::platform::Libraries &libraries() {
         static kestrom::platform::Libraries libraries(kestrom::platform::programFolder());
         return libraries;
+    }
+
+    // A new window on the devices as they are now, as a second start of the program.
+    kestrom::mainwindow::MainWindow &startAgain() {
+        window_.reset();
+        window_ = std::make_unique<kestrom::mainwindow::MainWindow>(libraries());
+        window_->show();
+        return *window_;
     }
 
     // Plugs in what `ini` describes, in place of the device started with.
@@ -67,6 +82,11 @@ protected:
     bool enabled(const char *name) { return find(name)->isEnabled(); }
     QStringList logLines() { return window_->log().lines(); }
 
+    // Every dialog of the window answered here: No and Cancel unless a test queues more.
+    QueuedDialogs dialogs;
+
 private:
+    QTemporaryDir data_;
+    QByteArray previousData_;
     std::unique_ptr<kestrom::mainwindow::MainWindow> window_;
 };

@@ -43,7 +43,6 @@ protected:
         return commands().aboutBox()->findChild<Widget *>(QString::fromLatin1(name));
     }
 
-    QueuedDialogs dialogs;
     QTemporaryDir folder;
 };
 

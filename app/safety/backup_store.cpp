@@ -1,0 +1,108 @@
+#include "backup_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include "eeprom_codec.h"
+
+namespace kestrom::safety {
+
+namespace {
+
+// A file-name-safe serial: letters, digits, "-" and "." kept, the rest "_".
+QString fileNamePart(const QString &text) {
+    QString safe = text;
+    safe.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")), QStringLiteral("_"));
+    return safe.isEmpty() ? QStringLiteral("noserial") : safe;
+}
+
+bool writeAtomically(const QString &path, const QByteArray &bytes, QString &error) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString hex4(uint32_t value) { return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }
+
+}  // namespace
+
+QString BackupStore::defaultFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/kestrom/backups");
+}
+
+BackupStore::BackupStore(QString folder, int kept) : folder_(std::move(folder)), kept_(kept) {}
+
+std::optional<QString> BackupStore::save(const ChipWords &chip, const QDateTime &when, QString &error) {
+    if (!QDir().mkpath(folder_)) {
+        error = QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder_));
+        return std::nullopt;
+    }
+    const ChipIdentity &id = chip.identity;
+    const QString base = QStringLiteral("%1/%2_%3_%4-%5_%6")
+                             .arg(folder_, when.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")), chipName(id.type),
+                                  hex4(id.id >> 16), hex4(id.id), fileNamePart(id.serialNumber));
+    const QString image = base + QStringLiteral(".bin");
+    if (!writeImageFile(image, chip.words, error)) return std::nullopt;
+    if (!writeAtomically(base + QStringLiteral(".txt"), describeImage(id, chip.words).toUtf8(), error)) {
+        QFile::remove(image);
+        return std::nullopt;
+    }
+    prune();
+    return image;
+}
+
+// The names start with the time, so the oldest sort first.
+void BackupStore::prune() {
+    QDir folder(folder_);
+    const QStringList images = folder.entryList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name);
+    for (qsizetype i = 0; i + kept_ < images.size(); ++i) {
+        folder.remove(images[i]);
+        folder.remove(QString(images[i]).replace(QStringLiteral(".bin"), QStringLiteral(".txt")));
+    }
+}
+
+std::optional<std::vector<uint16_t>> BackupStore::load(const QString &image) {
+    QFile file(image);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    if (bytes.isEmpty() || bytes.size() % 2 != 0) return std::nullopt;
+    std::vector<uint16_t> words(size_t(bytes.size() / 2));
+    for (size_t i = 0; i < words.size(); ++i) {
+        words[i] = uint16_t(uint8_t(bytes[qsizetype(2 * i)]) | uint8_t(bytes[qsizetype(2 * i + 1)]) << 8);
+    }
+    return words;
+}
+
+bool writeImageFile(const QString &path, std::span<const uint16_t> words, QString &error) {
+    QByteArray bytes;
+    bytes.reserve(qsizetype(words.size() * 2));
+    for (const uint16_t word : words) {
+        bytes.append(char(word & 0xFF));
+        bytes.append(char(word >> 8));
+    }
+    return writeAtomically(path, bytes, error);
+}
+
+QString describeImage(const ChipIdentity &identity, std::span<const uint16_t> words) {
+    QString text = QStringLiteral("chip: %1\nwords: %2\nchecksum: %3\ndevice: %4:%5 serial \"%6\" \"%7\"\n")
+                       .arg(chipName(identity.type))
+                       .arg(words.size())
+                       .arg(checksumState(identity.type, words), hex4(identity.id >> 16), hex4(identity.id),
+                            identity.serialNumber, identity.description);
+    d2xx::EepromContents contents;
+    if (d2xx::decode(identity.type, words, contents) == FT_OK) {
+        text += QStringLiteral("VendorId: %1\nProductId: %2\nManufacturer: %3\nDescription: %4\nSerialNumber: %5\n")
+                    .arg(hex4(contents.fields.VendorId), hex4(contents.fields.ProductId),
+                         QString::fromStdString(contents.manufacturer), QString::fromStdString(contents.description),
+                         QString::fromStdString(contents.serialNumber));
+    }
+    return text;
+}
+
+}  // namespace kestrom::safety

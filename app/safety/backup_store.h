@@ -1,0 +1,42 @@
+// One backup per change: the chip's words as a raw image, and beside it a short
+// text naming the chip, its size, its checksum state and its decoded IDs and texts.
+// Kept under the user's data folder, written atomically, the oldest pruned.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+#include "chip_words.h"
+
+namespace kestrom::safety {
+
+inline constexpr int kBackupsKept = 1000;
+
+class BackupStore {
+public:
+    // $XDG_DATA_HOME/kestrom/backups (the platform's data folder elsewhere).
+    static QString defaultFolder();
+    explicit BackupStore(QString folder = defaultFolder(), int kept = kBackupsKept);
+
+    const QString &folder() const { return folder_; }
+
+    // Saves `chip` as it was at `when`; the image's path, or nothing with the reason in `error`.
+    std::optional<QString> save(const ChipWords &chip, const QDateTime &when, QString &error);
+    // The words of a saved image; nothing when it cannot be read or has no whole words.
+    static std::optional<std::vector<uint16_t>> load(const QString &image);
+
+private:
+    void prune();
+
+    QString folder_;
+    int kept_;
+};
+
+// Raw images: 16-bit little-endian words. Written atomically; false with the reason.
+bool writeImageFile(const QString &path, std::span<const uint16_t> words, QString &error);
+
+// The backup's text: chip, size, checksum state, IDs and texts as decoded.
+QString describeImage(const ChipIdentity &identity, std::span<const uint16_t> words);
+
+}  // namespace kestrom::safety

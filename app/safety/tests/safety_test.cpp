@@ -1,0 +1,101 @@
+// The safety module on simulated devices: parts sized by their wrap, backups that
+// keep their number, and a journal that tells a change that never ended.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include "program_folder.h"
+#include "safe_change.h"
+#include "sim_fixture.h"
+
+using namespace kestrom::safety;
+
+namespace {
+
+class SafetyTest : public SimFixture {
+protected:
+    kestrom::platform::D2xxBinding d2xx{kestrom::platform::programFolder()};
+    QTemporaryDir data;
+    QString folder(const char *name) const { return data.filePath(QString::fromLatin1(name)); }
+};
+
+}  // namespace
+
+TEST_F(SafetyTest, PartsAreSizedByWhereTheirAddressesWrapBlankOnesByAProbe) {
+    copyExample("ft232bm.bin");
+    const std::string image = readBytes("ft232bm.bin");
+    for (size_t words : {64u, 128u, 256u}) {
+        SCOPED_TRACE(words);
+        // The same configuration on a bigger part: the rest of it holds other words.
+        std::string bytes = image + std::string(2 * words - image.size(), '\x5A');
+        writeBytes("part.bin", bytes);
+        writeDevices("[d]\nchip = BM\neeprom = part.bin\neeprom_words = " + std::to_string(words) + "\n");
+        ChipWords chip;
+        ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+        EXPECT_EQ(words, chip.words.size());
+        EXPECT_EQ(0x0403u << 16 | 0x6001u, chip.identity.id);
+
+        writeDevices("[d]\nchip = BM\neeprom = blank.bin\neeprom_words = " + std::to_string(words) + "\n");
+        ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+        EXPECT_EQ(64u, chip.words.size()) << "a blank part shows no wrap";
+        size_t probed = 0;
+        ASSERT_EQ(FT_OK, probeBlankPartSize(d2xx, 0, probed));
+        EXPECT_EQ(words, probed);
+        ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+        EXPECT_EQ(QStringLiteral("blank"), checksumState(FT_DEVICE_BM, chip.words)) << "left blank";
+    }
+}
+
+TEST_F(SafetyTest, BackupsAreWholeNamedByTimeAndTheOldestGoFirst) {
+    copyAllExamples();
+    useDevicesFile("ft2232c.ini");
+    ChipWords chip;
+    ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+    BackupStore store(folder("backups"), 3);
+    const QDateTime first(QDate(2026, 1, 2), QTime(3, 4, 5, 6));
+    QString error;
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(store.save(chip, first.addSecs(i), error)) << error.toStdString();
+    const QStringList kept = QDir(store.folder()).entryList(QDir::Files, QDir::Name);
+    EXPECT_EQ((QStringList{"20260102-030407-006_FT2232C_0403-6010_QV000002.bin",
+                           "20260102-030407-006_FT2232C_0403-6010_QV000002.txt",
+                           "20260102-030408-006_FT2232C_0403-6010_QV000002.bin",
+                           "20260102-030408-006_FT2232C_0403-6010_QV000002.txt",
+                           "20260102-030409-006_FT2232C_0403-6010_QV000002.bin",
+                           "20260102-030409-006_FT2232C_0403-6010_QV000002.txt"}),
+              kept);
+    EXPECT_EQ(chip.words, BackupStore::load(store.folder() + u'/' + kept[0]));
+    EXPECT_TRUE(QFile(store.folder() + u'/' + kept[1]).size() > 0);
+
+    chip.identity.serialNumber = QStringLiteral("a/b c");
+    const std::optional<QString> odd = store.save(chip, first, error);
+    ASSERT_TRUE(odd);
+    EXPECT_TRUE(odd->endsWith(u"_a_b_c.bin")) << "a serial never makes a path";
+}
+
+TEST_F(SafetyTest, AJournalEntryStaysUntilTheChangeEndsAndSaysWhatToPutBack) {
+    copyAllExamples();
+    useDevicesFile("ft232bm.ini");
+    BackupStore store(folder("backups"));
+    WriteJournal journal(folder("journal"));
+    SafeChange change(d2xx, store, journal);
+    ASSERT_EQ(FT_OK, change.readDevice(0));
+    QString error;
+    ASSERT_TRUE(change.begin(QStringLiteral("Write"), error)) << error.toStdString();
+    ASSERT_EQ(1u, journal.pending().size());
+    EXPECT_EQ(change.backup(), journal.pending()[0].backup);
+    EXPECT_FALSE(interruptedChange(d2xx, journal, 0)) << "the chip still reads well";
+
+    writeBytes("ft232bm.bin", std::string(64, '\xFF'));  // half-way through, as it were
+    EXPECT_FALSE(change.finish(false)) << "a failed change that left the chip changed keeps its journal";
+    const std::optional<JournalEntry> interrupted = interruptedChange(d2xx, journal, 0);
+    ASSERT_TRUE(interrupted);
+    EXPECT_EQ(u"Write", interrupted->operation);
+    ASSERT_TRUE(putBackOldContents(d2xx, journal, 0, *interrupted, error)) << error.toStdString();
+    EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft232bm.bin"), readBytes("ft232bm.bin"));
+    EXPECT_TRUE(journal.pending().empty());
+
+    WriteJournal nowhere(folder("backups") + QStringLiteral("/") + QDir(store.folder()).entryList(QDir::Files)[0]);
+    EXPECT_FALSE(nowhere.begin(QStringLiteral("Erase"), {}, change.backup(), error));
+    EXPECT_FALSE(error.isEmpty());
+}
