@@ -29,9 +29,6 @@ QFont printFont(QPaintDevice *device) {
 }  // namespace
 
 void PrintLog(QPrinter &printer, const QStringList &lines) {
-    // Without a printer Qt falls back to a file with no name: there is nowhere to
-    // print, and a job that fails to start would leave the printer unusable.
-    if (printer.outputFormat() == QPrinter::PdfFormat && printer.outputFileName().isEmpty()) return;
     printer.setDocName(QStringLiteral("Kestrom"));
     printer.setPrintRange(QPrinter::AllPages);  // the whole log, whatever range the dialog had
     // A file has no resolution of its own: a common printer's keeps the text readable.

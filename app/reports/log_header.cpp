@@ -12,11 +12,7 @@ QString timeFormatWithSeconds(const QLocale &locale) {
     bool quoted = false;
     for (const QChar c : format) {
         if (c == u'\'') quoted = !quoted;
-        if (quoted || c != u't') {
-            kept += c;
-        } else {
-            while (!kept.isEmpty() && kept.back().isSpace()) kept.chop(1);  // the space before the zone
-        }
+        if (quoted || c != u't') kept += c;
     }
     return kept.trimmed();
 }

@@ -20,7 +20,7 @@ struct Word {
 };
 
 // Prints `lines` into a PDF file; the words read back with their pages and places.
-std::vector<Word> printed(const QStringList &lines, int &linesPerPage) {
+std::vector<Word> printed(const QStringList &lines, int &linesPerPage, double *paintTop = nullptr) {
     QTemporaryDir folder;
     const QString pdf = folder.filePath(QStringLiteral("log.pdf"));
     QPrinter printer(QPrinter::HighResolution);
@@ -28,6 +28,7 @@ std::vector<Word> printed(const QStringList &lines, int &linesPerPage) {
     printer.setOutputFileName(pdf);
     kestrom::output::PrintLog(printer, lines);
     linesPerPage = (printer.pageRect(QPrinter::DevicePixel).toRect().height() - 40) / 35;
+    if (paintTop != nullptr) *paintTop = printer.pageLayout().paintRect(QPageLayout::Point).top();
 
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
@@ -55,12 +56,16 @@ TEST(PrintTest, EveryLineInOrderPageAfterPageEachLaidOutAlikeEmptyLogOneBlankPag
     QStringList lines;
     for (int i = 0; i < 200; ++i) lines << QStringLiteral("line%1").arg(i, 3, 10, QChar(u'0'));
     int perPage = 0;
-    std::vector<Word> words = printed(lines, perPage);
+    double paintTop = 0;
+    std::vector<Word> words = printed(lines, perPage, &paintTop);
     ASSERT_TRUE(perPage > 10 && perPage < 150) << "the test wants several pages";
     EXPECT_EQ((200 + perPage - 1) / perPage, words.back().page);
     words.pop_back();
     ASSERT_EQ(200u, words.size());
     const double step = 35.0 * 72 / kestrom::output::kFileResolution;
+    // The first line's characters start about one step below the printable area's top.
+    EXPECT_GT(words[0].top, paintTop + step / 2);
+    EXPECT_LT(words[0].top, paintTop + 2 * step);
     for (size_t i = 0; i < words.size(); ++i) {
         SCOPED_TRACE(i);
         const size_t first = i - i % static_cast<size_t>(perPage);  // of its page

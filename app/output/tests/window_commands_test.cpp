@@ -106,7 +106,9 @@ TEST_F(OutputWindowTest, AFailedPrintLeavesThePrinterUsable) {
         QPrinter &printer = commands().printer();
         printer.setOutputFormat(QPrinter::PdfFormat);  // as Qt has it with no printer installed
         printer.setOutputFileName(failing);
+        printer.setPageOrientation(QPageLayout::Landscape);
         trigger("mnuPrinter");
+        EXPECT_EQ(QPageLayout::Landscape, commands().printer().pageLayout().orientation()) << "settings kept";
         dialogs.printerAnswers.push_back([&](QPrinter &chosen) {
             chosen.setOutputFormat(QPrinter::PdfFormat);  // "Print to File (PDF)"
             chosen.setOutputFileName(pdf);
