@@ -157,6 +157,31 @@ TEST(TextCodec, EveryPlaneRoundTripsAndWhatIsNoCharacterIsRefusedOrReplaced) {
         {{0xD800, u'A'}, replacement + "A"},
         {{u'A', 0xDC00}, "A" + replacement},
         {{0xDFFF, 0xD800}, replacement + replacement},
+        {{0xD800, 0xE000}, replacement + "\xEE\x80\x80"},  // followed by the first character past them
     };
     for (const auto &[utf16, utf8] : unpaired) EXPECT_EQ(utf8, utf16ToUtf8(utf16));
+}
+
+TEST(TextCodec, ACutTextKeepsWholeCharactersOnlyAndEndsInItsBuffer) {
+    const struct {
+        const char *text;
+        size_t capacity;
+        const char *kept;
+    } cases[] = {
+        {"\xC5\xBE", 2, ""},  // ž: its two bytes and the NUL need three
+        {"\xC5\xBE", 3, "\xC5\xBE"},
+        {"\xE2\x82\xAC", 3, ""},  // €
+        {"a\xE2\x82\xAC", 4, "a"},
+        {"abc", 1, ""},
+    };
+    for (const auto &c : cases) {
+        char buffer[8];
+        std::memset(buffer, '#', sizeof buffer);
+        copyTextCut(c.text, buffer, c.capacity);
+        EXPECT_STREQ(c.kept, buffer) << c.text << " in " << c.capacity;
+        EXPECT_EQ('#', buffer[c.capacity]) << "written past the buffer";
+    }
+    char untouched = '#';
+    copyTextCut("abc", &untouched, 0);
+    EXPECT_EQ('#', untouched);
 }
