@@ -10,7 +10,7 @@
 // every word, plus telling the size once.
 //
 // It runs itself again under umockdev's preload library when started without it.
-#include <benchmark/benchmark.h>
+#include "offscreen_benchmarks.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -116,12 +116,5 @@ int main(int argc, char **argv) {
     // The virtual chips live in umockdev's testbed.
     if (!Testbed::runUnderPreload(argv)) return 1;
     unsetenv("FTD2XX_SIM");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runOffscreenBenchmarks(argc, argv);
 }

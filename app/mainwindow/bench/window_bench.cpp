@@ -1,7 +1,7 @@
 // The window's two costs that a user feels: one auto-update tick while a read is
 // wanted, and the program's start until its window is shown with the report.
 // Both on a scratch copy of the simulated FT232BM, on the offscreen platform.
-#include <benchmark/benchmark.h>
+#include "offscreen_benchmarks.h"
 
 #include <QApplication>
 #include <QAbstractButton>
@@ -69,13 +69,4 @@ void StartUntilWindowShown(benchmark::State &state) {
 BENCHMARK(TickWithReadWanted)->Unit(benchmark::kMillisecond);
 BENCHMARK(StartUntilWindowShown)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir settings;
-    qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runOffscreenBenchmarks(argc, argv); }

@@ -1,6 +1,6 @@
 // The log's commands at the full 32,767 lines, on Qt's offscreen platform with
 // settings in a scratch folder.
-#include <benchmark/benchmark.h>
+#include "offscreen_benchmarks.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -89,13 +89,4 @@ BENCHMARK(CutAllSelected)->Arg(16384)->Arg(kMaxLogLines)->Unit(benchmark::kMilli
 BENCHMARK(PasteFullLog)->Unit(benchmark::kMillisecond);
 BENCHMARK(SaveFullLog)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return runOffscreenBenchmarks(argc, argv); }
