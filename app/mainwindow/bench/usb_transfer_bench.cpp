@@ -116,5 +116,7 @@ int main(int argc, char **argv) {
     // The virtual chips live in umockdev's testbed.
     if (!Testbed::runUnderPreload(argv)) return 1;
     unsetenv("FTD2XX_SIM");
+    const QTemporaryDir locks;  // every virtual bus names its chip 1-1: the locks stay ours
+    qputenv("XDG_RUNTIME_DIR", locks.path().toUtf8());
     return runOffscreenBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 #include "usb_fixture.h"
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace kestrom::virtualchip {
 
@@ -11,6 +12,10 @@ void VirtualUsb::SetUp() {
     }
     if (const char *sim = std::getenv("FTD2XX_SIM")) savedSim_ = sim;
     unsetenv("FTD2XX_SIM");
+    if (const char *runtime = std::getenv("XDG_RUNTIME_DIR")) savedRuntime_ = runtime;
+    runtime_ = (std::filesystem::temp_directory_path() / "kestrom-usb-XXXXXX").string();
+    ASSERT_NE(mkdtemp(runtime_.data()), nullptr);
+    setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
     bed_.emplace();
 }
 
@@ -19,6 +24,13 @@ void VirtualUsb::TearDown() {
     handles_.clear();
     bed_.reset();
     if (savedSim_) setenv("FTD2XX_SIM", savedSim_->c_str(), 1);
+    if (savedRuntime_) {
+        setenv("XDG_RUNTIME_DIR", savedRuntime_->c_str(), 1);
+    } else {
+        unsetenv("XDG_RUNTIME_DIR");
+    }
+    std::error_code error;
+    if (!runtime_.empty()) std::filesystem::remove_all(runtime_, error);
 }
 
 void VirtualUsb::newBus() {

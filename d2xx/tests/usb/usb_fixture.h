@@ -1,5 +1,7 @@
 // Tests of the real USB path on virtual chips: a fresh testbed for each test, the
 // D2XX calls through libftd2xx.so's USB backend (FTD2XX_SIM is unset meanwhile).
+// Every virtual bus names its first chip 1-1, so each test keeps its device locks
+// in a scratch XDG_RUNTIME_DIR of its own: tests that run at once never share one.
 // Without umockdev's preload library (outside ctest) every test skips, saying so.
 #pragma once
 
@@ -32,7 +34,8 @@ protected:
 
 private:
     std::optional<Testbed> bed_;
-    std::optional<std::string> savedSim_;
+    std::optional<std::string> savedSim_, savedRuntime_;
+    std::string runtime_;
     std::vector<FT_HANDLE> handles_;
 };
 
