@@ -9,7 +9,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libftdi1-dev libusb-1.0-0-dev
   umockdev libumockdev-dev
-  libinih-dev
+  libinih-dev libconfuse-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   poppler-utils
