@@ -138,6 +138,214 @@ typedef struct ft_program_data {
     uint8_t RIsD2XX;
 } FT_PROGRAM_DATA, *PFT_PROGRAM_DATA;
 
+/* The chip-specific EEPROM structures of FT_EEPROM_Read and FT_EEPROM_Program: the
+ * common header, then the chip's own fields, in the order and with the types the
+ * D2XX programmer's guide gives them. Flags read 1 when set (any non-zero value sets
+ * them); drive currents are in mA (4, 8, 12 or 16); driver types are below. */
+typedef uint32_t FT_DEVICE;
+
+enum { FT_DRIVER_TYPE_D2XX = 0, FT_DRIVER_TYPE_VCP = 1 };
+
+#define FT_DRIVE_CURRENT_4MA 4
+#define FT_DRIVE_CURRENT_8MA 8
+#define FT_DRIVE_CURRENT_12MA 12
+#define FT_DRIVE_CURRENT_16MA 16
+
+/* FT232R CBUS functions (CBUS4 takes 0-9 only). */
+enum {
+    FT_232R_CBUS_TXDEN = 0x00, FT_232R_CBUS_PWRON = 0x01, FT_232R_CBUS_RXLED = 0x02,
+    FT_232R_CBUS_TXLED = 0x03, FT_232R_CBUS_TXRXLED = 0x04, FT_232R_CBUS_SLEEP = 0x05,
+    FT_232R_CBUS_CLK48 = 0x06, FT_232R_CBUS_CLK24 = 0x07, FT_232R_CBUS_CLK12 = 0x08,
+    FT_232R_CBUS_CLK6 = 0x09, FT_232R_CBUS_IOMODE = 0x0A, FT_232R_CBUS_BITBANG_WR = 0x0B,
+    FT_232R_CBUS_BITBANG_RD = 0x0C
+};
+
+/* FT232H ACBUS functions (IOMODE on ACBUS5, 6, 8 and 9 only). */
+enum {
+    FT_232H_CBUS_TRISTATE = 0x00, FT_232H_CBUS_TXLED = 0x01, FT_232H_CBUS_RXLED = 0x02,
+    FT_232H_CBUS_TXRXLED = 0x03, FT_232H_CBUS_PWREN = 0x04, FT_232H_CBUS_SLEEP = 0x05,
+    FT_232H_CBUS_DRIVE_0 = 0x06, FT_232H_CBUS_DRIVE_1 = 0x07, FT_232H_CBUS_IOMODE = 0x08,
+    FT_232H_CBUS_TXDEN = 0x09, FT_232H_CBUS_CLK30 = 0x0A, FT_232H_CBUS_CLK15 = 0x0B,
+    FT_232H_CBUS_CLK7_5 = 0x0C
+};
+
+/* X-series CBUS functions. */
+enum {
+    FT_X_SERIES_CBUS_TRISTATE = 0x00, FT_X_SERIES_CBUS_TXLED = 0x01, FT_X_SERIES_CBUS_RXLED = 0x02,
+    FT_X_SERIES_CBUS_TXRXLED = 0x03, FT_X_SERIES_CBUS_PWREN = 0x04, FT_X_SERIES_CBUS_SLEEP = 0x05,
+    FT_X_SERIES_CBUS_DRIVE_0 = 0x06, FT_X_SERIES_CBUS_DRIVE_1 = 0x07, FT_X_SERIES_CBUS_IOMODE = 0x08,
+    FT_X_SERIES_CBUS_TXDEN = 0x09, FT_X_SERIES_CBUS_CLK24 = 0x0A, FT_X_SERIES_CBUS_CLK12 = 0x0B,
+    FT_X_SERIES_CBUS_CLK6 = 0x0C, FT_X_SERIES_CBUS_BCD_CHARGER = 0x0D, FT_X_SERIES_CBUS_BCD_CHARGER_N = 0x0E,
+    FT_X_SERIES_CBUS_I2C_TXE = 0x0F, FT_X_SERIES_CBUS_I2C_RXF = 0x10, FT_X_SERIES_CBUS_VBUS_SENSE = 0x11,
+    FT_X_SERIES_CBUS_BITBANG_WR = 0x12, FT_X_SERIES_CBUS_BITBANG_RD = 0x13, FT_X_SERIES_CBUS_TIMESTAMP = 0x14,
+    FT_X_SERIES_CBUS_KEEP_AWAKE = 0x15
+};
+
+typedef struct ft_eeprom_header {
+    FT_DEVICE deviceType; /* must be the connected chip's device type */
+    uint16_t VendorId;
+    uint16_t ProductId;
+    uint8_t SerNumEnable;
+    uint16_t MaxPower; /* mA */
+    uint8_t SelfPowered;
+    uint8_t RemoteWakeup;
+    uint8_t PullDownEnable;
+} FT_EEPROM_HEADER, *PFT_EEPROM_HEADER;
+
+/* FT232B/FT245B (and the FT8U232AM): the header alone. */
+typedef struct ft_eeprom_232b {
+    FT_EEPROM_HEADER common;
+} FT_EEPROM_232B, *PFT_EEPROM_232B;
+
+typedef struct ft_eeprom_2232 {
+    FT_EEPROM_HEADER common;
+    uint8_t AIsHighCurrent;
+    uint8_t BIsHighCurrent;
+    uint8_t AIsFifo;
+    uint8_t AIsFifoTar;
+    uint8_t AIsFastSer;
+    uint8_t BIsFifo;
+    uint8_t BIsFifoTar;
+    uint8_t BIsFastSer;
+    uint8_t ADriverType;
+    uint8_t BDriverType;
+} FT_EEPROM_2232, *PFT_EEPROM_2232;
+
+typedef struct ft_eeprom_232r {
+    FT_EEPROM_HEADER common;
+    uint8_t IsHighCurrent;
+    uint8_t UseExtOsc;
+    uint8_t InvertTXD;
+    uint8_t InvertRXD;
+    uint8_t InvertRTS;
+    uint8_t InvertCTS;
+    uint8_t InvertDTR;
+    uint8_t InvertDSR;
+    uint8_t InvertDCD;
+    uint8_t InvertRI;
+    uint8_t Cbus0;
+    uint8_t Cbus1;
+    uint8_t Cbus2;
+    uint8_t Cbus3;
+    uint8_t Cbus4;
+    uint8_t DriverType;
+} FT_EEPROM_232R, *PFT_EEPROM_232R;
+
+typedef struct ft_eeprom_2232h {
+    FT_EEPROM_HEADER common;
+    uint8_t ALSlowSlew;
+    uint8_t ALSchmittInput;
+    uint8_t ALDriveCurrent;
+    uint8_t AHSlowSlew;
+    uint8_t AHSchmittInput;
+    uint8_t AHDriveCurrent;
+    uint8_t BLSlowSlew;
+    uint8_t BLSchmittInput;
+    uint8_t BLDriveCurrent;
+    uint8_t BHSlowSlew;
+    uint8_t BHSchmittInput;
+    uint8_t BHDriveCurrent;
+    uint8_t AIsFifo;
+    uint8_t AIsFifoTar;
+    uint8_t AIsFastSer;
+    uint8_t BIsFifo;
+    uint8_t BIsFifoTar;
+    uint8_t BIsFastSer;
+    uint8_t PowerSaveEnable; /* BCBUS7 drives power saving */
+    uint8_t ADriverType;
+    uint8_t BDriverType;
+} FT_EEPROM_2232H, *PFT_EEPROM_2232H;
+
+typedef struct ft_eeprom_4232h {
+    FT_EEPROM_HEADER common;
+    uint8_t ASlowSlew;
+    uint8_t ASchmittInput;
+    uint8_t ADriveCurrent;
+    uint8_t BSlowSlew;
+    uint8_t BSchmittInput;
+    uint8_t BDriveCurrent;
+    uint8_t CSlowSlew;
+    uint8_t CSchmittInput;
+    uint8_t CDriveCurrent;
+    uint8_t DSlowSlew;
+    uint8_t DSchmittInput;
+    uint8_t DDriveCurrent;
+    uint8_t ARIIsTXDEN; /* the port's RI pin is its RS485 transmit enable */
+    uint8_t BRIIsTXDEN;
+    uint8_t CRIIsTXDEN;
+    uint8_t DRIIsTXDEN;
+    uint8_t ADriverType;
+    uint8_t BDriverType;
+    uint8_t CDriverType;
+    uint8_t DDriverType;
+} FT_EEPROM_4232H, *PFT_EEPROM_4232H;
+
+typedef struct ft_eeprom_232h {
+    FT_EEPROM_HEADER common;
+    uint8_t ACSlowSlew;
+    uint8_t ACSchmittInput;
+    uint8_t ACDriveCurrent;
+    uint8_t ADSlowSlew;
+    uint8_t ADSchmittInput;
+    uint8_t ADDriveCurrent;
+    uint8_t Cbus0;
+    uint8_t Cbus1;
+    uint8_t Cbus2;
+    uint8_t Cbus3;
+    uint8_t Cbus4;
+    uint8_t Cbus5;
+    uint8_t Cbus6;
+    uint8_t Cbus7;
+    uint8_t Cbus8;
+    uint8_t Cbus9;
+    uint8_t FT1248Cpol;
+    uint8_t FT1248Lsb;
+    uint8_t FT1248FlowControl;
+    uint8_t IsFifo;
+    uint8_t IsFifoTar;
+    uint8_t IsFastSer;
+    uint8_t IsFT1248;
+    uint8_t PowerSaveEnable;
+    uint8_t DriverType;
+} FT_EEPROM_232H, *PFT_EEPROM_232H;
+
+typedef struct ft_eeprom_x_series {
+    FT_EEPROM_HEADER common;
+    uint8_t ACSlowSlew;
+    uint8_t ACSchmittInput;
+    uint8_t ACDriveCurrent;
+    uint8_t ADSlowSlew;
+    uint8_t ADSchmittInput;
+    uint8_t ADDriveCurrent;
+    uint8_t Cbus0;
+    uint8_t Cbus1;
+    uint8_t Cbus2;
+    uint8_t Cbus3;
+    uint8_t Cbus4;
+    uint8_t Cbus5;
+    uint8_t Cbus6;
+    uint8_t InvertTXD;
+    uint8_t InvertRXD;
+    uint8_t InvertRTS;
+    uint8_t InvertCTS;
+    uint8_t InvertDTR;
+    uint8_t InvertDSR;
+    uint8_t InvertDCD;
+    uint8_t InvertRI;
+    uint8_t BCDEnable;
+    uint8_t BCDForceCbusPWREN;
+    uint8_t BCDDisableSleep;
+    uint16_t I2CSlaveAddress;
+    uint32_t I2CDeviceId;
+    uint8_t I2CDisableSchmitt;
+    uint8_t FT1248Cpol;
+    uint8_t FT1248Lsb;
+    uint8_t FT1248FlowControl;
+    uint8_t RS485EchoSuppress;
+    uint8_t PowerSaveEnable;
+    uint8_t DriverType;
+} FT_EEPROM_X_SERIES, *PFT_EEPROM_X_SERIES;
+
 FT_API FT_STATUS FT_CALL FT_Open(int deviceNumber, FT_HANDLE *pHandle);
 FT_API FT_STATUS FT_CALL FT_Close(FT_HANDLE ftHandle);
 FT_API FT_STATUS FT_CALL FT_ListDevices(void *pArg1, void *pArg2, uint32_t Flags);
@@ -150,6 +358,16 @@ FT_API FT_STATUS FT_CALL FT_EE_UASize(FT_HANDLE ftHandle, uint32_t *lpdwSize);
 FT_API FT_STATUS FT_CALL FT_ReadEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t *lpwValue);
 FT_API FT_STATUS FT_CALL FT_WriteEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t wValue);
 FT_API FT_STATUS FT_CALL FT_CreateDeviceInfoList(uint32_t *lpdwNumDevs);
+/* eepromData: the connected chip's structure above, with common.deviceType set, and
+ * eepromDataSize its size. Read: texts into buffers of 32, 16, 64 and 16 bytes
+ * (Manufacturer, ManufacturerId, Description, SerialNumber). Program: NUL-terminated
+ * texts that fit those buffers; ManufacturerId is not stored and may be null. */
+FT_API FT_STATUS FT_CALL FT_EEPROM_Read(FT_HANDLE ftHandle, void *eepromData, uint32_t eepromDataSize,
+                                        char *Manufacturer, char *ManufacturerId, char *Description,
+                                        char *SerialNumber);
+FT_API FT_STATUS FT_CALL FT_EEPROM_Program(FT_HANDLE ftHandle, void *eepromData, uint32_t eepromDataSize,
+                                           char *Manufacturer, char *ManufacturerId, char *Description,
+                                           char *SerialNumber);
 
 #ifdef __cplusplus
 }

@@ -30,19 +30,37 @@ struct EepromContents {
     std::string serialNumber;
     // The FT232R's USB version (word 6) has no record field; kept across programming.
     uint16_t usbVersionR = 0x0200;
+    // The FT2232H, FT4232H, FT232H and X-series chips' own settings, which the record
+    // has no fields for, in their D2XX structures (only the one of the chip is used).
+    // Of each header only SerNumEnable and PullDownEnable are used; the rest of the
+    // header is in `fields`.
+    FT_EEPROM_2232H ft2232h{};
+    FT_EEPROM_4232H ft4232h{};
+    FT_EEPROM_232H ft232h{};
+    FT_EEPROM_X_SERIES xSeries{};
 };
 
-// True for the chip types whose EEPROM layout the codec knows: AM, BM, 2232C, 232R.
+// True for the chip types whose EEPROM layout the codec knows: AM, BM, 2232C, 232R,
+// 2232H, 4232H, 232H and the X series.
 bool layoutKnown(uint32_t chipType);
 
 // Number of words a chip's configuration area spans in an EEPROM of `eepromWords`
-// words: 64 on a 93C46 and on the FT232R, otherwise 128 (checksum in the last one).
+// words: 64 on a 93C46 and on the FT232R, 128 on the X series' internal memory and
+// on the larger parts (checksum in the last one).
 size_t configWords(uint32_t chipType, size_t eepromWords);
 
 bool isBlank(std::span<const uint16_t> image);
 
 // Checksum over words [0, count - 1); the result belongs in word count - 1.
 uint16_t checksum(std::span<const uint16_t> image, size_t count);
+
+// The checksum a chip keeps in its last configuration word: the one above, except on
+// the X series, whose sum passes over its user area (words 0x12-0x3F).
+uint16_t chipChecksum(uint32_t chipType, std::span<const uint16_t> image, size_t count);
+
+// Words a chip reserves for its maker (the X series' factory area, 0x40-0x4F): never
+// written, kept as read, and still part of the checksum.
+bool reservedWord(uint32_t chipType, size_t address);
 
 // Not blank, long enough and its checksum matches.
 bool imageValid(uint32_t chipType, std::span<const uint16_t> image);
@@ -57,8 +75,10 @@ FT_STATUS decode(uint32_t chipType, std::span<const uint16_t> image, EepromConte
 EepromContents chipDefaults(uint32_t chipType);
 
 // Builds the image for `contents` into `image` (whose size is the EEPROM's word
-// count). Words past the configuration area keep their values. Refuses texts that
-// do not fit, invalid UTF-8, or an option set holding more than one mode, with
+// count). Words past the configuration area keep their values, and so do the X
+// series' user and factory areas. Refuses texts that do not fit, invalid UTF-8, an
+// option set holding more than one mode, or a setting the chip does not have (a
+// drive current, a driver type, a CBUS function a pin lacks), with
 // FT_INVALID_PARAMETER, leaving `image` untouched.
 FT_STATUS encode(uint32_t chipType, const EepromContents &contents, std::span<uint16_t> image);
 

@@ -2,6 +2,7 @@
 // configuration area, so a damaged image can only give odd texts, never a bad read.
 #include "eeprom_codec.h"
 #include "eeprom_layout.h"
+#include "highspeed_words.h"
 #include "text_codec.h"
 
 #include <algorithm>
@@ -129,6 +130,7 @@ FT_STATUS decode(uint32_t chipType, std::span<const uint16_t> image, EepromConte
     f.RemoteWakeup = bit(power, kRemoteWakeupBit);
     f.MaxPower = static_cast<uint16_t>(highByte(w[kPowerWord]) * kMilliampsPerPowerUnit);
     decodeChipFields(chipType, w, out);
+    decodeHighSpeed(chipType, w, out);
 
     out.manufacturer = readText(w, descriptorAt(w, kManufacturerPointerWord));
     out.description = readText(w, descriptorAt(w, kProductPointerWord));

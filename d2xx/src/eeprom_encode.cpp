@@ -2,6 +2,7 @@
 // before the image is touched, so a refused record changes nothing.
 #include "eeprom_codec.h"
 #include "eeprom_layout.h"
+#include "highspeed_words.h"
 #include "text_codec.h"
 
 #include <algorithm>
@@ -24,11 +25,6 @@ std::optional<uint8_t> channelByte(uint8_t fifo, uint8_t fifoTarget, uint8_t fas
     return static_cast<uint8_t>(flag(fifo, kModeFifo) | flag(fifoTarget, kModeFifoTarget) |
                                 flag(fastSerial, kModeFastSerial) | flag(vcp, kVcpBit) |
                                 flag(highCurrent, kHighCurrentBit));
-}
-
-uint8_t eepromTypeByte(size_t eepromWords) {
-    if (eepromWords >= 256) return 0x66;
-    return eepromWords >= 128 ? 0x56 : 0x46;
 }
 
 // Words 0, 5, 6 and the chip's own words past the string pointers.
@@ -74,9 +70,16 @@ FT_STATUS encodeChipFields(uint32_t chipType, const EepromContents &in, size_t e
             w[kCbus4Word] = f.Cbus4;
             return FT_OK;
         }
-        default:
-            return FT_OK;
+        default:  // nothing on the AM; the Hi-Speed and X-series chips have their own
+            return encodeHighSpeed(chipType, in, eepromWords, w);
     }
+}
+
+// The X series' user area and the factory area after it are not configuration:
+// whatever the part holds there stays.
+void keepXAreas(uint32_t chipType, std::span<const uint16_t> image, std::span<uint16_t> w) {
+    if (chipType != FT_DEVICE_X_SERIES) return;
+    std::copy(image.begin() + kXUserAreaBegin, image.begin() + kXFactoryEnd, w.begin() + kXUserAreaBegin);
 }
 
 struct EncodedText {
@@ -147,7 +150,8 @@ FT_STATUS encode(uint32_t chipType, const EepromContents &in, std::span<uint16_t
     setByte(w, at + 1, kPnpMarker1);
     setByte(w, at + 2, f.PnP ? 0x00 : 0x01);
 
-    w[words - 1] = checksum(w, words);
+    keepXAreas(chipType, image, w);
+    w[words - 1] = chipChecksum(chipType, w, words);
     std::copy(w.begin(), w.end(), image.begin());
     return FT_OK;
 }

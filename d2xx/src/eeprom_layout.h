@@ -60,10 +60,19 @@ inline constexpr uint8_t kPnpMarker0 = 0x02;
 inline constexpr uint8_t kPnpMarker1 = 0x03;
 inline constexpr size_t kPnpBytes = 3;
 
+// The X series' memory: a user area outside the checksum, then the maker's
+// factory area, both kept as they are when the configuration is written.
+inline constexpr size_t kXUserAreaBegin = 0x12;
+inline constexpr size_t kXFactoryBegin = 0x40;
+inline constexpr size_t kXFactoryEnd = 0x50;
+
 struct ChipLayout {
     uint16_t bcdDevice;
     size_t headerBytes;  // strings follow the header; on a 93C46 this is their offset
 };
+
+// The byte that names the EEPROM part (0x46, 0x56, 0x66), on the chips that keep one.
+uint8_t eepromTypeByte(size_t eepromWords);
 
 std::optional<ChipLayout> chipLayout(uint32_t chipType);
 

@@ -69,13 +69,54 @@ void copyOut(const std::string &text, char *buffer, size_t capacity) {
     if (buffer != nullptr) copyTextCut(text, buffer, capacity);
 }
 
+// The Hi-Speed and X-series chips unprogrammed: VCP drivers, 4 mA drive on every
+// pin group, the serial number used; the X series' CBUS pins as the factory sets them.
+template <typename Structure>
+Structure &withSerialNumber(Structure &e) {
+    e.common.SerNumEnable = 1;
+    return e;
+}
+
+void defaults2232H(FT_EEPROM_2232H &e) {
+    e.ALDriveCurrent = e.AHDriveCurrent = e.BLDriveCurrent = e.BHDriveCurrent = FT_DRIVE_CURRENT_4MA;
+    e.ADriverType = e.BDriverType = FT_DRIVER_TYPE_VCP;
+}
+
+void defaults4232H(FT_EEPROM_4232H &e) {
+    e.ADriveCurrent = e.BDriveCurrent = e.CDriveCurrent = e.DDriveCurrent = FT_DRIVE_CURRENT_4MA;
+    e.ADriverType = e.BDriverType = e.CDriverType = e.DDriverType = FT_DRIVER_TYPE_VCP;
+}
+
+void defaults232H(FT_EEPROM_232H &e) {
+    e.ACDriveCurrent = e.ADDriveCurrent = FT_DRIVE_CURRENT_4MA;
+    e.DriverType = FT_DRIVER_TYPE_VCP;
+}
+
+void defaultsX(FT_EEPROM_X_SERIES &e) {
+    e.ACDriveCurrent = e.ADDriveCurrent = FT_DRIVE_CURRENT_4MA;
+    e.DriverType = FT_DRIVER_TYPE_VCP;
+    e.Cbus0 = FT_X_SERIES_CBUS_TXDEN, e.Cbus1 = FT_X_SERIES_CBUS_RXLED;
+    e.Cbus2 = FT_X_SERIES_CBUS_TXLED, e.Cbus3 = FT_X_SERIES_CBUS_SLEEP;
+}
+
+uint16_t defaultProductId(uint32_t chipType) {
+    switch (chipType) {
+        case FT_DEVICE_2232C:
+        case FT_DEVICE_2232H: return 0x6010;
+        case FT_DEVICE_4232H: return 0x6011;
+        case FT_DEVICE_232H: return 0x6014;
+        case FT_DEVICE_X_SERIES: return 0x6015;
+        default: return 0x6001;
+    }
+}
+
 }  // namespace
 
 EepromContents chipDefaults(uint32_t chipType) {
     EepromContents c;
     FT_PROGRAM_DATA &f = c.fields;
     f.VendorId = 0x0403;
-    f.ProductId = chipType == FT_DEVICE_2232C ? 0x6010 : 0x6001;
+    f.ProductId = defaultProductId(chipType);
     f.MaxPower = 90;
     f.PnP = 1;
     c.manufacturer = "FTDI";
@@ -99,6 +140,22 @@ EepromContents chipDefaults(uint32_t chipType) {
             f.Cbus3 = 1;
             f.Cbus4 = 5;
             c.description = "FT232R USB UART";
+            break;
+        case FT_DEVICE_2232H:
+            defaults2232H(withSerialNumber(c.ft2232h));
+            c.description = "Dual RS232-HS";
+            break;
+        case FT_DEVICE_4232H:
+            defaults4232H(withSerialNumber(c.ft4232h));
+            c.description = "Quad RS232-HS";
+            break;
+        case FT_DEVICE_232H:
+            defaults232H(withSerialNumber(c.ft232h));
+            c.description = "Single RS232-HS";
+            break;
+        case FT_DEVICE_X_SERIES:
+            defaultsX(withSerialNumber(c.xSeries));
+            c.description = "FT230X Basic UART";
             break;
         default:
             c.description = "USB <-> Serial";

@@ -37,18 +37,38 @@ const Binding kBindings[] = {{&Settings::vendorId, VENDOR_ID, 0},
                              {&Settings::highCurrentB, HIGH_CURRENT_B, HIGH_CURRENT_DRIVE},
                              {&Settings::invert, INVERT, 0},
                              {&Settings::externalOscillator, EXTERNAL_OSCILLATOR, 1},
-                             {&Settings::highDrive, HIGH_CURRENT, HIGH_CURRENT_DRIVE_R}};
+                             {&Settings::highDrive, HIGH_CURRENT, HIGH_CURRENT_DRIVE_R},
+                             {&Settings::suspendDbus7, SUSPEND_DBUS7, 1},
+                             {&Settings::channelCVcp, CHANNEL_C_DRIVER, 1},
+                             {&Settings::channelDVcp, CHANNEL_D_DRIVER, 1},
+                             {&Settings::powerSave, POWER_SAVE, 1},
+                             {&Settings::clockPolarity, CLOCK_POLARITY, 1},
+                             {&Settings::dataOrder, DATA_ORDER, 1},
+                             {&Settings::flowControl, FLOW_CONTROL, 1}};
 
-ftdi_eeprom_value cbus(int i) {
-    return static_cast<ftdi_eeprom_value>(CBUS_FUNCTION_0 + i);
-}
+// The values libftdi keeps in arrays: each array, and the name of its first element
+// with the step to the next.
+struct ArrayBinding {
+    int &(*at)(Settings &, int);
+    int count;
+    int first, step;
+};
+const ArrayBinding kArrays[] = {
+    {[](Settings &s, int i) -> int & { return s.cbus[i]; }, 10, CBUS_FUNCTION_0, 1},
+    {[](Settings &s, int i) -> int & { return s.rs485[i]; }, 4, CHANNEL_A_RS485, 1},
+    {[](Settings &s, int i) -> int & { return s.drive[i]; }, 4, GROUP0_DRIVE, 3},
+    {[](Settings &s, int i) -> int & { return s.schmitt[i]; }, 4, GROUP0_SCHMITT, 3},
+    {[](Settings &s, int i) -> int & { return s.slew[i]; }, 4, GROUP0_SLEW, 3}};
 
 // A context holding libftdi's defaults for the chip and EEPROM size, built once so
 // that its image size is set.
 Context prepare(uint32_t chipType, size_t words, const Settings &s, std::string &error) {
-    const ftdi_chip_type types[] = {TYPE_BM, TYPE_AM, TYPE_AM, TYPE_AM, TYPE_2232C, TYPE_R};
-    // libftdi picks its image size from the EEPROM type byte; the 232R has one size.
-    const int typeByte = chipType == FT_DEVICE_232R ? 0 : words == 64 ? 0x46 : words == 128 ? 0x56 : 0x66;
+    const ftdi_chip_type types[] = {TYPE_BM, TYPE_AM,   TYPE_AM,    TYPE_AM,   TYPE_2232C,
+                                    TYPE_R,  TYPE_2232H, TYPE_4232H, TYPE_232H, TYPE_230X};
+    // libftdi picks its image size from the EEPROM type byte; the 232R and the X
+    // series have one size.
+    const bool internal = chipType == FT_DEVICE_232R || chipType == FT_DEVICE_X_SERIES;
+    const int typeByte = internal ? 0 : words == 64 ? 0x46 : words == 128 ? 0x56 : 0x66;
     Context ftdi(ftdi_new(), ftdi_free);
     ftdi->type = types[chipType];
     // initdefaults insists on an open device but never touches it; put the dummy
@@ -56,6 +76,7 @@ Context prepare(uint32_t chipType, size_t words, const Settings &s, std::string 
     char dummy = 0;
     ftdi->usb_dev = reinterpret_cast<libusb_device_handle *>(&dummy);
     std::string texts[] = {s.manufacturer, s.product, s.serial};
+    Settings values = s;
     int rc = ftdi_eeprom_initdefaults(ftdi.get(), texts[0].data(), texts[1].data(), texts[2].data());
     ftdi->usb_dev = nullptr;
     if (rc == 0 && typeByte != 0) rc = ftdi_set_eeprom_value(ftdi.get(), CHIP_TYPE, typeByte);
@@ -63,7 +84,9 @@ Context prepare(uint32_t chipType, size_t words, const Settings &s, std::string 
         const int value = s.*b.member;
         if (rc == 0) rc = ftdi_set_eeprom_value(ftdi.get(), b.name, b.on && value ? b.on : value);
     }
-    for (int i = 0; i < 5 && rc == 0; ++i) rc = ftdi_set_eeprom_value(ftdi.get(), cbus(i), s.cbus[i]);
+    for (const ArrayBinding &a : kArrays)
+        for (int i = 0; i < a.count && rc == 0; ++i)
+            rc = ftdi_set_eeprom_value(ftdi.get(), ftdi_eeprom_value(a.first + i * a.step), a.at(values, i));
     if (rc != 0 || ftdi_eeprom_build(ftdi.get()) < 0) {
         error = ftdi_get_error_string(ftdi.get());
         ftdi.reset();
@@ -108,7 +131,8 @@ std::optional<Settings> decode(uint32_t chipType, std::span<const uint16_t> imag
         ftdi_get_eeprom_value(ftdi.get(), b.name, &(s.*b.member));
         if (b.on) s.*b.member = s.*b.member != 0;
     }
-    for (int i = 0; i < 5; ++i) ftdi_get_eeprom_value(ftdi.get(), cbus(i), &s.cbus[i]);
+    for (const ArrayBinding &a : kArrays)
+        for (int i = 0; i < a.count; ++i) ftdi_get_eeprom_value(ftdi.get(), ftdi_eeprom_value(a.first + i * a.step), &a.at(s, i));
     char texts[3][256] = {};
     ftdi_eeprom_get_strings(ftdi.get(), texts[0], 256, texts[1], 256, texts[2], 256);
     s.manufacturer = texts[0], s.product = texts[1], s.serial = texts[2];
