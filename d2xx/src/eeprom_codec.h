@@ -91,6 +91,13 @@ std::optional<size_t> stringRoom(uint32_t chipType, size_t eepromWords);
 // from the record's pointers. FT_INVALID_PARAMETER for a null or unterminated text.
 FT_STATUS mergeRecord(const FT_PROGRAM_DATA &record, EepromContents &current);
 
+// A text from a caller's buffer of `capacity` bytes; false when the pointer is null
+// or no NUL ends the text within the buffer.
+bool readCallerText(const char *text, size_t capacity, std::string &out);
+
+// The manufacturer ID the driver gives: the serial number's first two characters.
+std::string manufacturerIdOf(const EepromContents &contents);
+
 // Copies decoded contents into a caller's record: numeric fields, and the texts into
 // the buffers its pointers name (cut at a character boundary, NUL-terminated).
 // The record's header and pointers are left as they are.

@@ -2,6 +2,7 @@
 // honours an injected failure or power cut of the simulated device, then does its work.
 // Nothing throws past these functions.
 #include "backend.h"
+#include "chip_structures.h"
 #include "eeprom_codec.h"
 #include "ftd2xx.h"
 #include "handle_table.h"
@@ -19,6 +20,8 @@ namespace {
 constexpr size_t kSerialBuffer = 16;
 constexpr size_t kDescriptionBuffer = 64;
 constexpr uint32_t kMaxWordOffset = 0xFF;  // the widest EEPROM address the chips send
+// The text buffers of FT_EEPROM_Read and FT_EEPROM_Program, NUL included.
+constexpr size_t kChipManufacturer = 32, kChipManufacturerId = 16, kChipDescription = 64, kChipSerial = 16;
 
 template <typename Work>
 FT_STATUS guarded(Work &&work) noexcept {
@@ -60,6 +63,13 @@ bool signatureValid(const FT_PROGRAM_DATA &data) {
 FT_STATUS readConfig(Device &device, std::vector<uint16_t> &image) {
     if (!layoutKnown(device.chipType())) return FT_NOT_SUPPORTED;
     return device.readImage(image);
+}
+
+// What the EEPROM holds now, or the chip's defaults when it holds nothing valid.
+FT_STATUS currentContents(Device &device, std::vector<uint16_t> &image, EepromContents &contents) {
+    if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
+    if (decode(device.chipType(), image, contents) != FT_OK) contents = chipDefaults(device.chipType());
+    return FT_OK;
 }
 
 FT_STATUS describeOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
@@ -195,8 +205,50 @@ FT_API FT_STATUS FT_CALL FT_EE_Program(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pDat
         if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
         // Fields the record's version does not carry keep what the EEPROM holds.
         EepromContents contents;
-        if (decode(chip, image, contents) != FT_OK) contents = chipDefaults(chip);
+        if (const FT_STATUS status = currentContents(device, image, contents); status != FT_OK) return status;
         if (const FT_STATUS status = mergeRecord(*pData, contents); status != FT_OK) return status;
+        if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
+        return writeImageVerified(device, image);
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_EEPROM_Read(FT_HANDLE ftHandle, void *eepromData, uint32_t eepromDataSize,
+                                        char *Manufacturer, char *ManufacturerId, char *Description,
+                                        char *SerialNumber) {
+    if (eepromData == nullptr || eepromDataSize < sizeof(FT_EEPROM_HEADER)) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_EEPROM_Read", [&](Device &device) -> FT_STATUS {
+        const uint32_t chip = device.chipType();
+        if (static_cast<const FT_EEPROM_HEADER *>(eepromData)->deviceType != chip) return FT_INVALID_PARAMETER;
+        if (eepromDataSize != chipStructureSize(chip)) return FT_INVALID_PARAMETER;
+        std::vector<uint16_t> image;
+        if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
+        EepromContents contents;
+        if (const FT_STATUS status = decode(chip, image, contents); status != FT_OK) return status;
+        toChipStructure(chip, contents, eepromData, eepromDataSize);
+        if (Manufacturer != nullptr) copyTextCut(contents.manufacturer, Manufacturer, kChipManufacturer);
+        if (ManufacturerId != nullptr) copyTextCut(manufacturerIdOf(contents), ManufacturerId, kChipManufacturerId);
+        if (Description != nullptr) copyTextCut(contents.description, Description, kChipDescription);
+        if (SerialNumber != nullptr) copyTextCut(contents.serialNumber, SerialNumber, kChipSerial);
+        return FT_OK;
+    });
+}
+
+FT_API FT_STATUS FT_CALL FT_EEPROM_Program(FT_HANDLE ftHandle, void *eepromData, uint32_t eepromDataSize,
+                                           char *Manufacturer, char * /*ManufacturerId*/, char *Description,
+                                           char *SerialNumber) {
+    if (eepromData == nullptr || eepromDataSize < sizeof(FT_EEPROM_HEADER)) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "FT_EEPROM_Program", [&](Device &device) -> FT_STATUS {
+        const uint32_t chip = device.chipType();
+        std::vector<uint16_t> image;
+        EepromContents contents;
+        if (const FT_STATUS status = currentContents(device, image, contents); status != FT_OK) return status;
+        if (!readCallerText(Manufacturer, kChipManufacturer, contents.manufacturer) ||
+            !readCallerText(Description, kChipDescription, contents.description) ||
+            !readCallerText(SerialNumber, kChipSerial, contents.serialNumber)) {
+            return FT_INVALID_PARAMETER;
+        }
+        if (const FT_STATUS status = fromChipStructure(chip, eepromData, eepromDataSize, contents); status != FT_OK)
+            return status;
         if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
         return writeImageVerified(device, image);
     });

@@ -46,15 +46,6 @@ void copyRange(const FT_PROGRAM_DATA &from, FT_PROGRAM_DATA &to, size_t begin, s
                 reinterpret_cast<const unsigned char *>(&from) + begin, end - begin);
 }
 
-// A text from the caller, read no further than the buffer the driver assumes.
-bool readCallerText(const char *text, size_t capacity, std::string &out) {
-    if (text == nullptr) return false;
-    const size_t length = strnlen(text, capacity);
-    if (length == capacity) return false;
-    out.assign(text, length);
-    return true;
-}
-
 // The first `count` characters (not bytes) of a UTF-8 text.
 std::string leadingCharacters(const std::string &text, size_t count) {
     size_t end = 0;
@@ -111,6 +102,18 @@ uint16_t defaultProductId(uint32_t chipType) {
 }
 
 }  // namespace
+
+bool readCallerText(const char *text, size_t capacity, std::string &out) {
+    if (text == nullptr) return false;
+    const size_t length = strnlen(text, capacity);
+    if (length == capacity) return false;
+    out.assign(text, length);
+    return true;
+}
+
+std::string manufacturerIdOf(const EepromContents &contents) {
+    return leadingCharacters(contents.serialNumber, 2);
+}
 
 EepromContents chipDefaults(uint32_t chipType) {
     EepromContents c;
@@ -183,7 +186,7 @@ void fillRecord(const EepromContents &contents, FT_PROGRAM_DATA &record) {
     copyRange(contents.fields, record, kIdsBegin, kIdsEnd);
     copyRange(contents.fields, record, kBaseBegin, kVersion2End);
     copyOut(contents.manufacturer, record.Manufacturer, kManufacturerCapacity);
-    copyOut(leadingCharacters(contents.serialNumber, 2), record.ManufacturerId, kManufacturerIdCapacity);
+    copyOut(manufacturerIdOf(contents), record.ManufacturerId, kManufacturerIdCapacity);
     copyOut(contents.description, record.Description, kDescriptionCapacity);
     copyOut(contents.serialNumber, record.SerialNumber, kSerialNumberCapacity);
 }

@@ -88,14 +88,16 @@ public:
 
     FT_STATUS writeWord(size_t address, uint16_t value) override {
         if (address >= image_.size()) return FT_INVALID_PARAMETER;
+        if (reservedWord(config_.chipType, address)) return FT_EEPROM_WRITE_FAILED;
         Image next = image_;
         next[address] = value;
         return write("FT_WriteEE", std::move(next), address, 1, FT_EEPROM_WRITE_FAILED);
     }
 
     FT_STATUS erase() override {
-        // The FT232R's internal EEPROM cannot be erased: nothing to write.
-        const size_t words = config_.chipType == FT_DEVICE_232R ? 0 : image_.size();
+        // The FT232R's and the X series' internal memories cannot be erased: nothing to write.
+        const bool internal = config_.chipType == FT_DEVICE_232R || config_.chipType == FT_DEVICE_X_SERIES;
+        const size_t words = internal ? 0 : image_.size();
         Image next = image_;
         std::fill_n(next.begin(), words, 0xFFFF);
         return write("FT_EraseEE", std::move(next), 0, words, FT_EEPROM_ERASE_FAILED);
@@ -106,11 +108,13 @@ public:
         return FT_OK;
     }
 
-    // One file write for the whole image; a shorter image leaves the words after it.
+    // One file write for the whole image; a shorter image leaves the words after it,
+    // and the X series' factory area stays as it is.
     FT_STATUS writeImage(const Image &image) override {
         if (image.size() > image_.size()) return FT_INVALID_PARAMETER;
         Image next = image_;
-        std::copy(image.begin(), image.end(), next.begin());
+        for (size_t i = 0; i < image.size(); ++i)
+            if (!reservedWord(config_.chipType, i)) next[i] = image[i];
         return write("FT_EE_Program", std::move(next), 0, image.size(), FT_EEPROM_WRITE_FAILED);
     }
 

@@ -61,6 +61,8 @@ std::optional<uint32_t> parseChip(std::string_view text) {
     static const std::pair<const char *, uint32_t> names[] = {
         {"am", FT_DEVICE_AM},       {"bm", FT_DEVICE_BM},     {"100ax", FT_DEVICE_100AX},
         {"2232c", FT_DEVICE_2232C}, {"232r", FT_DEVICE_232R}, {"unknown", FT_DEVICE_UNKNOWN},
+        {"2232h", FT_DEVICE_2232H}, {"4232h", FT_DEVICE_4232H}, {"232h", FT_DEVICE_232H},
+        {"x", FT_DEVICE_X_SERIES},
     };
     const std::string name = lowered(text);
     for (const auto &[known, type] : names) {
@@ -138,7 +140,7 @@ constexpr const char *kSwitch = "1 or 0 (also yes/no, true/false, on/off)";
 constexpr const char *kText = "any text";
 
 const Key kKeys[] = {
-    {"chip", "AM, BM, 100AX, 2232C, 232R, UNKNOWN or a D2XX device type number",
+    {"chip", "AM, BM, 100AX, 2232C, 232R, 2232H, 4232H, 232H, X, UNKNOWN or a D2XX device type number",
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseChip(v), c.chipType); }},
     {"present", kSwitch,
      [](SimulatedDeviceConfig &c, const std::string &v) { return assign(parseSwitch(v), c.present); }},
@@ -205,6 +207,11 @@ public:
             const Entry &words = raw.values.at("eeprom_words");
             refuse(words, "the FT232R has its 64-word internal area");
             config.eepromWords = 64;
+        }
+        if (config.chipType == FT_DEVICE_X_SERIES && config.eepromWords != 128) {
+            if (raw.values.count("eeprom_words") != 0)
+                refuse(raw.values.at("eeprom_words"), "the X series has its 128-word internal memory");
+            config.eepromWords = 128;
         }
         // Without an eeprom key the image still needs a home, so that writes last:
         // "<devices file stem>-<section>.bin" beside the devices file.

@@ -18,6 +18,7 @@
 
 #include "backend.h"
 #include "device_lock.h"
+#include "eeprom_codec.h"
 #include "usb_devices.h"
 #include "usb_eeprom.h"
 #include "usb_log.h"
@@ -25,18 +26,12 @@
 namespace kestrom::d2xx {
 namespace {
 
-// Reserved for the X series' factory configuration; libftdi never writes there.
-bool reservedWord(ftdi_chip_type type, size_t address) {
-    return type == TYPE_230X && address >= 0x40 && address < 0x50;
-}
-
 class UsbDevice final : public Device {
 public:
     UsbDevice(std::unique_ptr<DeviceLock> lock, FtdiContext ftdi, ftdi_chip_type type, DeviceInfo info,
               std::string identity)
         : lock_(std::move(lock)),
           ftdi_(std::move(ftdi)),
-          type_(type),
           info_(std::move(info)),
           eeprom_(ftdi_->usb_dev, type, std::move(identity)) {}
     ~UsbDevice() override { close(); }
@@ -56,7 +51,8 @@ public:
     }
 
     FT_STATUS writeWord(size_t address, uint16_t value) override {
-        if (!ftdi_ || reservedWord(type_, address)) return FT_EEPROM_WRITE_FAILED;
+        // The X series' factory area is never written (libftdi does not either).
+        if (!ftdi_ || reservedWord(info_.type, address)) return FT_EEPROM_WRITE_FAILED;
         return eeprom_.write(address, value);
     }
 
@@ -70,7 +66,7 @@ public:
         if (eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
         const size_t words = std::min(image.size(), eepromWords());
         for (size_t address = 0; address < words; ++address) {
-            if (reservedWord(type_, address)) continue;
+            if (reservedWord(info_.type, address)) continue;
             if (const FT_STATUS status = writeWord(address, image[address]); status != FT_OK) return status;
         }
         return FT_OK;
@@ -90,7 +86,6 @@ public:
 private:
     std::unique_ptr<DeviceLock> lock_;  // declared first: let go of last
     FtdiContext ftdi_;                  // owns the libusb context and the open handle
-    ftdi_chip_type type_;
     DeviceInfo info_;
     mutable UsbEeprom eeprom_;
 };

@@ -46,7 +46,7 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
     EXPECT_EQ(
         saidWhileUsed(),
         at(1) + "stray = 1 ignored; keys belong in a [device] section\n" + at(3) +
-            "chip = ZZ ignored; allowed: AM, BM, 100AX, 2232C, 232R, UNKNOWN or a D2XX device type number\n" +
+            "chip = ZZ ignored; allowed: AM, BM, 100AX, 2232C, 232R, 2232H, 4232H, 232H, X, UNKNOWN or a D2XX device type number\n" +
             at(4) + "eeprom_words = 99999 ignored; allowed: 64, 128 or 256\n" + at(5) +
             "present = maybe ignored; allowed: 1 or 0 (also yes/no, true/false, on/off)\n" + at(6) +
             "id = xyz ignored; allowed: VID << 16 | PID as a number, e.g. 0x04036001\n" + at(7) +
@@ -76,7 +76,7 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
     // Another line is another message; control characters do not reach the terminal.
     writeDevices("[dev]\nchip = Z\x1b[2JZ\n");
     EXPECT_EQ(saidWhileUsed(), at(2) +
-                                   "chip = Z?[2JZ ignored; allowed: AM, BM, 100AX, 2232C, 232R, UNKNOWN or a "
+                                   "chip = Z?[2JZ ignored; allowed: AM, BM, 100AX, 2232C, 232R, 2232H, 4232H, 232H, X, UNKNOWN or a "
                                    "D2XX device type number\n");
 }
 

@@ -185,7 +185,9 @@ TEST_F(SimulatedDevice, ChipAndEepromSizeFromTheFileAndTheAddressWrap) {
         {"chip = BM\neeprom_words = 100", FT_DEVICE_BM, 64},
         {"chip = AM\npresent = maybe", FT_DEVICE_AM, 64},
         {"chip = banana", FT_DEVICE_UNKNOWN, 64},
-        {"chip = 6\neeprom_words = 128", 6, 128},
+        {"chip = 4232h\neeprom_words = 128", FT_DEVICE_4232H, 128},
+        {"chip = X\neeprom_words = 256", FT_DEVICE_X_SERIES, 128},
+        {"chip = 10\neeprom_words = 128", 10, 128},
     };
     int n = 0;
     for (const auto &c : cases) {
@@ -193,8 +195,7 @@ TEST_F(SimulatedDevice, ChipAndEepromSizeFromTheFileAndTheAddressWrap) {
         writeDevices("[dev]\neeprom = dev" + std::to_string(n++) + ".bin\n" + c.keys + "\n");
         EXPECT_EQ(typeOf(0), c.type);
         FT_HANDLE handle = open();
-        const bool known = c.type == FT_DEVICE_AM || c.type == FT_DEVICE_BM || c.type == FT_DEVICE_2232C ||
-                           c.type == FT_DEVICE_232R;
+        const bool known = c.type != FT_DEVICE_UNKNOWN && c.type <= FT_DEVICE_X_SERIES;
         uint32_t bytes = 0;
         EXPECT_EQ(FT_EE_UASize(handle, &bytes), known ? FT_EEPROM_NOT_PROGRAMMED : FT_NOT_SUPPORTED);
         ASSERT_EQ(FT_WriteEE(handle, (c.words + 9) % 256, 0x5AA5), FT_OK);
