@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "dispatcher.h"
 #include "report_mode.h"
 
 namespace kestrom {
@@ -25,12 +26,14 @@ int usageError(const QString &problem) {
 }  // namespace
 
 int runCommandLine(const QStringList &arguments) {
+    if (const std::optional<int> exitCode = cli::runSubcommand(arguments)) return *exitCode;
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Reads and programs the configuration EEPROM of FTDI USB chips.\n"
                        "Without arguments it opens its window. With --report it prints the EEPROM\n"
                        "report of device 0 and opens no window;\n"
-                       "the exit code is 0 when the device answered, 1 when it did not."));
+                       "the exit code is 0 when the device answered, 1 when it did not.\n"
+                       "Usage: kestrom [options], or kestrom COMMAND [options] for the commands below."));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption report(QStringLiteral("report"),
@@ -44,7 +47,7 @@ int runCommandLine(const QStringList &arguments) {
 
     if (!parser.parse(arguments)) return usageError(parser.errorText());
     if (parser.isSet(help)) {
-        print(stdout, parser.helpText());
+        print(stdout, parser.helpText() + cli::commandsHelp());
         return 0;
     }
     if (parser.isSet(version)) {

@@ -52,21 +52,26 @@ FT_STATUS OpenDevice::close() {
     return d2xx_.FT_Close(handle_);
 }
 
-FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, bool *opened) {
-    OpenDevice device(d2xx, index);
-    if (opened != nullptr) *opened = device.status() == FT_OK;
-    if (device.status() != FT_OK) return device.status();
+FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdentity &identity) {
     std::array<char, kSerialBuffer> serial{};
     std::array<char, kDescriptionBuffer> description{};
-    ChipIdentity identity;
-    if (const FT_STATUS status = d2xx.FT_GetDeviceInfo(device.handle(), &identity.type, &identity.id, serial.data(),
-                                                       description.data(), nullptr);
+    if (const FT_STATUS status =
+            d2xx.FT_GetDeviceInfo(handle, &identity.type, &identity.id, serial.data(), description.data(), nullptr);
         status != FT_OK) {
         return status;
     }
     serial.back() = description.back() = '\0';
     identity.serialNumber = QString::fromUtf8(serial.data());
     identity.description = QString::fromUtf8(description.data());
+    return FT_OK;
+}
+
+FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, bool *opened) {
+    OpenDevice device(d2xx, index);
+    if (opened != nullptr) *opened = device.status() == FT_OK;
+    if (device.status() != FT_OK) return device.status();
+    ChipIdentity identity;
+    if (const FT_STATUS status = readIdentity(d2xx, device.handle(), identity); status != FT_OK) return status;
 
     std::vector<uint16_t> words(kLargestPart);
     for (size_t offset = 0; offset < words.size(); ++offset) {

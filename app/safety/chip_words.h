@@ -47,6 +47,9 @@ private:
     bool open_;
 };
 
+// The chip type, USB IDs and strings of an open device.
+FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdentity &identity);
+
 // The identity and every word of device `index`. The part's size is told by where
 // word addresses wrap (a 93C46 answers word 64 with word 0); a blank part shows no
 // wrap and is read as 64 words, all 0xFFFF, which is all it holds on any part.

@@ -1,0 +1,38 @@
+#include "dispatcher.h"
+
+#include "commands.h"
+
+namespace kestrom::cli {
+
+namespace {
+
+struct Command {
+    const char *name;
+    const char *summary;
+    int (*run)(const QStringList &arguments);
+};
+
+constexpr Command kCommands[] = {
+    {"list", "every device: index, chip, VID:PID, serial, description", &runList},
+};
+
+}  // namespace
+
+std::optional<int> runSubcommand(const QStringList &arguments) {
+    if (arguments.size() < 2) return std::nullopt;
+    for (const Command &command : kCommands) {
+        if (arguments[1] == QLatin1String(command.name)) return command.run(arguments.mid(1));
+    }
+    return std::nullopt;
+}
+
+QString commandsHelp() {
+    QString text = QStringLiteral("\nCommands (kestrom COMMAND --help tells more):\n");
+    for (const Command &command : kCommands) {
+        text += QStringLiteral("  %1  %2\n").arg(QLatin1String(command.name), -8).arg(QLatin1String(command.summary));
+    }
+    text += QStringLiteral("\nExit codes of the commands: 0 done, 1 the device failed or refused, 2 bad usage or bad input.\n");
+    return text;
+}
+
+}  // namespace kestrom::cli
