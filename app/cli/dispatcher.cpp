@@ -14,6 +14,7 @@ struct Command {
 
 constexpr Command kCommands[] = {
     {"list", "every device: index, chip, VID:PID, serial, description", &runList},
+    {"show", "the decoded configuration of one device", &runShow},
 };
 
 }  // namespace

@@ -180,7 +180,6 @@ const std::vector<ChipTable> &chipTables() {
     return chips;
 }
 
-#undef KESTROM_COMMON_FIELDS
 
 std::optional<uint32_t> parseNumber(const QString &written) {
     bool ok = false;
@@ -204,6 +203,11 @@ bool isBcd(uint32_t value) {
 QString hex4(uint32_t value) { return QStringLiteral("0x%1").arg(value, 4, 16, QChar(u'0')).toUpper().replace(u'X', u'x'); }
 
 }  // namespace
+
+std::span<const FieldSpec *const> commonFields() {
+    static const std::vector<const FieldSpec *> common = table({KESTROM_COMMON_FIELDS});
+    return common;
+}
 
 std::span<const FieldSpec *const> chipFields(uint32_t chipType) {
     for (const ChipTable &chip : chipTables()) {
@@ -335,5 +339,7 @@ std::optional<FieldValue> parseValue(const FieldSpec &field, const QString &writ
     if (!problem.isEmpty()) return std::nullopt;
     return value;
 }
+
+#undef KESTROM_COMMON_FIELDS
 
 }  // namespace kestrom::cli

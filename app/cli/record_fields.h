@@ -56,6 +56,9 @@ struct FieldValue {
 // The fields of a chip type, in the record's order; empty for a chip whose layout
 // Kestrom does not know.
 std::span<const FieldSpec *const> chipFields(uint32_t chipType);
+// The fields every chip's record has (IDs, texts, power): what is shown of a chip
+// whose own table Kestrom lacks.
+std::span<const FieldSpec *const> commonFields();
 // A field of any chip, by name (any case); null when no chip has it.
 const FieldSpec *findField(const QString &name);
 bool chipHasField(uint32_t chipType, const FieldSpec &field);

@@ -48,3 +48,84 @@ TEST_F(ListShow, ListWithoutDevicesSaysSoAndItsJsonIsEmpty) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListShow, ShowPrintsEveryFieldOfTheChipWithItsEepromAndTheFt232rsOwnByName) {
+    copyAllExamples();
+    useDevicesFile("ft232r.ini");
+    const Outcome shown = run({"show"});
+    EXPECT_EQ(0, shown.exitCode) << shown.err;
+    EXPECT_EQ("", shown.err);
+    for (const char *line : {"Device 0: FT232R 0403:6001, serial \"QV000003\", \"USB FTDI R port\"\n",
+                             "EEPROM: 64 words (internal), checksum valid\n", "Strings: 60 of 99 bytes\n",
+                             "User area: 38 bytes\n", "\nDescription      \"USB FTDI R port\"  product description text\n",
+                             "\nMaxPower         90 ", "\nEndpointSize     64 ", "\nSerNumEnableR    1 ",
+                             "\nCbus0            TXLED ", "\nCbus3            PWRON ", "\nCbus4            SLEEP ",
+                             "\nRIsD2XX          0 "}) {
+        EXPECT_NE(std::string::npos, shown.out.find(line)) << line << "\nin:\n" << shown.out;
+    }
+    EXPECT_EQ(std::string::npos, shown.out.find("Rev4")) << "the FT232BM's fields are not the FT232R's";
+}
+
+TEST_F(ListShow, ShowJsonIsOneObjectWithTheDocumentedKeysAndTypedValues) {
+    copyAllExamples();
+    useDevicesFile("two-devices.ini");
+    const Outcome shown = run({"show", "--json", "--serial", "QV000006"});
+    ASSERT_EQ(0, shown.exitCode) << shown.err;
+    const QJsonObject object = json(shown).object();
+    EXPECT_EQ((QStringList{"chip", "description", "eeprom", "fields", "index", "serial", "type", "vidPid"}), object.keys());
+    EXPECT_EQ(1, object["index"].toInt()) << "--serial chose device 1";
+    EXPECT_EQ("FT2232C", object["chip"].toString());
+    EXPECT_EQ(QJsonObject({{"words", 128}, {"part", "93C56"}, {"checksum", "valid"}, {"stringRoom", 101},
+                           {"stringBytes", 66}, {"userAreaBytes", 34}}),
+              object["eeprom"].toObject());
+    const QJsonObject fields = object["fields"].toObject();
+    EXPECT_EQ(29, fields.size()) << "the FT2232C's record fields";
+    EXPECT_EQ(0x0403, fields["VendorId"].toInt());
+    EXPECT_EQ(QJsonValue(true), fields["IFBIsFifo"]);
+    EXPECT_EQ(QJsonValue(false), fields["IFAIsFifo"]);
+    EXPECT_EQ("QV000006", fields["SerialNumber"].toString());
+    EXPECT_EQ("QV", fields["ManufacturerId"].toString());
+}
+
+TEST_F(ListShow, ABlankEepromIsShownAsBlankWithoutFields) {
+    copyAllExamples();
+    useDevicesFile("blank-ft232bm.ini");
+    const Outcome text = run({"show"});
+    EXPECT_EQ(0, text.exitCode) << text.err;
+    EXPECT_NE(std::string::npos, text.out.find("EEPROM: 64 words (93C46), blank\n")) << text.out;
+    const Outcome object = run({"show", "--json"});
+    EXPECT_EQ(0, object.exitCode);
+    EXPECT_TRUE(json(object).object()["fields"].isNull());
+    EXPECT_EQ("blank", json(object).object()["eeprom"].toObject()["checksum"].toString());
+}
+
+TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
+    copyAllExamples();
+    useDevicesFile("two-devices.ini");
+    struct Case {
+        QStringList arguments;
+        int exitCode;
+        const char *said;
+    };
+    for (const Case &c : {Case{{"show", "--device", "2"}, 1, "kestrom show: device 2 could not be read: status 2 (FT DEVICE NOT FOUND)\n"},
+                          Case{{"show", "--serial", "NOPE"}, 1, "kestrom show: no device has the serial number 'NOPE'\n"},
+                          Case{{"show", "--device", "x"}, 2, "kestrom show: --device takes a device index (0, 1, ...), not 'x' (see 'kestrom show --help')\n"},
+                          Case{{"show", "--device", "1", "--serial", "QV000006"}, 2, "--device and --serial"},
+                          Case{{"show", "extra"}, 2, "unexpected argument 'extra'"},
+                          Case{{"list", "--bogus"}, 2, "kestrom list: Unknown option 'bogus' (see 'kestrom list --help')\n"}}) {
+        const Outcome outcome = run(c.arguments);
+        EXPECT_EQ(c.exitCode, outcome.exitCode) << c.arguments.join(' ').toStdString();
+        EXPECT_EQ("", outcome.out);
+        EXPECT_NE(std::string::npos, outcome.err.find(c.said)) << outcome.err;
+        EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
+    }
+    writeDevices("[d]\nchip = BM\neeprom = two-devices-bm.bin\nfail.FT_EE_Read = 4\n");
+    useDevicesFile("devices.ini");
+    const Outcome failed = run({"show"});
+    EXPECT_EQ(1, failed.exitCode);
+    EXPECT_EQ("kestrom show: the configuration of device 0 could not be read: status 4 (FT IO ERROR)\n", failed.err);
+}
+
+}  // namespace
