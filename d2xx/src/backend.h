@@ -46,6 +46,11 @@ public:
 
     virtual FT_STATUS close() { return FT_OK; }
 
+    // What the EEPROM held before the last FT_EraseEE on this handle, until the next
+    // write: an FT_EE_Program right after an erase (libromgate programs that way)
+    // keeps the chip's own settings that the record has no fields for.
+    std::optional<std::vector<uint16_t>> beforeErase;
+
     // The status a D2XX call named `call` is made to answer on this device, for tests.
     virtual std::optional<FT_STATUS> injectedFailure(std::string_view /*call*/) const { return std::nullopt; }
     // Ends the process like a power cut if this device is set to lose power at this

@@ -65,11 +65,20 @@ FT_STATUS readConfig(Device &device, std::vector<uint16_t> &image) {
     return device.readImage(image);
 }
 
-// What the EEPROM holds now, or the chip's defaults when it holds nothing valid.
+// What the EEPROM holds now; when it holds nothing valid, what it held before an
+// erase on this handle, else the chip's defaults.
 FT_STATUS currentContents(Device &device, std::vector<uint16_t> &image, EepromContents &contents) {
     if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
-    if (decode(device.chipType(), image, contents) != FT_OK) contents = chipDefaults(device.chipType());
+    const uint32_t chip = device.chipType();
+    if (decode(chip, image, contents) == FT_OK) return FT_OK;
+    if (!device.beforeErase || decode(chip, *device.beforeErase, contents) != FT_OK) contents = chipDefaults(chip);
     return FT_OK;
+}
+
+// A write through the handle: what was there before an erase is no longer wanted.
+FT_STATUS written(Device &device, FT_STATUS status) {
+    device.beforeErase.reset();
+    return status;
 }
 
 FT_STATUS describeOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
@@ -208,7 +217,7 @@ FT_API FT_STATUS FT_CALL FT_EE_Program(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pDat
         if (const FT_STATUS status = currentContents(device, image, contents); status != FT_OK) return status;
         if (const FT_STATUS status = mergeRecord(*pData, contents); status != FT_OK) return status;
         if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
-        return writeImageVerified(device, image);
+        return written(device, writeImageVerified(device, image));
     });
 }
 
@@ -250,12 +259,19 @@ FT_API FT_STATUS FT_CALL FT_EEPROM_Program(FT_HANDLE ftHandle, void *eepromData,
         if (const FT_STATUS status = fromChipStructure(chip, eepromData, eepromDataSize, contents); status != FT_OK)
             return status;
         if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
-        return writeImageVerified(device, image);
+        return written(device, writeImageVerified(device, image));
     });
 }
 
 FT_API FT_STATUS FT_CALL FT_EraseEE(FT_HANDLE ftHandle) {
-    return onDevice(ftHandle, "FT_EraseEE", [](Device &device) { return eraseVerified(device); });
+    return onDevice(ftHandle, "FT_EraseEE", [](Device &device) {
+        std::vector<uint16_t> image;
+        EepromContents held;
+        const bool valid = readConfig(device, image) == FT_OK && decode(device.chipType(), image, held) == FT_OK;
+        const FT_STATUS status = written(device, eraseVerified(device));
+        if (valid) device.beforeErase = std::move(image);
+        return status;
+    });
 }
 
 FT_API FT_STATUS FT_CALL FT_EE_UASize(FT_HANDLE ftHandle, uint32_t *lpdwSize) {
@@ -280,7 +296,7 @@ FT_API FT_STATUS FT_CALL FT_WriteEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, u
     if (dwWordOffset > kMaxWordOffset) return FT_INVALID_PARAMETER;
     return onDevice(ftHandle, "FT_WriteEE", [&](Device &device) -> FT_STATUS {
         if (device.eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
-        return writeWordVerified(device, dwWordOffset % device.eepromWords(), wValue);
+        return written(device, writeWordVerified(device, dwWordOffset % device.eepromWords(), wValue));
     });
 }
 

@@ -204,3 +204,30 @@ TEST_F(ChipCalls, TheXSeriesFactoryAreaIsNeverWritten) {
     EXPECT_EQ(FT_OK, FT_EE_Read(h, &r)) << "the checksum covers the factory area as it is";
     EXPECT_STREQ("Bridge", texts[2]);
 }
+
+// libromgate erases, then programs the record: the chip's own settings survive that
+// on the same handle, and only there.
+TEST_F(ChipCalls, AnEraseThenTheRecordKeepsTheChipsSettings) {
+    for (const bool wordWrittenBetween : {false, true}) {
+        SCOPED_TRACE(wordWrittenBetween ? "a word written in between" : "erase, then program");
+        std::vector<unsigned char> s;
+        FT_HANDLE h = programmed(kChips[0], s);
+        auto *e = reinterpret_cast<FT_EEPROM_2232H *>(s.data());
+        e->BHDriveCurrent = FT_DRIVE_CURRENT_16MA, e->PowerSaveEnable = 1;
+        ASSERT_EQ(FT_OK, program(h, s));
+        char texts[4][80] = {};
+        FT_PROGRAM_DATA r = record(texts);
+        ASSERT_EQ(FT_OK, FT_EE_Read(h, &r));
+        ASSERT_EQ(FT_OK, FT_EraseEE(h));
+        if (wordWrittenBetween) {
+            ASSERT_EQ(FT_OK, FT_WriteEE(h, 0x7F, 0xFFFF));
+        }
+        ASSERT_EQ(FT_OK, FT_EE_Program(h, &r));
+        std::vector<unsigned char> after = structureOf(kChips[0]);
+        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, after.data(), uint32_t(after.size()), nullptr, nullptr, nullptr, nullptr));
+        const auto *kept = reinterpret_cast<FT_EEPROM_2232H *>(after.data());
+        EXPECT_EQ(wordWrittenBetween ? FT_DRIVE_CURRENT_4MA : FT_DRIVE_CURRENT_16MA, kept->BHDriveCurrent);
+        EXPECT_EQ(wordWrittenBetween ? 0 : 1, kept->PowerSaveEnable);
+        closeAll();
+    }
+}
