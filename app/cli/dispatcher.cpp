@@ -15,6 +15,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"list", "every device: index, chip, VID:PID, serial, description", &runList},
     {"show", "the decoded configuration of one device", &runShow},
+    {"dump", "save one device's EEPROM as a raw image file", &runDump},
+    {"restore", "program a raw image file into one device", &runRestore},
 };
 
 }  // namespace

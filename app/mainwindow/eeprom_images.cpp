@@ -4,7 +4,7 @@
 
 #include "dialogs.h"
 #include "eeprom_codec.h"
-#include "eeprom_layout.h"
+#include "image_check.h"
 #include "main_window.h"
 
 namespace kestrom::mainwindow {
@@ -14,21 +14,6 @@ namespace {
 const QStringList kImageFilters{QStringLiteral("EEPROM images (*.bin)"), QStringLiteral("All Files (*)")};
 
 QString hex4(uint32_t value) { return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }
-
-// Why `image` may not go onto `chip`; empty when it may.
-QString imageRefusal(const std::vector<uint16_t> &image, const safety::ChipWords &chip, size_t partWords) {
-    const uint32_t type = chip.identity.type;
-    if (!d2xx::layoutKnown(type)) return QStringLiteral("the %1 has no EEPROM layout Kestrom knows").arg(safety::chipName(type));
-    if (image.size() != partWords) {
-        return QStringLiteral("the image has %1 words, the chip's EEPROM %2").arg(image.size()).arg(partWords);
-    }
-    if (d2xx::isBlank(image)) return {};  // a blank image is an erase
-    if (!d2xx::imageValid(type, image)) return QStringLiteral("its checksum does not match (or it is not for a %1)").arg(safety::chipName(type));
-    if (image[d2xx::layout::kBcdDeviceWord] != d2xx::layout::chipLayout(type)->bcdDevice) {
-        return QStringLiteral("its layout is not the %1's").arg(safety::chipName(type));
-    }
-    return {};
-}
 
 QString imageSummary(uint32_t type, const std::vector<uint16_t> &image) {
     d2xx::EepromContents contents;
@@ -85,7 +70,7 @@ void MainWindow::onProgramImage() {
         [&](const safety::ChipWords &chip) {
             size_t partWords = chip.words.size();
             if (d2xx::isBlank(chip.words)) safety::probeBlankPartSize(libraries_.d2xx, 0, partWords);
-            if (const QString refusal = imageRefusal(*image, chip, partWords); !refusal.isEmpty()) {
+            if (const QString refusal = safety::checkImage(*image, chip.identity.type, partWords).reason; !refusal.isEmpty()) {
                 log_->append(QStringLiteral("The image was not programmed: %1.").arg(refusal));
                 return false;
             }

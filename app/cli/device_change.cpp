@@ -1,0 +1,81 @@
+#include "device_change.h"
+
+#include "cli_common.h"
+#include "device_config.h"
+
+namespace kestrom::cli {
+
+namespace {
+
+// Why the chip does not hold `wanted`; empty when it does.
+QString mismatch(uint32_t chipType, const std::vector<uint16_t> &words, const EepromContents &wanted) {
+    EepromContents read;
+    if (const FT_STATUS status = d2xx::decode(chipType, words, read); status != FT_OK) {
+        return QStringLiteral("the EEPROM reads %1 afterwards").arg(safety::checksumState(chipType, words));
+    }
+    for (const FieldSpec *field : chipFields(chipType)) {
+        const FieldValue now = valueOf(*field, read);
+        if (now != valueOf(*field, wanted)) {
+            return QStringLiteral("%1 reads %2 afterwards, not %3")
+                .arg(QLatin1String(field->name), formatValue(*field, now), formatValue(*field, valueOf(*field, wanted)));
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+DeviceChange::DeviceChange(platform::D2xxBinding &d2xx, int index)
+    : d2xx_(d2xx), index_(index), change_(d2xx, backups_, journal_) {}
+
+size_t DeviceChange::partWords(bool probeBlank) {
+    size_t words = before().words.size();
+    if (probeBlank && d2xx::isBlank(before().words)) safety::probeBlankPartSize(d2xx_, index_, words);
+    return words;
+}
+
+bool DeviceChange::begin(const QString &operation, QString &error) { return change_.begin(operation, error); }
+
+bool DeviceChange::end(bool succeeded, QString &error, const QString &failure) {
+    change_.finish(succeeded);
+    if (!succeeded) error = failure;
+    return succeeded;
+}
+
+bool DeviceChange::program(const EepromContents &contents, QString &error) {
+    FT_STATUS status = FT_OK;
+    {
+        safety::OpenDevice device(d2xx_, index_);
+        status = device.status();
+        if (status == FT_OK) {
+            ProgramRecord record;
+            record.fill(contents);
+            status = d2xx_.FT_EE_Program(device.handle(), record.data());
+            const FT_STATUS closed = device.close();
+            if (status == FT_OK) status = closed;
+        }
+    }
+    if (status != FT_OK) return end(false, error, QStringLiteral("programming failed: %1").arg(statusText(status)));
+    safety::ChipWords after;
+    if (const FT_STATUS read = safety::readChipWords(d2xx_, index_, after); read != FT_OK) {
+        return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
+    }
+    const QString wrong = mismatch(chipType(), after.words, contents);
+    return end(wrong.isEmpty(), error, QStringLiteral("verifying failed: %1").arg(wrong));
+}
+
+bool DeviceChange::writeImage(std::span<const uint16_t> image, QString &error) {
+    if (const FT_STATUS status = safety::writeChipWords(d2xx_, index_, image); status != FT_OK) {
+        return end(false, error, QStringLiteral("writing the image failed: %1").arg(statusText(status)));
+    }
+    safety::ChipWords after;
+    if (const FT_STATUS read = safety::readChipWords(d2xx_, index_, after); read != FT_OK) {
+        return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
+    }
+    // A blank part shows no size of its own: it reads as 64 blank words.
+    const bool same = d2xx::isBlank(image) ? d2xx::isBlank(after.words)
+                                           : std::equal(image.begin(), image.end(), after.words.begin(), after.words.end());
+    return end(same, error, QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"));
+}
+
+}  // namespace kestrom::cli

@@ -1,0 +1,46 @@
+// Every change the commands make to a device, made as the window makes it: read
+// what the chip holds, back it up and open the journal (the safety module), change
+// it, check what the chip then holds, and close the journal.
+#pragma once
+
+#include <span>
+
+#include "record_fields.h"
+#include "safe_change.h"
+
+namespace kestrom::cli {
+
+class DeviceChange {
+public:
+    DeviceChange(platform::D2xxBinding &d2xx, int index);
+
+    // Reads the device as it is: FT_OK or the status; `opened` tells whether it opened.
+    FT_STATUS read(bool *opened = nullptr) { return change_.readDevice(index_, opened); }
+    const safety::ChipWords &before() const { return change_.before(); }
+    uint32_t chipType() const { return before().identity.type; }
+    // The part's words; a blank part shows no size of its own and is probed (which
+    // writes word 0 and blanks it again) when `probeBlank` asks for it.
+    size_t partWords(bool probeBlank);
+
+    // Saves the backup and opens the journal for `operation`; false with the reason.
+    bool begin(const QString &operation, QString &error);
+    const QString &backup() const { return change_.backup(); }
+
+    // Programs `contents` through FT_EE_Program and checks that every field of the
+    // chip reads back so; false with the reason. Ends the change.
+    bool program(const EepromContents &contents, QString &error);
+    // Writes `image` from word 0 on and checks it reads back; false with the reason.
+    // Ends the change.
+    bool writeImage(std::span<const uint16_t> image, QString &error);
+
+private:
+    bool end(bool succeeded, QString &error, const QString &failure);
+
+    platform::D2xxBinding &d2xx_;
+    int index_;
+    safety::BackupStore backups_;
+    safety::WriteJournal journal_;
+    safety::SafeChange change_;
+};
+
+}  // namespace kestrom::cli
