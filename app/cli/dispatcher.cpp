@@ -17,6 +17,8 @@ constexpr Command kCommands[] = {
     {"show", "the decoded configuration of one device", &runShow},
     {"dump", "save one device's EEPROM as a raw image file", &runDump},
     {"restore", "program a raw image file into one device", &runRestore},
+    {"template", "save one device's configuration as a template (template save FILE)", &runTemplate},
+    {"write", "program one device from a template or an ftdi_eeprom file", &runWrite},
 };
 
 }  // namespace

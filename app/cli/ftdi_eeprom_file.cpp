@@ -18,13 +18,16 @@ namespace {
 // What libconfuse reports while it parses one file; its callbacks carry no user data.
 struct Collector {
     QString name;
-    QHash<QString, QString> origins;  // option -> where the file sets it (the last time)
+    QHash<QString, std::pair<QString, int>> origins;  // option -> the file and line that set it last
     QStringList problems;
 };
 thread_local Collector *collector = nullptr;
 
+// The file libconfuse works on: an included one by its name, the file itself
+// (handed over as a buffer, "[buf]" to libconfuse) by the name it was given.
 QString fileOf(const cfg_t *cfg) {
-    return cfg->filename != nullptr ? QString::fromLocal8Bit(cfg->filename) : collector->name;
+    const bool included = cfg->filename != nullptr && std::strcmp(cfg->filename, "[buf]") != 0;
+    return included ? QString::fromLocal8Bit(cfg->filename) : collector->name;
 }
 
 void complain(cfg_t *cfg, const char *format, va_list arguments) {
@@ -35,7 +38,7 @@ void complain(cfg_t *cfg, const char *format, va_list arguments) {
 }
 
 int noteWhere(cfg_t *cfg, cfg_opt_t *option) {
-    collector->origins.insert(QString::fromLatin1(cfg_opt_name(option)), lineOrigin(fileOf(cfg), cfg->line));
+    collector->origins.insert(QString::fromLatin1(cfg_opt_name(option)), {fileOf(cfg), cfg->line});
     return 0;
 }
 
@@ -282,8 +285,8 @@ std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &n
                                                                 QStringList &problems) {
     Collector collected{name, {}, {}};
     collector = &collected;
-    std::vector<cfg_opt_t> options = libconfuseOptions();
-    const std::unique_ptr<cfg_t, decltype(&cfg_free)> cfg(cfg_init(options.data(), CFGF_NONE), &cfg_free);
+    std::vector<cfg_opt_t> known = libconfuseOptions();
+    const std::unique_ptr<cfg_t, decltype(&cfg_free)> cfg(cfg_init(known.data(), CFGF_NONE), &cfg_free);
     cfg_set_error_function(cfg.get(), &complain);
     for (const OptionSpec &spec : kOptions) cfg_set_validate_func(cfg.get(), spec.name, &noteWhere);
     const int parsed = cfg_parse_buf(cfg.get(), withoutComments(content).constData());
@@ -293,16 +296,21 @@ std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &n
         problems << collected.problems;
         return std::nullopt;
     }
-    std::vector<FtdiEepromOption> found;
+    std::vector<std::pair<std::pair<QString, int>, FtdiEepromOption>> found;
     for (const OptionSpec &spec : kOptions) {
         if (cfg_size(cfg.get(), spec.name) == 0) continue;
-        FtdiEepromOption option{QString::fromLatin1(spec.name), 0, {}, collected.origins.value(QString::fromLatin1(spec.name), name)};
+        const auto where = collected.origins.value(QString::fromLatin1(spec.name), {name, 0});
+        FtdiEepromOption option{QString::fromLatin1(spec.name), 0, {}, lineOrigin(where.first, where.second)};
         if (spec.type == CFGT_INT) option.number = cfg_getint(cfg.get(), spec.name);
         if (spec.type == CFGT_BOOL) option.number = cfg_getbool(cfg.get(), spec.name) ? 1 : 0;
         if (spec.type == CFGT_STR) option.text = QString::fromUtf8(cfg_getstr(cfg.get(), spec.name));
-        found.push_back(std::move(option));
+        found.emplace_back(where, std::move(option));
     }
-    return found;
+    // In the order the file sets them, so that what is said follows the file.
+    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<FtdiEepromOption> options;
+    for (auto &[where, option] : found) options.push_back(std::move(option));
+    return options;
 }
 
 Template ftdiEepromTemplate(const std::vector<FtdiEepromOption> &options, uint32_t chipType, QStringList &problems) {

@@ -1,0 +1,116 @@
+#include "template_apply.h"
+
+#include <QDir>
+#include <array>
+
+#include "device_config.h"
+
+namespace kestrom::cli {
+
+namespace {
+
+const QString kKept = QStringLiteral("kept from the chip");
+
+QString originOf(const Template &settings, const FieldSpec &field) {
+    for (const Setting &setting : settings.settings) {
+        if (setting.field == &field) return setting.origin;
+    }
+    return kKept;
+}
+
+// The FT2232C's channels: one mode each at most.
+constexpr std::array<std::array<const char *, 3>, 2> kChannelModes{{{"IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer"},
+                                                                    {"IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"}}};
+
+void checkModes(const Template &settings, uint32_t chipType, const EepromContents &contents, QStringList &problems) {
+    for (const auto &channel : kChannelModes) {
+        QStringList set;
+        for (const char *name : channel) {
+            const FieldSpec *field = findField(QLatin1String(name));
+            if (chipHasField(chipType, *field) && field->number(contents) != 0) {
+                set << QStringLiteral("%1 (%2)").arg(QLatin1String(name), originOf(settings, *field));
+            }
+        }
+        if (set.size() > 1) problems << QStringLiteral("%1: a channel has one mode at most").arg(set.join(QStringLiteral(" and ")));
+    }
+}
+
+// The part's words the texts were judged by: those read, or the probed size when
+// they need more room than the words read show.
+size_t checkRoom(const Template &settings, uint32_t chipType, const EepromContents &contents, size_t wordsRead,
+                 const std::function<size_t()> &partWords, QStringList &problems) {
+    const size_t needed = stringBytes(contents);
+    std::optional<size_t> room = d2xx::stringRoom(chipType, wordsRead);
+    if (!room || needed <= *room) return wordsRead;
+    const size_t words = partWords();
+    room = d2xx::stringRoom(chipType, words);
+    if (needed <= *room) return words;
+    QStringList texts;
+    for (const char *name : {"Manufacturer", "Description", "SerialNumber"}) {
+        texts << QStringLiteral("%1 (%2)").arg(QLatin1String(name), originOf(settings, *findField(QLatin1String(name))));
+    }
+    problems << QStringLiteral("the texts take %1 bytes, this EEPROM has room for %2: shorten %3")
+                    .arg(needed)
+                    .arg(*room)
+                    .arg(texts.join(QStringLiteral(", ")));
+    return words;
+}
+
+}  // namespace
+
+std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType, const EepromContents &base,
+                                            size_t wordsRead, const std::function<size_t()> &partWords,
+                                            QStringList &problems) {
+    const qsizetype before = problems.size();
+    EepromContents contents = base;
+    for (const Setting &setting : settings.settings) {
+        const FieldSpec &field = *setting.field;
+        if (field.chipFixed && setting.value != valueOf(field, base)) {
+            problems << QStringLiteral("%1: %2 = %3, but this chip's is %4 (the chip sets it)")
+                            .arg(setting.origin, QLatin1String(field.name), formatValue(field, setting.value),
+                                 formatValue(field, valueOf(field, base)));
+            continue;
+        }
+        setValue(field, contents, setting.value);
+    }
+    checkModes(settings, chipType, contents, problems);
+    const size_t words = checkRoom(settings, chipType, contents, wordsRead, partWords, problems);
+    if (problems.size() > before) return std::nullopt;
+    // The codec has the last word.
+    std::vector<uint16_t> image(words, 0xFFFF);
+    if (const FT_STATUS status = d2xx::encode(chipType, contents, image); status != FT_OK) {
+        problems << QStringLiteral("the EEPROM codec refuses this configuration (status %1)").arg(status);
+        return std::nullopt;
+    }
+    return contents;
+}
+
+std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSource &source,
+                                          const std::vector<Setting> &extra, QStringList &problems, QStringList &notes) {
+    const uint32_t chipType = change.chipType();
+    const QString chip = safety::chipName(chipType);
+    if (chipFields(chipType).empty()) {
+        problems << QStringLiteral("the %1's EEPROM layout is not one Kestrom knows").arg(chip);
+        return std::nullopt;
+    }
+    std::optional<Template> settings = source.forChip(chipType, problems);
+    if (!settings) return std::nullopt;
+    for (const Setting &setting : extra) {
+        std::erase_if(settings->settings, [&](const Setting &earlier) { return earlier.field == setting.field; });
+        settings->settings.push_back(setting);
+    }
+    if (!settings->ignored.isEmpty()) {
+        notes << QStringLiteral("%1: ignored (no field of the %2): %3")
+                     .arg(QDir::toNativeSeparators(source.path()), chip, settings->ignored.join(QStringLiteral(", ")));
+    }
+    const std::vector<uint16_t> &words = change.before().words;
+    EepromContents base;
+    if (d2xx::decode(chipType, words, base) != FT_OK) {
+        base = d2xx::chipDefaults(chipType);
+        notes << QStringLiteral("the EEPROM reads %1: the fields the template does not set take the %2's defaults")
+                     .arg(safety::checksumState(chipType, words), chip);
+    }
+    return applyTemplate(*settings, chipType, base, words.size(), [&] { return change.partWords(true); }, problems);
+}
+
+}  // namespace kestrom::cli

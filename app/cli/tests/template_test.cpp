@@ -1,0 +1,156 @@
+// kestrom template save and write on simulated devices: a round trip per chip onto
+// a blank part, only the named fields changing, --set, ftdi_eeprom files, and bad
+// templates refused before anything is written.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli_run.h"
+
+namespace {
+
+class Templates : public CliTest {
+protected:
+    void SetUp() override {
+        CliTest::SetUp();
+        copyAllExamples();
+    }
+    // show --json of one device: its "fields" and "eeprom".
+    QJsonObject shown(int device, const char *part = "fields") const {
+        const Outcome outcome = run({"show", "--json", "--device", QString::number(device)});
+        EXPECT_EQ(0, outcome.exitCode) << outcome.err;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out)).object()[QLatin1String(part)].toObject();
+    }
+    void useBoard(const std::string &ini) {
+        writeDevices(ini);
+        useDevicesFile("devices.ini");
+    }
+};
+
+struct Chip {
+    const char *kind;
+    const char *image;
+    int words;
+};
+
+TEST_F(Templates, ATemplateSavedFromAChipAndWrittenToABlankOneGivesTheSameConfiguration) {
+    for (const Chip &chip : {Chip{"AM", "ft8u232am.bin", 64}, Chip{"BM", "ft232bm.bin", 64},
+                             Chip{"2232C", "ft2232c.bin", 128}, Chip{"232R", "ft232r.bin", 64}}) {
+        SCOPED_TRACE(chip.kind);
+        const std::string words = "\neeprom_words = " + std::to_string(chip.words) + "\n";
+        useBoard(std::string("[source]\nchip = ") + chip.kind + "\neeprom = " + chip.image + words +
+                 "[blank]\nchip = " + chip.kind + "\neeprom = blank-" + chip.image + words);
+        const Outcome saved = run({"template", "save", "board.ini"});
+        ASSERT_EQ(0, saved.exitCode) << saved.err;
+        const Outcome written = run({"write", "board.ini", "--device", "1"});
+        ASSERT_EQ(0, written.exitCode) << written.err;
+        EXPECT_NE(std::string::npos, written.err.find("note: the EEPROM reads blank")) << written.err;
+        EXPECT_EQ(shown(0), shown(1));
+        EXPECT_EQ(shown(0, "eeprom"), shown(1, "eeprom"));
+    }
+}
+
+TEST_F(Templates, OnlyTheFieldsATemplateNamesChangeAndSetComesLast) {
+    useDevicesFile("ft232r.ini");
+    const QJsonObject before = shown(0);
+    writeBytes("part.ini", "[template]\nchip = FT232R\nDescription = \"Sensor board\"\nCbus0 = IOMODE\nMaxPower = 100\n");
+    const Outcome written = run({"write", "part.ini", "--set", "MaxPower=250", "--set", "InvertRI=1"});
+    ASSERT_EQ(0, written.exitCode) << written.err;
+    EXPECT_EQ("", written.err);
+    EXPECT_EQ(0u, written.out.find("Programmed device 0 (FT232R) from part.ini and read it back\nBackup: ")) << written.out;
+    QJsonObject expected = before;
+    expected["Description"] = "Sensor board";
+    expected["Cbus0"] = "IOMODE";
+    expected["MaxPower"] = 250;
+    expected["InvertRI"] = true;
+    EXPECT_EQ(expected, shown(0));
+    ASSERT_EQ(1u, backups().size());
+    EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft232r.bin"), readBytes(backups()[0].string()));
+}
+
+TEST_F(Templates, ABadTemplateIsRefusedLineByLineBeforeAnythingIsWritten) {
+    useDevicesFile("ft232bm.ini");
+    const std::string image = readBytes("ft232bm.bin");
+    struct Case {
+        const char *name;
+        const char *text;
+        QStringList sets;
+        std::vector<const char *> said;
+    };
+    const std::string longTexts = "[template]\nManufacturer = \"" + std::string(35, 'M') + "\"\nDescription = \"" +
+                                  std::string(60, 'D') + "\"\n";
+    for (const Case &c : {
+             Case{"bad.ini", "[template]\nchip = FT232BM\nBogus = 1\nMaxPower = 501\nRev4 = 1\n", {"PnP=2"},
+                  {"kestrom write: bad.ini line 3: unknown key 'Bogus'\n",
+                   "kestrom write: bad.ini line 4: MaxPower = 501: allowed: 0-500, even\n",
+                   "kestrom write: --set PnP=2: allowed: 0 or 1\n"}},
+             Case{"r.ini", "[template]\nchip = FT232R\nCbus0 = TXLED\n", {},
+                  {"kestrom write: r.ini line 2: the template is for an FT232R; the device is an FT232BM\n"}},
+             Case{"cbus.ini", "[template]\nCbus0 = TXLED\nRev4 = 0\n", {},
+                  {"kestrom write: cbus.ini line 2: Cbus0 is not a field of the FT232BM\n"}},
+             Case{"rev.ini", "[template]\nRev4 = 0\n", {},
+                  {"kestrom write: rev.ini line 2: Rev4 = 0, but this chip's is 1 (the chip sets it)\n"}},
+             Case{"long.ini", longTexts.c_str(), {},
+                  {"kestrom write: the texts take 212 bytes, this EEPROM has room for 103: shorten Manufacturer "
+                   "(long.ini line 2), Description (long.ini line 3), SerialNumber (kept from the chip)\n"}},
+         }) {
+        SCOPED_TRACE(c.name);
+        writeBytes(c.name, c.text);
+        QStringList arguments{"write", c.name};
+        for (const QString &set : c.sets) arguments << "--set" << set;
+        const Outcome outcome = run(arguments);
+        EXPECT_EQ(2, outcome.exitCode);
+        std::string said;
+        for (const char *line : c.said) said += line;
+        EXPECT_EQ(said, outcome.err);
+        EXPECT_EQ("", outcome.out);
+    }
+    EXPECT_EQ(image, readBytes("ft232bm.bin"));
+    EXPECT_TRUE(backups().empty());
+    EXPECT_EQ(2, run({"write", "missing.ini"}).exitCode);
+}
+
+TEST_F(Templates, AnFtdiEepromFileProgramsTheFieldsItHasAndNamesWhatItIgnored) {
+    useDevicesFile("ft232r.ini");
+    writeBytes("board.conf",
+               "# Written for libftdi1's ftdi_eeprom\n"
+               "vendor_id=0x0403\nproduct_id=0x6015\n"
+               "manufacturer=\"ACME\"\nproduct=\"Sensor\"\nserial=\"AC000001\"\n"
+               "max_power=120\t# mA\nself_powered=false\nuse_serial=true\n"
+               "cbus0=TXRXLED\ncbus3=IOMODE\ninvert_txd=true\ncha_vcp=false\n"
+               "filename=\"eeprom.bin\"\nflash_raw=false\n");
+    const Outcome written = run({"write", "board.conf"});
+    ASSERT_EQ(0, written.exitCode) << written.err;
+    EXPECT_EQ("kestrom write: note: board.conf: ignored (no field of the FT232R): filename, flash_raw\n", written.err);
+    EXPECT_NE(std::string::npos, written.out.find("The device comes back as 0403:6015 after it is plugged in again.\n"));
+    const QJsonObject fields = shown(0);
+    EXPECT_EQ(0x6015, fields["ProductId"].toInt());
+    EXPECT_EQ("Sensor", fields["Description"].toString());
+    EXPECT_EQ(120, fields["MaxPower"].toInt());
+    EXPECT_EQ("TXRXLED", fields["Cbus0"].toString());
+    EXPECT_EQ("RXLED", fields["Cbus1"].toString()) << "not named: kept";
+    EXPECT_EQ("IOMODE", fields["Cbus3"].toString());
+    EXPECT_TRUE(fields["InvertTXD"].toBool());
+    EXPECT_TRUE(fields["RIsD2XX"].toBool()) << "cha_vcp = false: the D2XX driver";
+
+    writeBytes("bad.conf", "# a comment\nvendor_id=0x0403\nmax_power=900\nserial=\"much too long a serial number\"\n");
+    const Outcome refused = run({"write", "bad.conf"});
+    EXPECT_EQ(2, refused.exitCode);
+    EXPECT_EQ("kestrom write: bad.conf line 3: max_power sets MaxPower: allowed: 0-500, even\n"
+              "kestrom write: bad.conf line 4: serial sets SerialNumber: 29 bytes, at most 19\n",
+              refused.err);
+}
+
+TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
+    useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\nwrite_protect = 1\n");
+    writeBytes("t.ini", "[template]\nDescription = \"Other\"\n");
+    const Outcome outcome = run({"write", "t.ini"});
+    EXPECT_EQ(1, outcome.exitCode);
+    EXPECT_EQ(0u, outcome.err.find("kestrom write: device 0: programming failed: status 12 (FT EEPROM WRITE FAILED); "
+                                   "the old contents are in "))
+        << outcome.err;
+    EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n'));
+}
+
+}  // namespace
