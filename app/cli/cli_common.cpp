@@ -51,11 +51,14 @@ Arguments::Arguments(const char *name, const char *usage, const char *about)
     addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")));
 }
 
-void Arguments::addDeviceOptions() {
+void Arguments::addDeviceOptions(bool bySerial) {
     deviceOptions_ = true;
+    bySerial_ = bySerial;
     addOption(QCommandLineOption(kDevice, QStringLiteral("The device with index N (default 0)."), QStringLiteral("N"),
                                  QStringLiteral("0")));
-    addOption(QCommandLineOption(kSerial, QStringLiteral("The device with USB serial number S."), QStringLiteral("S")));
+    if (bySerial) {
+        addOption(QCommandLineOption(kSerial, QStringLiteral("The device with USB serial number S."), QStringLiteral("S")));
+    }
 }
 
 std::optional<int> Arguments::parse(const QStringList &arguments, const QStringList &positional) {
@@ -70,7 +73,7 @@ std::optional<int> Arguments::parse(const QStringList &arguments, const QStringL
     }
     if (given.size() < positional.size()) return usageError(QStringLiteral("%1 is missing").arg(positional[given.size()]));
     if (deviceOptions_) {
-        if (parser_.isSet(kDevice) && parser_.isSet(kSerial)) {
+        if (bySerial_ && parser_.isSet(kDevice) && parser_.isSet(kSerial)) {
             return usageError(QStringLiteral("--device and --serial choose the same thing: give one of them"));
         }
         bool number = false;
@@ -78,7 +81,7 @@ std::optional<int> Arguments::parse(const QStringList &arguments, const QStringL
         if (!number || index < 0) {
             return usageError(QStringLiteral("--device takes a device index (0, 1, ...), not '%1'").arg(parser_.value(kDevice)));
         }
-        if (parser_.isSet(kSerial) && parser_.value(kSerial).isEmpty()) {
+        if (bySerial_ && parser_.isSet(kSerial) && parser_.value(kSerial).isEmpty()) {
             return usageError(QStringLiteral("--serial takes a serial number"));
         }
     }
@@ -86,7 +89,7 @@ std::optional<int> Arguments::parse(const QStringList &arguments, const QStringL
 }
 
 std::optional<int> Arguments::deviceIndex(platform::D2xxBinding &d2xx, int &exitCode) const {
-    if (!parser_.isSet(kSerial)) return parser_.value(kDevice).toInt();
+    if (!bySerial_ || !parser_.isSet(kSerial)) return parser_.value(kDevice).toInt();
     const QString wanted = parser_.value(kSerial);
     uint32_t count = 0;
     if (const FT_STATUS status = d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY); status != FT_OK) {
@@ -115,7 +118,7 @@ std::optional<int> Arguments::deviceIndex(platform::D2xxBinding &d2xx, int &exit
 }
 
 QString Arguments::deviceName(int index) const {
-    if (deviceOptions_ && parser_.isSet(kSerial)) {
+    if (bySerial_ && parser_.isSet(kSerial)) {
         return QStringLiteral("device %1 (serial %2)").arg(index).arg(parser_.value(kSerial));
     }
     return QStringLiteral("device %1").arg(index);

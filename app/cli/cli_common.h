@@ -32,8 +32,8 @@ public:
     QCommandLineParser &parser() { return parser_; }
     const char *name() const { return name_; }
     void addOption(const QCommandLineOption &option) { parser_.addOption(option); options_ << option; }
-    // Also takes --device N and --serial S.
-    void addDeviceOptions();
+    // Also takes --device N, and --serial S unless `bySerial` is false.
+    void addDeviceOptions(bool bySerial = true);
 
     // Parses `arguments` (the command's name first). Nothing when the command is to
     // run; otherwise its exit code: 0 after --help, 2 after a usage error. `positional`
@@ -61,6 +61,7 @@ private:
     QCommandLineParser parser_;
     QList<QCommandLineOption> options_;
     bool deviceOptions_ = false;
+    bool bySerial_ = false;
 };
 
 // The program's libftd2xx, loaded; null after saying why it could not be.

@@ -32,6 +32,8 @@ public:
     // Writes `image` from word 0 on and checks it reads back; false with the reason.
     // Ends the change.
     bool writeImage(std::span<const uint16_t> image, QString &error);
+    // Ends a change that began but writes nothing after all.
+    void abandon() { change_.finish(false); }
 
 private:
     bool end(bool succeeded, QString &error, const QString &failure);

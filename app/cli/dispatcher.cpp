@@ -19,6 +19,7 @@ constexpr Command kCommands[] = {
     {"restore", "program a raw image file into one device", &runRestore},
     {"template", "save one device's configuration as a template (template save FILE)", &runTemplate},
     {"write", "program one device from a template or an ftdi_eeprom file", &runWrite},
+    {"produce", "program devices plugged one after another, each with the next serial number", &runProduce},
 };
 
 }  // namespace

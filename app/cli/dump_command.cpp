@@ -31,9 +31,8 @@ int runDump(const QStringList &arguments) {
         return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), error));
     }
     printOut(QStringLiteral("Saved %1 (%2, %3 words, %4) to %5\n")
-                 .arg(args.deviceName(*index), safety::chipName(chip.identity.type))
-                 .arg(chip.words.size())
-                 .arg(safety::checksumState(chip.identity.type, chip.words), QDir::toNativeSeparators(file)));
+                 .arg(args.deviceName(*index), safety::chipName(chip.identity.type), QString::number(chip.words.size()),
+                      safety::checksumState(chip.identity.type, chip.words), QDir::toNativeSeparators(file)));
     return kDone;
 }
 

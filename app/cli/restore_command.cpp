@@ -52,9 +52,8 @@ int runRestore(const QStringList &arguments) {
                                                .arg(args.deviceName(*index), error, QDir::toNativeSeparators(change.backup())));
     }
     printOut(QStringLiteral("Programmed %1 (%2) with %3 (%4 words)\nBackup: %5\n")
-                 .arg(args.deviceName(*index), safety::chipName(change.chipType()), QDir::toNativeSeparators(file))
-                 .arg(image->size())
-                 .arg(QDir::toNativeSeparators(change.backup())));
+                 .arg(args.deviceName(*index), safety::chipName(change.chipType()), QDir::toNativeSeparators(file),
+                      QString::number(image->size()), QDir::toNativeSeparators(change.backup())));
     return kDone;
 }
 

@@ -73,10 +73,8 @@ QString text(int index, const DeviceConfig &config) {
     const safety::ChipIdentity &id = config.chip.identity;
     const size_t words = config.chip.words.size();
     QString out = QStringLiteral("Device %1: %2 %3, serial \"%4\", \"%5\"\nEEPROM: %6 words (%7), %8\n")
-                      .arg(index)
-                      .arg(safety::chipName(id.type), vidPid(id.id), id.serialNumber, id.description)
-                      .arg(words)
-                      .arg(partName(id.type, words), eepromStateText(config.chip));
+                      .arg(QString::number(index), safety::chipName(id.type), vidPid(id.id), id.serialNumber,
+                           id.description, QString::number(words), partName(id.type, words), eepromStateText(config.chip));
     if (config.recordStatus != FT_OK) {
         return out + QStringLiteral("No configuration to show: FT_EE_Read answered %1.\n").arg(statusText(config.recordStatus));
     }

@@ -86,7 +86,8 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
 }
 
 std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSource &source,
-                                          const std::vector<Setting> &extra, QStringList &problems, QStringList &notes) {
+                                          const std::function<void(Template &)> &adjust, QStringList &problems,
+                                          QStringList &notes) {
     const uint32_t chipType = change.chipType();
     const QString chip = safety::chipName(chipType);
     if (chipFields(chipType).empty()) {
@@ -95,10 +96,7 @@ std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSo
     }
     std::optional<Template> settings = source.forChip(chipType, problems);
     if (!settings) return std::nullopt;
-    for (const Setting &setting : extra) {
-        std::erase_if(settings->settings, [&](const Setting &earlier) { return earlier.field == setting.field; });
-        settings->settings.push_back(setting);
-    }
+    if (adjust) adjust(*settings);
     if (!settings->ignored.isEmpty()) {
         notes << QStringLiteral("%1: ignored (no field of the %2): %3")
                      .arg(QDir::toNativeSeparators(source.path()), chip, settings->ignored.join(QStringLiteral(", ")));

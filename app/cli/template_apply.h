@@ -18,9 +18,11 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
                                             size_t wordsRead, const std::function<size_t()> &partWords,
                                             QStringList &problems);
 
-// The contents `source` (and `extra` after it) gives the device `change` has read.
-// Notes (ignored options, a blank EEPROM's defaults) go to `notes`.
+// The contents `source` gives the device `change` has read; `adjust`, when given,
+// changes the settings for this chip first. Notes (ignored options, a blank
+// EEPROM's defaults) go to `notes`.
 std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSource &source,
-                                          const std::vector<Setting> &extra, QStringList &problems, QStringList &notes);
+                                          const std::function<void(Template &)> &adjust, QStringList &problems,
+                                          QStringList &notes);
 
 }  // namespace kestrom::cli

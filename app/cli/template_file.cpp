@@ -55,7 +55,7 @@ char *readLine(char *buffer, int size, void *stream) noexcept {
 bool firstTime(Parse &parse, const QString &key) {
     const QString folded = key.toLower();
     if (const auto earlier = parse.seen.constFind(folded); earlier != parse.seen.cend()) {
-        parse.refuse(parse.line, QStringLiteral("%1 is set twice (first on line %2)").arg(key).arg(*earlier));
+        parse.refuse(parse.line, QStringLiteral("%1 is set twice (first on line %2)").arg(key, QString::number(*earlier)));
         return false;
     }
     parse.seen.insert(folded, parse.line);

@@ -1,0 +1,41 @@
+// The record of a production run: a CSV file, one line per device, appended and
+// flushed to the disk as each device ends.
+//   time,number,serial,vid_pid,result,backup
+// time in ISO 8601 with the zone; result "ok", "failed: <why>" or "interrupted"
+// (the program ended while it wrote the device); number and serial empty for a
+// device that failed before a number was reserved for it.
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace kestrom::cli {
+
+struct LogLine {
+    QDateTime time;
+    std::optional<uint64_t> number;
+    QString serial;
+    QString vidPid;
+    QString result;
+    QString backup;
+};
+
+class ProductionLog {
+public:
+    explicit ProductionLog(QString path) : path_(std::move(path)) {}
+    const QString &path() const { return path_; }
+
+    // Appends one line (and the header to a new file); false with the reason.
+    bool append(const LogLine &line, QString &error) const;
+    // True when a line for `number` is there already.
+    bool holds(uint64_t number) const;
+
+private:
+    QString path_;
+};
+
+// One CSV field: quoted when it holds a comma, a quote or a line break.
+QString csvField(const QString &text);
+
+}  // namespace kestrom::cli

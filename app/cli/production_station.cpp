@@ -1,0 +1,105 @@
+#include "production_station.h"
+
+#include <QDir>
+
+#include "cli_common.h"
+#include "device_change.h"
+#include "device_text.h"
+#include "template_apply.h"
+
+namespace kestrom::cli {
+
+namespace {
+
+// The fields that make a chip present its serial number.
+constexpr const char *kSerialSwitches[] = {"SerNumEnable", "SerNumEnable5", "SerNumEnableR"};
+
+// The template's settings with the run's serial number, and the chip's serial
+// number switched on unless the template itself says otherwise.
+void giveSerial(Template &settings, uint32_t chipType, const QString &serial, const QString &format) {
+    const FieldSpec *serialField = findField(QStringLiteral("SerialNumber"));
+    std::erase_if(settings.settings, [&](const Setting &s) { return s.field == serialField; });
+    settings.settings.push_back({serialField, {0, serial}, QStringLiteral("--serial %1").arg(format)});
+    for (const char *name : kSerialSwitches) {
+        const FieldSpec *field = findField(QLatin1String(name));
+        const bool named = std::any_of(settings.settings.begin(), settings.settings.end(),
+                                       [&](const Setting &s) { return s.field == field; });
+        if (chipHasField(chipType, *field) && !named) settings.settings.push_back({field, {1, {}}, QStringLiteral("produce")});
+    }
+}
+
+}  // namespace
+
+bool ProductionStation::present() const {
+    uint32_t count = 0;
+    return s_.d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY) == FT_OK && count > uint32_t(s_.index);
+}
+
+ProductionStation::Outcome ProductionStation::failed(Outcome outcome, LogLine &line, const QString &why) {
+    outcome.said = why;
+    line.result = QStringLiteral("failed: %1").arg(why);
+    if (QString error; !s_.log.append(line, error)) outcome.stopped = error;
+    return outcome;
+}
+
+ProductionStation::Outcome ProductionStation::programOne() {
+    Outcome outcome;
+    LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}};
+    DeviceChange change(s_.d2xx, s_.index);
+    if (const FT_STATUS status = change.read(); status != FT_OK) {
+        return failed(outcome, line, QStringLiteral("the device could not be read: %1").arg(statusText(status)));
+    }
+    line.vidPid = vidPid(change.before().identity.id);
+    const QString serial = s_.format.serial(s_.state.next());
+    const FieldSpec &serialField = *findField(QStringLiteral("SerialNumber"));
+    if (const QString problem = valueProblem(serialField, {0, serial}); !problem.isEmpty()) {
+        outcome.stopped = QStringLiteral("the serial number %1 does not fit: %2").arg(serial, problem);
+        return outcome;
+    }
+    QStringList problems;
+    const std::optional<EepromContents> contents = contentsFor(
+        change, s_.source, [&](Template &t) { giveSerial(t, change.chipType(), serial, s_.format.text()); }, problems,
+        outcome.notes);
+    if (!contents) return failed(outcome, line, problems.join(QStringLiteral("; ")));
+    line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
+    QString error;
+    if (!change.begin(QStringLiteral("Write"), error)) {
+        return failed(outcome, line, QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
+    }
+    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time};
+    if (!s_.state.reserve(pending, error)) {
+        change.abandon();
+        outcome.stopped = error;
+        return outcome;
+    }
+    outcome.number = line.number = pending.number;
+    outcome.serial = line.serial = serial;
+    line.backup = change.backup();
+    outcome.programmed = change.program(*contents, error);
+    if (outcome.programmed) {
+        outcome.said = QStringLiteral("programmed and read back (%1 %2)").arg(safety::chipName(change.chipType()), line.vidPid);
+        line.result = QStringLiteral("ok");
+        if (!s_.log.append(line, error)) outcome.stopped = error;
+    } else {
+        outcome = failed(outcome, line, error);
+    }
+    if (outcome.stopped.isEmpty() && !s_.state.settle(error)) outcome.stopped = error;
+    return outcome;
+}
+
+bool ProductionStation::settleInterrupted(QString &said, QString &error) {
+    const std::optional<PendingWrite> pending = s_.state.pending();
+    if (!pending) return true;
+    if (!s_.log.holds(pending->number) &&
+        !s_.log.append({pending->started, pending->number, pending->serial, pending->vidPid,
+                        QStringLiteral("interrupted"), pending->backup},
+                       error)) {
+        return false;
+    }
+    said = QStringLiteral("%1: the last run ended while it wrote this number; logged as interrupted, never used again "
+                          "(the device's old contents are in %2)")
+               .arg(pending->serial, QDir::toNativeSeparators(pending->backup));
+    return s_.state.settle(error);
+}
+
+}  // namespace kestrom::cli

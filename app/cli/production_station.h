@@ -1,0 +1,54 @@
+// One station of a production line: devices plugged in one after another at one
+// index, each programmed from the template with the next serial number, backed
+// up, read back and logged. The waiting in between is the command's.
+#pragma once
+
+#include "production_log.h"
+#include "production_state.h"
+#include "serial_format.h"
+#include "template_source.h"
+
+namespace kestrom::platform {
+class D2xxBinding;
+}
+
+namespace kestrom::cli {
+
+class ProductionStation {
+public:
+    struct Setup {
+        platform::D2xxBinding &d2xx;
+        const TemplateSource &source;
+        const SerialFormat &format;
+        ProductionState &state;
+        const ProductionLog &log;
+        int index;
+    };
+    explicit ProductionStation(const Setup &setup) : s_(setup) {}
+
+    // Whether a device is plugged in at the station's index.
+    bool present() const;
+
+    struct Outcome {
+        bool programmed = false;
+        std::optional<uint64_t> number;  // the number the device used up
+        QString serial;
+        QString said;      // what happened, for the operator
+        QString stopped;   // why the run cannot go on (the state or the log cannot be written)
+        QStringList notes;
+    };
+    // Programs the device at the index with the next number.
+    Outcome programOne();
+
+    // Logs the write a run that ended in the middle left in the state file, as
+    // "interrupted", once; what to tell the operator, empty when there was none.
+    // False with the reason when the state or the log cannot be written.
+    bool settleInterrupted(QString &said, QString &error);
+
+private:
+    Outcome failed(Outcome outcome, LogLine &line, const QString &why);
+
+    Setup s_;
+};
+
+}  // namespace kestrom::cli

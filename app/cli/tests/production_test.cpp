@@ -1,0 +1,82 @@
+// The pieces of a production run on their own: serial formats, the state file's
+// reservations and lock, and the CSV log's fields.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "production_log.h"
+#include "production_state.h"
+#include "qt_print.h"
+#include "serial_format.h"
+
+using namespace kestrom::cli;
+
+namespace {
+
+TEST(SerialFormat, OneNumberFormattedAsAskedAndEveryOtherFormatRefused) {
+    const std::pair<const char *, const char *> formats[] = {
+        {"KS%06d", "KS000123"}, {"KS%d", "KS123"}, {"%5u-A", "  123-A"}, {"X%x", "X7b"}, {"%04X%%", "007B%"}};
+    for (const auto &[format, serial] : formats) {
+        QString problem;
+        const std::optional<SerialFormat> parsed = SerialFormat::parse(QString::fromLatin1(format), problem);
+        ASSERT_TRUE(parsed) << format << ": " << problem.toStdString();
+        EXPECT_EQ(QString::fromLatin1(serial), parsed->serial(123)) << format;
+    }
+    for (const char *bad : {"KS", "KS%%", "%d%d", "KS%s", "KS%", "%-5d", "%020d", "%ld"}) {
+        QString problem;
+        EXPECT_FALSE(SerialFormat::parse(QString::fromLatin1(bad), problem)) << bad;
+        EXPECT_FALSE(problem.isEmpty()) << bad;
+    }
+}
+
+TEST(ProductionState, AReservedNumberIsNeverHandedOutAgainAndAWriteInProgressIsKept) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("run/state.json"));
+    QString error;
+    {
+        auto state = ProductionState::open(path, QStringLiteral("KS%04d"), error);
+        ASSERT_TRUE(state) << error.toStdString();
+        ASSERT_TRUE(state->startAt(7, error));
+        EXPECT_TRUE(state->startAt(3, error));
+        EXPECT_EQ(7u, state->next()) << "--start never goes back";
+        EXPECT_FALSE(ProductionState::open(path, QStringLiteral("KS%04d"), error)) << "one run at a time";
+        EXPECT_TRUE(error.contains(u"another run")) << error.toStdString();
+        PendingWrite write{0, QStringLiteral("KS0007"), QStringLiteral("0403:6001"), QStringLiteral("b.bin"), {}};
+        ASSERT_TRUE(state->reserve(write, error));
+        EXPECT_EQ(7u, write.number);
+    }  // the run ends without settling: as if it died while writing
+    auto state = ProductionState::open(path, QStringLiteral("KS%04d"), error);
+    ASSERT_TRUE(state) << error.toStdString();
+    EXPECT_EQ(8u, state->next());
+    ASSERT_TRUE(state->pending());
+    EXPECT_EQ(7u, state->pending()->number);
+    EXPECT_EQ(u"b.bin", state->pending()->backup);
+    ASSERT_TRUE(state->settle(error));
+    EXPECT_FALSE(state->pending());
+    state.reset();
+    EXPECT_FALSE(ProductionState::open(path, QStringLiteral("AB%d"), error));
+    EXPECT_TRUE(error.contains(u"belongs to the format 'KS%04d'")) << error.toStdString();
+}
+
+TEST(ProductionLog, OneLinePerDeviceWithFieldsQuotedWhereTheyMustBe) {
+    EXPECT_EQ(u"plain", csvField(QStringLiteral("plain")));
+    EXPECT_EQ(u"\"a, b\"", csvField(QStringLiteral("a, b")));
+    EXPECT_EQ(u"\"say \"\"hi\"\"\"", csvField(QStringLiteral("say \"hi\"")));
+    QTemporaryDir folder;
+    const ProductionLog log(folder.filePath(QStringLiteral("log.csv")));
+    QString error;
+    const QDateTime time = QDateTime::fromString(QStringLiteral("2026-03-04T05:06:07+01:00"), Qt::ISODate);
+    ASSERT_TRUE(log.append({time, 12, QStringLiteral("KS12"), QStringLiteral("0403:6001"), QStringLiteral("ok"), QStringLiteral("b.bin")}, error));
+    ASSERT_TRUE(log.append({time, {}, {}, QStringLiteral("0403:6001"), QStringLiteral("failed: x, y"), {}}, error));
+    QFile file(log.path());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QByteArray("time,number,serial,vid_pid,result,backup\n"
+                         "2026-03-04T05:06:07+01:00,12,KS12,0403:6001,ok,b.bin\n"
+                         "2026-03-04T05:06:07+01:00,,,0403:6001,\"failed: x, y\",\n"),
+              file.readAll());
+    EXPECT_TRUE(log.holds(12));
+    EXPECT_FALSE(log.holds(1));
+}
+
+}  // namespace
