@@ -2,6 +2,9 @@
 // of field takes and refuses, and that every chip's table is whole.
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QRegularExpression>
+
 #include "record_fields.h"
 #include "qt_print.h"
 
@@ -78,6 +81,21 @@ TEST(RecordFields, EveryChipHasItsOwnFieldsAndTheCommonOnes) {
         for (const FieldSpec *other : chipFields(FT_DEVICE_232R)) {
             if (other != field && other->settable()) {
                 EXPECT_EQ(FieldValue(), valueOf(*other, contents)) << field->name << " set " << other->name;
+            }
+        }
+    }
+}
+
+TEST(RecordFields, TheBashCompletionOffersEveryFieldATemplateSets) {
+    QFile completion(QStringLiteral(KESTROM_DIST_DIR "/kestrom.bash"));
+    ASSERT_TRUE(completion.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(completion.readAll());
+    const QString list = text.section(QStringLiteral("fields=\""), 1).section(QLatin1Char('"'), 0, 0);
+    const QStringList offered = list.split(QRegularExpression(QStringLiteral("\\s+")));
+    for (const uint32_t chip : {FT_DEVICE_AM, FT_DEVICE_BM, FT_DEVICE_2232C, FT_DEVICE_232R}) {
+        for (const FieldSpec *field : chipFields(chip)) {
+            if (field->settable()) {
+                EXPECT_TRUE(offered.contains(QLatin1String(field->name))) << field->name;
             }
         }
     }

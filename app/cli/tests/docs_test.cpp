@@ -1,0 +1,38 @@
+// The manual page and the bash completion know every command and option the
+// program's own help names.
+#include <gtest/gtest.h>
+
+#include <QRegularExpression>
+
+#include "cli_run.h"
+
+namespace {
+
+class Docs : public CliTest {};
+
+TEST_F(Docs, TheManualPageAndTheCompletionNameEveryCommandAndOption) {
+    const std::string manual = readBytes(KESTROM_DIST_DIR "/kestrom.1");
+    const std::string completion = readBytes(KESTROM_DIST_DIR "/kestrom.bash");
+    const Outcome help = run({"--help"});
+    const QString commandsPart = QString::fromStdString(help.out).section(QStringLiteral("Commands"), 1);
+    QStringList commands;
+    for (const auto &match : QRegularExpression(QStringLiteral("\\n  (\\w+) ")).globalMatch(commandsPart)) {
+        commands << match.captured(1);
+    }
+    EXPECT_EQ(7, commands.size()) << help.out;
+    for (const QString &command : commands) {
+        const std::string name = command.toStdString();
+        EXPECT_NE(std::string::npos, manual.find(".B kestrom " + name)) << name;
+        EXPECT_TRUE(completion.find(" " + name + " ") != std::string::npos ||
+                    completion.find(" " + name + ")") != std::string::npos)
+            << name;
+        const Outcome commandHelp = run({command, "--help"});
+        for (const auto &match : QRegularExpression(QStringLiteral("--([a-z-]+)")).globalMatch(QString::fromStdString(commandHelp.out))) {
+            const std::string option = match.captured(1).toStdString();
+            EXPECT_NE(std::string::npos, manual.find("\\-\\-" + option)) << name << " --" << option;
+            EXPECT_NE(std::string::npos, completion.find("--" + option)) << name << " --" << option;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+# bash completion for kestrom: its commands, each command's options, files where
+# a command takes one, and the record's field names after --set.
+_kestrom() {
+    local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
+    local fields="VendorId ProductId Manufacturer Description SerialNumber MaxPower PnP SelfPowered
+        RemoteWakeup Rev4 IsoIn IsoOut PullDownEnable SerNumEnable USBVersionEnable USBVersion Rev5 IsoInA
+        IsoInB IsoOutA IsoOutB PullDownEnable5 SerNumEnable5 USBVersionEnable5 USBVersion5 AIsHighCurrent
+        BIsHighCurrent IFAIsFifo IFAIsFifoTar IFAIsFastSer AIsVCP IFBIsFifo IFBIsFifoTar IFBIsFastSer BIsVCP
+        UseExtOsc HighDriveIOs EndpointSize PullDownEnableR SerNumEnableR InvertTXD InvertRXD InvertRTS
+        InvertCTS InvertDTR InvertDSR InvertDCD InvertRI Cbus0 Cbus1 Cbus2 Cbus3 Cbus4 RIsD2XX"
+    local command="" i
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        case ${COMP_WORDS[i]} in
+            list | show | dump | restore | template | write | produce)
+                command=${COMP_WORDS[i]}
+                break
+                ;;
+        esac
+    done
+
+    case $prev in
+        --device | --serial | --start | --count | --poll) return 0 ;;
+        --state | --log)
+            COMPREPLY=($(compgen -f -- "$cur"))
+            return 0
+            ;;
+        --set)
+            COMPREPLY=($(compgen -W "$fields" -S = -- "$cur"))
+            compopt -o nospace 2>/dev/null
+            return 0
+            ;;
+    esac
+
+    local options files=1
+    case $command in
+        "")
+            options="--report --no-text --no-binary --help --version list show dump restore template write produce"
+            files=0
+            ;;
+        list) options="--json --help" files=0 ;;
+        show) options="--device --serial --json --help" files=0 ;;
+        dump | template) options="--device --serial --help" ;;
+        restore) options="--device --serial --force --help" ;;
+        write) options="--device --serial --set --help" ;;
+        produce) options="--serial --start --count --device --state --log --poll --set --help" ;;
+    esac
+    if [[ $command == template && ${COMP_WORDS[COMP_CWORD - 1]} == template ]]; then
+        COMPREPLY=($(compgen -W "save" -- "$cur"))
+        return 0
+    fi
+    if [[ $cur == -* || $files == 0 ]]; then
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+    else
+        COMPREPLY=($(compgen -f -- "$cur"))
+    fi
+}
+complete -F _kestrom kestrom
