@@ -158,6 +158,17 @@ TEST_F(EmptyFolder, LibromgateWithoutTheDriverNamesTheDriver) {
     EXPECT_EQ(0, complete.GET_VendorId_()) << "a fresh library's record";
 }
 
+// A library of the driver's name that lacks the D2XX calls makes libromgate unusable
+// at the load, with the driver's message, rather than at its first device operation.
+TEST_F(EmptyFolder, ADriverWithoutTheD2xxCallsIsRefusedAtTheLoad) {
+    fs::copy_file(ROMGATE_FILE, folder_ / "libromgate.so");
+    fs::copy_file(ROMGATE_FILE, folder_ / "libftd2xx.so");
+    RomgateBinding romgate(folder_);
+    EXPECT_FALSE(romgate.load());
+    EXPECT_EQ("library libftd2xx.so Not found ...", romgate.message());
+    EXPECT_EQ(-2, romgate.FT_EE_READ_());
+}
+
 // A file of the library's name that no system could load is not called missing: the
 // system's own words say what is wrong with it, and which file it is.
 TEST_F(EmptyFolder, AFileThatIsNoLibraryIsNamedInTheSystemsWords) {
