@@ -56,8 +56,9 @@ int runCommandLine(const QStringList &arguments) {
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        return usageError(
-            QStringLiteral("unexpected argument '%1'.").arg(parser.positionalArguments().first()));
+        const QString first = parser.positionalArguments().first();
+        return usageError(arguments.value(1) == first ? QStringLiteral("unknown command '%1'.").arg(first)
+                                                      : QStringLiteral("unexpected argument '%1'.").arg(first));
     }
     if (!parser.isSet(report)) {
         if (parser.isSet(noText) || parser.isSet(noBinary)) {

@@ -34,6 +34,14 @@ size_t DeviceChange::partWords(bool probeBlank) {
     return words;
 }
 
+std::optional<safety::JournalEntry> DeviceChange::interruptedChange() const {
+    if (!safety::blankOrDamaged(chipType(), before().words)) return std::nullopt;
+    for (const safety::JournalEntry &entry : journal_.pending()) {
+        if (entry.device.type == chipType()) return entry;
+    }
+    return std::nullopt;
+}
+
 bool DeviceChange::begin(const QString &operation, QString &error) { return change_.begin(operation, error); }
 
 bool DeviceChange::end(bool succeeded, QString &error, const QString &failure) {

@@ -3,6 +3,7 @@
 // it, check what the chip then holds, and close the journal.
 #pragma once
 
+#include <optional>
 #include <span>
 
 #include "record_fields.h"
@@ -21,6 +22,10 @@ public:
     // The part's words; a blank part shows no size of its own and is probed (which
     // writes word 0 and blanks it again) when `probeBlank` asks for it.
     size_t partWords(bool probeBlank);
+
+    // A change of a chip of this kind that never ended, when this one reads blank or
+    // damaged: its journal names the backup of what the chip held.
+    std::optional<safety::JournalEntry> interruptedChange() const;
 
     // Saves the backup and opens the journal for `operation`; false with the reason.
     bool begin(const QString &operation, QString &error);

@@ -43,6 +43,14 @@ int runWrite(const QStringList &arguments) {
         return args.failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(args.deviceName(*index), statusText(status)));
     }
     QStringList notes;
+    if (const std::optional<safety::JournalEntry> interrupted = change.interruptedChange()) {
+        notes << QStringLiteral("\"%1\" of an %2 never ended (%3) and this one reads %4: its old contents are in %5 "
+                                "('kestrom restore' puts them back)")
+                     .arg(interrupted->operation, safety::chipName(interrupted->device.type),
+                          interrupted->started.toString(Qt::ISODate),
+                          safety::checksumState(change.chipType(), change.before().words),
+                          QDir::toNativeSeparators(interrupted->backup));
+    }
     const std::optional<EepromContents> contents = contentsFor(change, *source, {}, problems, notes);
     for (const QString &note : notes) printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     if (!contents) {

@@ -126,10 +126,17 @@ TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
     EXPECT_EQ(2, second.exitCode);
     EXPECT_EQ(0u, second.err.find("kestrom produce: another run (process ")) << second.err;
 
+    // A board that does not even open uses no number up.
+    plug("b1", "fail.FT_Open = 4\n");
+    ASSERT_TRUE(waiting.waitFor("[1] FAILED: the device could not be read: status 4 (FT IO ERROR). Unplug it.\n")) << waiting.out;
+    unplug();
+    ASSERT_TRUE(waiting.waitFor("Plug in the next device.\n")) << waiting.out;
     ::kill(pid_t(waiting.process.processId()), SIGINT);
-    ASSERT_TRUE(waiting.waitFor("Stopped: 0 programmed, 0 failed; the next number is 7 (KS0007).\n")) << waiting.out;
+    ASSERT_TRUE(waiting.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n")) << waiting.out;
     ASSERT_TRUE(waiting.process.waitForFinished(20000));
-    EXPECT_EQ(0, waiting.process.exitCode());
+    EXPECT_EQ(1, waiting.process.exitCode()) << "a board failed";
+    const std::string log = readBytes("run.csv");
+    EXPECT_NE(std::string::npos, log.find(",,,,failed: the device could not be read: status 4 (FT IO ERROR),\n")) << log;
 }
 
 TEST_F(Produce, WhatCannotBeUnderstoodEndsBeforeAnyDeviceIsTouched) {

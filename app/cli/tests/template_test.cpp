@@ -153,4 +153,20 @@ TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
     EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n'));
 }
 
+TEST_F(Templates, AfterAWriteThatNeverEndedTheNextWriteNamesTheBackupOfTheOldContents) {
+    useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\ncrash.FT_EE_Program = during\n");
+    writeBytes("t.ini", "[template]\nDescription = \"Other\"\n");
+    EXPECT_EQ(137, run({"write", "t.ini"}).exitCode) << "the power went in the middle";
+    ASSERT_EQ(1u, backups().size());
+    EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft232bm.bin"), readBytes(backups()[0].string()));
+
+    useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\n");
+    const Outcome again = run({"write", "t.ini"});
+    EXPECT_EQ(0, again.exitCode) << again.err;
+    EXPECT_EQ(0u, again.err.find("kestrom write: note: \"Write\" of an FT232BM never ended (")) << again.err;
+    EXPECT_NE(std::string::npos, again.err.find("its old contents are in " + backups()[0].string() +
+                                                " ('kestrom restore' puts them back)\n"))
+        << again.err;
+}
+
 }  // namespace
