@@ -117,6 +117,21 @@ std::optional<int> Arguments::deviceIndex(platform::D2xxBinding &d2xx, int &exit
     return std::nullopt;
 }
 
+std::optional<Arguments::ChosenDevice> Arguments::chooseDevice(int &exitCode) const {
+    platform::D2xxBinding *d2xx = loadedDriver(name_);
+    if (d2xx == nullptr) {
+        exitCode = kDeviceFailed;
+        return std::nullopt;
+    }
+    const std::optional<int> index = deviceIndex(*d2xx, exitCode);
+    if (!index) return std::nullopt;
+    return ChosenDevice{d2xx, *index};
+}
+
+int Arguments::readFailure(int index, FT_STATUS status) const {
+    return failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(deviceName(index), statusText(status)));
+}
+
 QString Arguments::deviceName(int index) const {
     if (bySerial_ && parser_.isSet(kSerial)) {
         return QStringLiteral("device %1 (serial %2)").arg(index).arg(parser_.value(kSerial));

@@ -44,6 +44,16 @@ public:
     // The device --device or --serial names (device 0 without either); nothing, with
     // the failure said, when no device has that serial. `exitCode` says which failure.
     std::optional<int> deviceIndex(platform::D2xxBinding &d2xx, int &exitCode) const;
+    struct ChosenDevice {
+        platform::D2xxBinding *d2xx;
+        int index;
+    };
+    // The driver, loaded, and the device the options choose; nothing, with the
+    // failure said and its exit code in `exitCode`.
+    std::optional<ChosenDevice> chooseDevice(int &exitCode) const;
+    // Says that device `index` could not be read; answers kDeviceFailed.
+    int readFailure(int index, FT_STATUS status) const;
+
     // "device 0", or "device 1 (serial QV000002)" when chosen by serial.
     QString deviceName(int index) const;
 

@@ -15,15 +15,15 @@ int runDump(const QStringList &arguments) {
                    "words). A blank part shows no size of its own and is saved as 64 blank words.");
     args.addDeviceOptions();
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("FILE")})) return *done;
-    platform::D2xxBinding *d2xx = loadedDriver(args.name());
-    if (d2xx == nullptr) return kDeviceFailed;
     int exitCode = kDone;
-    const std::optional<int> index = args.deviceIndex(*d2xx, exitCode);
-    if (!index) return exitCode;
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return exitCode;
+    platform::D2xxBinding *d2xx = device->d2xx;
+    const int index = device->index;
 
     safety::ChipWords chip;
-    if (const FT_STATUS status = safety::readChipWords(*d2xx, *index, chip); status != FT_OK) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(args.deviceName(*index), statusText(status)));
+    if (const FT_STATUS status = safety::readChipWords(*d2xx, index, chip); status != FT_OK) {
+        return args.readFailure(index, status);
     }
     const QString file = args.positional().first();
     QString error;
@@ -31,7 +31,7 @@ int runDump(const QStringList &arguments) {
         return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), error));
     }
     printOut(QStringLiteral("Saved %1 (%2, %3 words, %4) to %5\n")
-                 .arg(args.deviceName(*index), safety::chipName(chip.identity.type), QString::number(chip.words.size()),
+                 .arg(args.deviceName(index), safety::chipName(chip.identity.type), QString::number(chip.words.size()),
                       safety::checksumState(chip.identity.type, chip.words), QDir::toNativeSeparators(file)));
     return kDone;
 }

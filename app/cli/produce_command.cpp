@@ -119,10 +119,11 @@ int runProduce(const QStringList &arguments) {
         for (const QString &line : problems) args.failure(kBadInput, line);
         return kBadInput;
     }
-    platform::D2xxBinding *d2xx = loadedDriver(args.name());
-    if (d2xx == nullptr) return kDeviceFailed;
     int exitCode = kDone;
-    const int index = *args.deviceIndex(*d2xx, exitCode);
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return exitCode;
+    platform::D2xxBinding *d2xx = device->d2xx;
+    const int index = device->index;
 
     const QString statePath = p.isSet(stateFile) ? p.value(stateFile) : runFile(format->text(), "state");
     QString error;

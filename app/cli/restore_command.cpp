@@ -27,15 +27,15 @@ int runRestore(const QStringList &arguments) {
         return args.failure(kBadInput, QStringLiteral("%1 is not an image: it cannot be read or holds no whole words")
                                            .arg(QDir::toNativeSeparators(file)));
     }
-    platform::D2xxBinding *d2xx = loadedDriver(args.name());
-    if (d2xx == nullptr) return kDeviceFailed;
     int exitCode = kDone;
-    const std::optional<int> index = args.deviceIndex(*d2xx, exitCode);
-    if (!index) return exitCode;
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return exitCode;
+    platform::D2xxBinding *d2xx = device->d2xx;
+    const int index = device->index;
 
-    DeviceChange change(*d2xx, *index);
+    DeviceChange change(*d2xx, index);
     if (const FT_STATUS status = change.read(); status != FT_OK) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(args.deviceName(*index), statusText(status)));
+        return args.readFailure(index, status);
     }
     const safety::ImageCheck check = safety::checkImage(*image, change.chipType(), change.partWords(true));
     const bool forced = check.problem == safety::ImageProblem::Layout && args.parser().isSet(force);
@@ -49,10 +49,10 @@ int runRestore(const QStringList &arguments) {
     }
     if (!change.writeImage(*image, error)) {
         return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")
-                                               .arg(args.deviceName(*index), error, QDir::toNativeSeparators(change.backup())));
+                                               .arg(args.deviceName(index), error, QDir::toNativeSeparators(change.backup())));
     }
     printOut(QStringLiteral("Programmed %1 (%2) with %3 (%4 words)\nBackup: %5\n")
-                 .arg(args.deviceName(*index), safety::chipName(change.chipType()), QDir::toNativeSeparators(file),
+                 .arg(args.deviceName(index), safety::chipName(change.chipType()), QDir::toNativeSeparators(file),
                       QString::number(image->size()), QDir::toNativeSeparators(change.backup())));
     return kDone;
 }

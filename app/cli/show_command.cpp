@@ -100,25 +100,25 @@ int runShow(const QStringList &arguments) {
     const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Print a JSON object instead."));
     args.addOption(jsonOption);
     if (const std::optional<int> done = args.parse(arguments)) return *done;
-    platform::D2xxBinding *d2xx = loadedDriver(args.name());
-    if (d2xx == nullptr) return kDeviceFailed;
     int exitCode = kDone;
-    const std::optional<int> index = args.deviceIndex(*d2xx, exitCode);
-    if (!index) return exitCode;
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return exitCode;
+    platform::D2xxBinding *d2xx = device->d2xx;
+    const int index = device->index;
 
     DeviceConfig config;
-    if (const FT_STATUS status = readConfig(*d2xx, *index, config); status != FT_OK) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(args.deviceName(*index), statusText(status)));
+    if (const FT_STATUS status = readConfig(*d2xx, index, config); status != FT_OK) {
+        return args.readFailure(index, status);
     }
     // A blank or damaged EEPROM is shown as such; any other failed read is the device's.
     const bool answered = config.recordStatus == FT_OK || config.recordStatus == FT_EEPROM_NOT_PROGRAMMED ||
                           config.recordStatus == FT_NOT_SUPPORTED;
     if (!answered) {
         return args.failure(kDeviceFailed, QStringLiteral("the configuration of %1 could not be read: %2")
-                                               .arg(args.deviceName(*index), statusText(config.recordStatus)));
+                                               .arg(args.deviceName(index), statusText(config.recordStatus)));
     }
-    printOut(args.parser().isSet(jsonOption) ? QString::fromUtf8(QJsonDocument(json(*index, config)).toJson())
-                                             : text(*index, config));
+    printOut(args.parser().isSet(jsonOption) ? QString::fromUtf8(QJsonDocument(json(index, config)).toJson())
+                                             : text(index, config));
     return kDone;
 }
 

@@ -37,15 +37,15 @@ int runTemplate(const QStringList &arguments) {
     if (args.positional().first() != u"save") {
         return args.usageError(QStringLiteral("unknown action '%1': the one there is, is 'save'").arg(args.positional().first()));
     }
-    platform::D2xxBinding *d2xx = loadedDriver(args.name());
-    if (d2xx == nullptr) return kDeviceFailed;
     int exitCode = kDone;
-    const std::optional<int> index = args.deviceIndex(*d2xx, exitCode);
-    if (!index) return exitCode;
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return exitCode;
+    platform::D2xxBinding *d2xx = device->d2xx;
+    const int index = device->index;
 
     DeviceConfig config;
-    if (const FT_STATUS status = readConfig(*d2xx, *index, config); status != FT_OK) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(args.deviceName(*index), statusText(status)));
+    if (const FT_STATUS status = readConfig(*d2xx, index, config); status != FT_OK) {
+        return args.readFailure(index, status);
     }
     const uint32_t chipType = config.chip.identity.type;
     if (chipFields(chipType).empty()) {
@@ -53,14 +53,14 @@ int runTemplate(const QStringList &arguments) {
     }
     if (config.recordStatus != FT_OK) {
         return args.failure(kDeviceFailed, QStringLiteral("%1 holds no configuration to save: %2")
-                                               .arg(args.deviceName(*index), statusText(config.recordStatus)));
+                                               .arg(args.deviceName(index), statusText(config.recordStatus)));
     }
     if (const QString problem = unsavable(chipType, config.contents); !problem.isEmpty()) {
-        return args.failure(kDeviceFailed, QStringLiteral("no template can keep what %1 holds: %2").arg(args.deviceName(*index), problem));
+        return args.failure(kDeviceFailed, QStringLiteral("no template can keep what %1 holds: %2").arg(args.deviceName(index), problem));
     }
     const QString file = args.positional()[1];
     const QString source = QStringLiteral("%1 (serial \"%2\") on %3")
-                               .arg(args.deviceName(*index), config.chip.identity.serialNumber,
+                               .arg(args.deviceName(index), config.chip.identity.serialNumber,
                                     QDateTime::currentDateTime().toString(Qt::ISODate));
     QSaveFile out(file);
     const QByteArray text = templateText(chipType, config.contents, source);
@@ -68,7 +68,7 @@ int runTemplate(const QStringList &arguments) {
         return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), out.errorString()));
     }
     printOut(QStringLiteral("Saved the %1 configuration of %2 as the template %3\n")
-                 .arg(safety::chipName(chipType), args.deviceName(*index), QDir::toNativeSeparators(file)));
+                 .arg(safety::chipName(chipType), args.deviceName(index), QDir::toNativeSeparators(file)));
     return kDone;
 }
 

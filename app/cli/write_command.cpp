@@ -32,15 +32,15 @@ int runWrite(const QStringList &arguments) {
         for (const QString &problem : problems) args.failure(kBadInput, problem);
         return kBadInput;
     }
-    platform::D2xxBinding *d2xx = loadedDriver(args.name());
-    if (d2xx == nullptr) return kDeviceFailed;
     int exitCode = kDone;
-    const std::optional<int> index = args.deviceIndex(*d2xx, exitCode);
-    if (!index) return exitCode;
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return exitCode;
+    platform::D2xxBinding *d2xx = device->d2xx;
+    const int index = device->index;
 
-    DeviceChange change(*d2xx, *index);
+    DeviceChange change(*d2xx, index);
     if (const FT_STATUS status = change.read(); status != FT_OK) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(args.deviceName(*index), statusText(status)));
+        return args.readFailure(index, status);
     }
     QStringList notes;
     if (const std::optional<safety::JournalEntry> interrupted = change.interruptedChange()) {
@@ -63,11 +63,11 @@ int runWrite(const QStringList &arguments) {
     }
     if (!change.program(*contents, error)) {
         return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")
-                                               .arg(args.deviceName(*index), error, QDir::toNativeSeparators(change.backup())));
+                                               .arg(args.deviceName(index), error, QDir::toNativeSeparators(change.backup())));
     }
     const uint32_t id = uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId;
     printOut(QStringLiteral("Programmed %1 (%2) from %3 and read it back\nBackup: %4\n")
-                 .arg(args.deviceName(*index), safety::chipName(change.chipType()),
+                 .arg(args.deviceName(index), safety::chipName(change.chipType()),
                       QDir::toNativeSeparators(source->path()), QDir::toNativeSeparators(change.backup())));
     if (id != change.before().identity.id) {
         printOut(QStringLiteral("The device comes back as %1 after it is plugged in again.\n").arg(vidPid(id)));
