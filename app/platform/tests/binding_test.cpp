@@ -3,6 +3,8 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -26,13 +28,8 @@ int32_t answer7() {
 
 class EmptyFolder : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "kestrom-binding-XXXXXX").string();
-        ASSERT_NE(nullptr, mkdtemp(pattern.data()));
-        folder_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    fs::path folder_;
+    QTemporaryDir scratch_;
+    const fs::path folder_ = scratch_.path().toStdString();
 };
 
 void expectNoDeviceAnswers(RomgateBinding &romgate) {
