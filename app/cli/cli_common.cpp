@@ -151,6 +151,11 @@ int Arguments::failure(int code, const QString &problem) const {
     return code;
 }
 
+int Arguments::failures(int code, const QStringList &problems) const {
+    for (const QString &problem : problems) failure(code, problem);
+    return code;
+}
+
 QString Arguments::helpText() const {
     QString text = QStringLiteral("Usage: kestrom %1 %2\n%3\n\nOptions:\n")
                        .arg(QString::fromLatin1(name_), QString::fromLatin1(usage_), QString::fromLatin1(about_));

@@ -61,6 +61,8 @@ public:
     int usageError(const QString &problem) const;
     // A failure, said as one line; answers `code`.
     int failure(int code, const QString &problem) const;
+    // Failures, one line each; answers `code`.
+    int failures(int code, const QStringList &problems) const;
 
     QString helpText() const;
 

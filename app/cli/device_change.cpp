@@ -1,5 +1,7 @@
 #include "device_change.h"
 
+#include <QDir>
+
 #include "cli_common.h"
 #include "device_config.h"
 
@@ -84,6 +86,31 @@ bool DeviceChange::writeImage(std::span<const uint16_t> image, QString &error) {
     const bool same = d2xx::isBlank(image) ? d2xx::isBlank(after.words)
                                            : std::equal(image.begin(), image.end(), after.words.begin(), after.words.end());
     return end(same, error, QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"));
+}
+
+int changeDevice(const Arguments &args, DeviceChange &change, const QString &operation,
+                 const std::function<bool(QString &error)> &step) {
+    QString error;
+    if (!change.begin(operation, error)) {
+        return args.failure(kDeviceFailed, QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
+    }
+    if (!step(error)) {
+        return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")
+                                               .arg(args.deviceName(change.index()), error,
+                                                    QDir::toNativeSeparators(change.backup())));
+    }
+    return kDone;
+}
+
+std::unique_ptr<DeviceChange> readChosenDevice(const Arguments &args, int &exitCode) {
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return nullptr;
+    auto change = std::make_unique<DeviceChange>(*device->d2xx, device->index);
+    if (const FT_STATUS status = change->read(); status != FT_OK) {
+        exitCode = args.readFailure(device->index, status);
+        return nullptr;
+    }
+    return change;
 }
 
 }  // namespace kestrom::cli

@@ -3,6 +3,8 @@
 // it, check what the chip then holds, and close the journal.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -11,9 +13,12 @@
 
 namespace kestrom::cli {
 
+class Arguments;
+
 class DeviceChange {
 public:
     DeviceChange(platform::D2xxBinding &d2xx, int index);
+    int index() const { return index_; }
 
     // Reads the device as it is: FT_OK or the status; `opened` tells whether it opened.
     FT_STATUS read(bool *opened = nullptr) { return change_.readDevice(index_, opened); }
@@ -49,5 +54,14 @@ private:
     safety::WriteJournal journal_;
     safety::SafeChange change_;
 };
+
+// Backs `change` up under `operation` and makes `step` (program or writeImage);
+// kDone, or kDeviceFailed with the failure said in one line that names the backup.
+int changeDevice(const Arguments &args, DeviceChange &change, const QString &operation,
+                 const std::function<bool(QString &error)> &step);
+
+// The device the command's options choose, read; null, with the failure said and
+// its exit code in `exitCode`, when it cannot be.
+std::unique_ptr<DeviceChange> readChosenDevice(const Arguments &args, int &exitCode);
 
 }  // namespace kestrom::cli

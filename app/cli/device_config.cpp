@@ -1,5 +1,7 @@
 #include "device_config.h"
 
+#include "cli_common.h"
+
 namespace kestrom::cli {
 
 namespace {
@@ -40,6 +42,16 @@ FT_STATUS readConfig(platform::D2xxBinding &d2xx, int index, DeviceConfig &confi
     uint32_t bytes = 0;
     if (config.recordStatus == FT_OK && d2xx.FT_EE_UASize(device.handle(), &bytes) == FT_OK) config.userAreaBytes = bytes;
     return FT_OK;
+}
+
+std::optional<int> readChosenConfig(const Arguments &args, DeviceConfig &config, int &exitCode) {
+    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
+    if (!device) return std::nullopt;
+    if (const FT_STATUS status = readConfig(*device->d2xx, device->index, config); status != FT_OK) {
+        exitCode = args.readFailure(device->index, status);
+        return std::nullopt;
+    }
+    return device->index;
 }
 
 QString partName(uint32_t chipType, size_t words) {

@@ -40,6 +40,11 @@ private:
     char serialNumber_[d2xx::kSerialNumberCapacity]{};
 };
 
+class Arguments;
+// Reads the device the command's options choose: its index, or nothing, with the
+// failure said and its exit code in `exitCode`.
+std::optional<int> readChosenConfig(const Arguments &args, DeviceConfig &config, int &exitCode);
+
 // "93C46", "93C56", "93C66", or "internal" for the FT232R's own area.
 QString partName(uint32_t chipType, size_t words);
 // The bytes the three string descriptors of `contents` take.

@@ -115,10 +115,7 @@ int runProduce(const QStringList &arguments) {
     if (!format) return args.usageError(QStringLiteral("--serial %1").arg(problem));
     QStringList problems;
     const std::optional<TemplateSource> source = TemplateSource::read(args.positional().first(), p.values(set), problems);
-    if (!source) {
-        for (const QString &line : problems) args.failure(kBadInput, line);
-        return kBadInput;
-    }
+    if (!source) return args.failures(kBadInput, problems);
     int exitCode = kDone;
     const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
     if (!device) return exitCode;

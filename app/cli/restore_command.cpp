@@ -28,28 +28,20 @@ int runRestore(const QStringList &arguments) {
                                            .arg(QDir::toNativeSeparators(file)));
     }
     int exitCode = kDone;
-    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
-    if (!device) return exitCode;
-    platform::D2xxBinding *d2xx = device->d2xx;
-    const int index = device->index;
-
-    DeviceChange change(*d2xx, index);
-    if (const FT_STATUS status = change.read(); status != FT_OK) {
-        return args.readFailure(index, status);
-    }
+    const std::unique_ptr<DeviceChange> chosen = readChosenDevice(args, exitCode);
+    if (!chosen) return exitCode;
+    DeviceChange &change = *chosen;
+    const int index = change.index();
     const safety::ImageCheck check = safety::checkImage(*image, change.chipType(), change.partWords(true));
     const bool forced = check.problem == safety::ImageProblem::Layout && args.parser().isSet(force);
     if (check.problem != safety::ImageProblem::None && !forced) {
         const QString hint = check.problem == safety::ImageProblem::Layout ? QStringLiteral(" (--force programs it anyway)") : QString();
         return args.failure(kBadInput, QStringLiteral("the image was not programmed: %1%2").arg(check.reason, hint));
     }
-    QString error;
-    if (!change.begin(QStringLiteral("Program EEPROM Image"), error)) {
-        return args.failure(kDeviceFailed, QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
-    }
-    if (!change.writeImage(*image, error)) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")
-                                               .arg(args.deviceName(index), error, QDir::toNativeSeparators(change.backup())));
+    if (const int changed = changeDevice(args, change, QStringLiteral("Program EEPROM Image"),
+                                         [&](QString &error) { return change.writeImage(*image, error); });
+        changed != kDone) {
+        return changed;
     }
     printOut(QStringLiteral("Programmed %1 (%2) with %3 (%4 words)\nBackup: %5\n")
                  .arg(args.deviceName(index), safety::chipName(change.chipType()), QDir::toNativeSeparators(file),

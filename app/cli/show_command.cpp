@@ -101,15 +101,10 @@ int runShow(const QStringList &arguments) {
     args.addOption(jsonOption);
     if (const std::optional<int> done = args.parse(arguments)) return *done;
     int exitCode = kDone;
-    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
-    if (!device) return exitCode;
-    platform::D2xxBinding *d2xx = device->d2xx;
-    const int index = device->index;
-
     DeviceConfig config;
-    if (const FT_STATUS status = readConfig(*d2xx, index, config); status != FT_OK) {
-        return args.readFailure(index, status);
-    }
+    const std::optional<int> chosen = readChosenConfig(args, config, exitCode);
+    if (!chosen) return exitCode;
+    const int index = *chosen;
     // A blank or damaged EEPROM is shown as such; any other failed read is the device's.
     const bool answered = config.recordStatus == FT_OK || config.recordStatus == FT_EEPROM_NOT_PROGRAMMED ||
                           config.recordStatus == FT_NOT_SUPPORTED;

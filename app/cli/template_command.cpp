@@ -38,15 +38,10 @@ int runTemplate(const QStringList &arguments) {
         return args.usageError(QStringLiteral("unknown action '%1': the one there is, is 'save'").arg(args.positional().first()));
     }
     int exitCode = kDone;
-    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
-    if (!device) return exitCode;
-    platform::D2xxBinding *d2xx = device->d2xx;
-    const int index = device->index;
-
     DeviceConfig config;
-    if (const FT_STATUS status = readConfig(*d2xx, index, config); status != FT_OK) {
-        return args.readFailure(index, status);
-    }
+    const std::optional<int> chosen = readChosenConfig(args, config, exitCode);
+    if (!chosen) return exitCode;
+    const int index = *chosen;
     const uint32_t chipType = config.chip.identity.type;
     if (chipFields(chipType).empty()) {
         return args.failure(kDeviceFailed, QStringLiteral("the %1's EEPROM layout is not one Kestrom knows").arg(safety::chipName(chipType)));

@@ -28,20 +28,12 @@ int runWrite(const QStringList &arguments) {
     QStringList problems;
     const std::optional<TemplateSource> source =
         TemplateSource::read(args.positional().first(), args.parser().values(kSet), problems);
-    if (!source) {
-        for (const QString &problem : problems) args.failure(kBadInput, problem);
-        return kBadInput;
-    }
+    if (!source) return args.failures(kBadInput, problems);
     int exitCode = kDone;
-    const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
-    if (!device) return exitCode;
-    platform::D2xxBinding *d2xx = device->d2xx;
-    const int index = device->index;
-
-    DeviceChange change(*d2xx, index);
-    if (const FT_STATUS status = change.read(); status != FT_OK) {
-        return args.readFailure(index, status);
-    }
+    const std::unique_ptr<DeviceChange> chosen = readChosenDevice(args, exitCode);
+    if (!chosen) return exitCode;
+    DeviceChange &change = *chosen;
+    const int index = change.index();
     QStringList notes;
     if (const std::optional<safety::JournalEntry> interrupted = change.interruptedChange()) {
         notes << QStringLiteral("\"%1\" of an %2 never ended (%3) and this one reads %4: its old contents are in %5 "
@@ -53,17 +45,11 @@ int runWrite(const QStringList &arguments) {
     }
     const std::optional<EepromContents> contents = contentsFor(change, *source, {}, problems, notes);
     for (const QString &note : notes) printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
-    if (!contents) {
-        for (const QString &problem : problems) args.failure(kBadInput, problem);
-        return kBadInput;
-    }
-    QString error;
-    if (!change.begin(QStringLiteral("Write"), error)) {
-        return args.failure(kDeviceFailed, QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
-    }
-    if (!change.program(*contents, error)) {
-        return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")
-                                               .arg(args.deviceName(index), error, QDir::toNativeSeparators(change.backup())));
+    if (!contents) return args.failures(kBadInput, problems);
+    if (const int changed = changeDevice(args, change, QStringLiteral("Write"),
+                                         [&](QString &error) { return change.program(*contents, error); });
+        changed != kDone) {
+        return changed;
     }
     const uint32_t id = uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId;
     printOut(QStringLiteral("Programmed %1 (%2) from %3 and read it back\nBackup: %4\n")
