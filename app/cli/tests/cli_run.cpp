@@ -21,14 +21,14 @@ void CliTest::TearDown() {
     SimFixture::TearDown();
 }
 
-void CliTest::start(QProcess &process, const QStringList &arguments) const {
+void CliTest::start(QProcess &process, const QStringList &arguments, const QString &program) const {
     process.setWorkingDirectory(QString::fromStdString(path("").string()));
-    process.start(QStringLiteral(KESTROM_FILE), arguments);
+    process.start(program, arguments);
 }
 
-Outcome CliTest::run(const QStringList &arguments) const {
+Outcome CliTest::run(const QString &program, const QStringList &arguments) const {
     QProcess process;
-    start(process, arguments);
+    start(process, arguments, program);
     Outcome outcome;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
         process.kill();

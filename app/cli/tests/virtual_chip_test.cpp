@@ -1,0 +1,42 @@
+// The commands on a virtual chip, under the real USB stack (libusb and libftdi1
+// against umockdev, through the virtual-chip tool): what show reads and what a
+// template writes are what they are on the simulated device.
+#include <gtest/gtest.h>
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "cli_run.h"
+
+namespace {
+
+class OnUsb : public CliTest {
+protected:
+    // `kestrom arguments...` on one virtual chip described by `chip`.
+    Outcome onChip(const QStringList &chip, const QStringList &arguments) const {
+        return run(QStringLiteral(VIRTUAL_CHIP), chip + QStringList{"--", KESTROM_FILE} + arguments);
+    }
+    static QJsonObject object(const Outcome &outcome, const char *key) {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out)).object()[QLatin1String(key)].toObject();
+    }
+};
+
+TEST_F(OnUsb, ShowReadsAndATemplateWritesOnAVirtualChipAsOnTheSimulatedOne) {
+    copyAllExamples();
+    useDevicesFile("ft232r.ini");
+    const Outcome simulated = run({"show", "--json"});
+    const Outcome usb = onChip({"--chip", "232R", "--image", KESTROM_EXAMPLES_DIR "/ft232r.bin"}, {"show", "--json"});
+    ASSERT_EQ(0, usb.exitCode) << usb.err;
+    EXPECT_EQ(object(simulated, "fields"), object(usb, "fields"));
+    EXPECT_EQ(object(simulated, "eeprom"), object(usb, "eeprom"));
+
+    const QStringList dual{"--chip", "2232C", "--words", "128"};
+    const Outcome saved = onChip(dual + QStringList{"--image", KESTROM_EXAMPLES_DIR "/ft2232c.bin"}, {"template", "save", "t.ini"});
+    ASSERT_EQ(0, saved.exitCode) << saved.err;
+    const Outcome written = onChip(dual + QStringList{"--save", "written.bin"}, {"write", "t.ini"});
+    ASSERT_EQ(0, written.exitCode) << written.err;
+    EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft2232c.bin"), readBytes("written.bin"));
+    EXPECT_NE(std::string::npos, written.err.find("serial driver detached 0 times")) << written.err;
+}
+
+}  // namespace
