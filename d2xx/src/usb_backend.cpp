@@ -39,20 +39,18 @@ public:
     UsbDevice &operator=(const UsbDevice &) = delete;
 
     uint32_t chipType() const override { return info_.type; }
-    size_t eepromWords() const override { return ftdi_ ? eeprom_.words() : 0; }
+    size_t eepromWords() const override { return eeprom_.words(); }
 
     FT_STATUS info(DeviceInfo &out) override {
         out = info_;
         return FT_OK;
     }
 
-    FT_STATUS readWord(size_t address, uint16_t &value) override {
-        return ftdi_ ? eeprom_.read(address, value) : FT_STATUS{FT_EEPROM_READ_FAILED};
-    }
+    FT_STATUS readWord(size_t address, uint16_t &value) override { return eeprom_.read(address, value); }
 
     FT_STATUS writeWord(size_t address, uint16_t value) override {
         // The X series' factory area is never written (libftdi does not either).
-        if (!ftdi_ || reservedWord(info_.type, address)) return FT_EEPROM_WRITE_FAILED;
+        if (reservedWord(info_.type, address)) return FT_EEPROM_WRITE_FAILED;
         return eeprom_.write(address, value);
     }
 
@@ -72,10 +70,11 @@ public:
         return FT_OK;
     }
 
-    FT_STATUS erase() override { return ftdi_ ? eeprom_.erase() : FT_STATUS{FT_EEPROM_ERASE_FAILED}; }
+    FT_STATUS erase() override { return eeprom_.erase(); }
 
     // Lets go of the chip (an unplugged one all the same, so this always succeeds),
-    // then of its lock.
+    // then of its lock. Nothing else is asked of a closed device; closing twice is
+    // harmless.
     FT_STATUS close() override {
         if (ftdi_) eeprom_.finish();
         ftdi_.reset();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 
+#include "chip_structures.h"
 #include "record_fields.h"
 #include "usb_fixture.h"
 
@@ -45,6 +46,11 @@ const Kind kKinds[] = {
     {"FT2232C_93C56", ChipKind::FT2232C, FT_DEVICE_2232C, 128, [] { return example("ft2232c.bin"); }},
     {"FT232R", ChipKind::FT232R, FT_DEVICE_232R, 64, [] { return example("ft232r.bin"); }},
     {"own_VID_PID", ChipKind::FT232BM, FT_DEVICE_BM, 64, ownIds, "1234:5678"},
+    {"FT2232H_93C66", ChipKind::FT2232H, FT_DEVICE_2232H, 256, [] { return boardImage(FT_DEVICE_2232H, 256); }},
+    {"FT4232H_93C56", ChipKind::FT4232H, FT_DEVICE_4232H, 128, [] { return boardImage(FT_DEVICE_4232H, 128); }},
+    {"FT232H_93C46", ChipKind::FT232H, FT_DEVICE_232H, 64, [] { return boardImage(FT_DEVICE_232H, 64); }},
+    {"blank_FT232H_93C56", ChipKind::FT232H, FT_DEVICE_232H, 128, [] { return std::vector<uint16_t>{}; }},
+    {"FT230X", ChipKind::FTX, FT_DEVICE_X_SERIES, 128, [] { return boardImage(FT_DEVICE_X_SERIES, 128); }},
 };
 
 // A record with room behind its text pointers.
@@ -90,8 +96,9 @@ TEST_P(ChipKinds, ListsOpensReadsProgramsWritesAndErasesOverUsb) {
     d2xx::EepromContents stored;
     const bool programmed = d2xx::decode(k.type, eeprom, stored) == FT_OK;
     const d2xx::EepromContents shown = programmed ? stored : d2xx::chipDefaults(k.type);
-    const bool serialShown = programmed && (k.type == FT_DEVICE_AM || stored.fields.SerNumEnable ||
-                                            stored.fields.SerNumEnable5 || stored.fields.SerNumEnableR);
+    FT_EEPROM_X_SERIES structure{};  // the largest of the chip structures
+    d2xx::toChipStructure(k.type, stored, &structure, d2xx::chipStructureSize(k.type));
+    const bool serialShown = programmed && (k.type == FT_DEVICE_AM || structure.common.SerNumEnable);
     const std::string serial = serialShown ? shown.serialNumber : "";
     EXPECT_EQ(listed(0), shown.description);
     EXPECT_EQ(listed(0, true), serial);
@@ -151,7 +158,7 @@ TEST_P(ChipKinds, ListsOpensReadsProgramsWritesAndErasesOverUsb) {
 
     const std::vector<uint16_t> beforeErase = chip.eeprom();
     EXPECT_EQ(FT_EraseEE(handle), FT_OK);
-    const bool erasable = k.type != FT_DEVICE_232R;
+    const bool erasable = k.type != FT_DEVICE_232R && k.type != FT_DEVICE_X_SERIES;
     EXPECT_EQ(chip.eeprom(), erasable ? std::vector<uint16_t>(k.words, 0xFFFF) : beforeErase);
     close(handle);
 

@@ -12,21 +12,22 @@ constexpr uint8_t kSerialNumberIndex = 3;
 uint8_t low(uint16_t word) { return static_cast<uint8_t>(word & 0xFF); }
 uint8_t high(uint16_t word) { return static_cast<uint8_t>(word >> 8); }
 
-bool checksumMatches(const std::vector<uint16_t> &eeprom) {
+bool checksumMatches(ChipKind kind, const std::vector<uint16_t> &eeprom) {
     const size_t words = configurationWords(eeprom.size());
     uint16_t sum = 0xAAAA;
     for (size_t i = 0; i + 1 < words; ++i) {
+        if (kind == ChipKind::FTX && i >= 0x12 && i < 0x40) continue;  // the X series' user area
         sum ^= eeprom[i];
         sum = static_cast<uint16_t>(sum << 1 | sum >> 15);
     }
     return sum == eeprom[words - 1];
 }
 
-bool programmed(const std::vector<uint16_t> &eeprom) {
+bool programmed(ChipKind kind, const std::vector<uint16_t> &eeprom) {
     const size_t words = configurationWords(eeprom.size());
     const bool blank = std::all_of(eeprom.begin(), eeprom.begin() + static_cast<std::ptrdiff_t>(words),
                                    [](uint16_t w) { return w == 0xFFFF; });
-    return !blank && checksumMatches(eeprom);
+    return !blank && checksumMatches(kind, eeprom);
 }
 
 // The descriptor a string pointer word names; empty when it points outside the part.
@@ -49,8 +50,32 @@ std::string defaultProduct(ChipKind kind) {
             return "Dual RS232";
         case ChipKind::FT232R:
             return "FT232R USB UART";
+        case ChipKind::FT2232H:
+            return "Dual RS232-HS";
+        case ChipKind::FT4232H:
+            return "Quad RS232-HS";
+        case ChipKind::FT232H:
+            return "Single RS232-HS";
+        case ChipKind::FTX:
+            return "FT230X Basic UART";
         default:
             return "USB <-> Serial";
+    }
+}
+
+uint16_t defaultProductId(ChipKind kind) {
+    switch (kind) {
+        case ChipKind::FT2232C:
+        case ChipKind::FT2232H:
+            return 0x6010;
+        case ChipKind::FT4232H:
+            return 0x6011;
+        case ChipKind::FT232H:
+            return 0x6014;
+        case ChipKind::FTX:
+            return 0x6015;
+        default:
+            return 0x6001;
     }
 }
 
@@ -87,13 +112,35 @@ uint16_t releaseNumber(ChipKind kind) {
             return 0x0500;
         case ChipKind::FT232R:
             return 0x0600;
+        case ChipKind::FT2232H:
+            return 0x0700;
+        case ChipKind::FT4232H:
+            return 0x0800;
+        case ChipKind::FT232H:
+            return 0x0900;
+        case ChipKind::FTX:
+            return 0x1000;
     }
     return 0;
 }
 
-uint8_t interfaceCount(ChipKind kind) { return kind == ChipKind::FT2232C ? 2 : 1; }
+uint8_t interfaceCount(ChipKind kind) {
+    switch (kind) {
+        case ChipKind::FT2232C:
+        case ChipKind::FT2232H:
+            return 2;
+        case ChipKind::FT4232H:
+            return 4;
+        default:
+            return 1;
+    }
+}
 
 size_t configurationWords(size_t eepromWords) { return eepromWords <= 64 ? eepromWords : 128; }
+
+size_t internalWords(ChipKind kind) {
+    return kind == ChipKind::FT232R ? 64 : kind == ChipKind::FTX ? 128 : 0;
+}
 
 std::vector<uint8_t> stringDescriptor(const std::string &text) {
     std::vector<uint8_t> descriptor{static_cast<uint8_t>(2 + 2 * text.size()), 3};
@@ -106,7 +153,7 @@ Descriptors enumerate(ChipKind kind, const std::vector<uint16_t> &eeprom) {
     d.strings.assign(4, {});
     d.strings[0] = {4, 3, 0x09, 0x04};  // English (United States)
     uint8_t attributes = 0x80, maxPower = 45;
-    if (programmed(eeprom)) {
+    if (programmed(kind, eeprom)) {
         d.vendor = eeprom[1];
         d.product = eeprom[2];
         attributes = static_cast<uint8_t>(0x80 | (low(eeprom[4]) & 0x60));
@@ -116,7 +163,7 @@ Descriptors enumerate(ChipKind kind, const std::vector<uint16_t> &eeprom) {
         if (!serialEnabled) d.strings[kSerialNumberIndex].clear();
     } else {
         d.vendor = kFtdiVendor;
-        d.product = kind == ChipKind::FT2232C ? 0x6010 : 0x6001;
+        d.product = defaultProductId(kind);
         d.strings[1] = stringDescriptor("FTDI");
         d.strings[2] = stringDescriptor(defaultProduct(kind));
     }

@@ -1,9 +1,9 @@
 // The configuration EEPROM behind a virtual chip: a 93C46, 93C56 or 93C66 on the
-// chip's serial EEPROM pins, or the FT232R's internal area.
+// chip's serial EEPROM pins, or the FT232R's or X series' internal memory.
 //
 // The chip sends eight address bits; a part that has fewer ignores the top ones,
 // so addresses wrap at the part's size (word 64 of a 93C46 is word 0). Erasing
-// sets every word to 0xFFFF, except on the FT232R, whose internal EEPROM the
+// sets every word to 0xFFFF, except on the FT232R and X series, whose internal memory the
 // erase request does not touch. A board without an EEPROM (0 words) reads 0xFFFF
 // everywhere and keeps nothing.
 #pragma once

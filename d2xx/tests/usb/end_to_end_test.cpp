@@ -1,9 +1,11 @@
 // The program on a virtual chip, under the real USB stack: `kestrom --report`
 // prints what it prints for the simulated device with the same image, and names
 // the udev rule when the chip's device node refuses the user.
+#include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <filesystem>
+#include <vector>
 
 #include "device_access.h"
 #include "usb_fixture.h"
@@ -16,13 +18,15 @@ struct Outcome {
     QString out, err;
 };
 
-// kestrom --report; `simulated` names a devices file, else the virtual chips serve.
-Outcome report(const QString &simulated = {}, bool asUser = false) {
+using Environment = QMap<QString, QString>;
+
+// kestrom --report on the virtual chips, or where `environment` sends it (FTD2XX_SIM).
+Outcome report(const Environment &environment = {}, bool asUser = false) {
     QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("FTD2XX_SIM"));
-    if (!simulated.isEmpty()) environment.insert(QStringLiteral("FTD2XX_SIM"), simulated);
-    process.setProcessEnvironment(environment);
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove(QStringLiteral("FTD2XX_SIM"));
+    for (auto it = environment.begin(); it != environment.end(); ++it) variables.insert(it.key(), it.value());
+    process.setProcessEnvironment(variables);
     if (asUser) process.setChildProcessModifier([] { WithoutFileOverride::dropForChild(); });
     process.start(QStringLiteral(KESTROM_FILE), {QStringLiteral("--report")});
     Outcome outcome;
@@ -45,7 +49,7 @@ TEST_F(EndToEnd, TheReportOnAVirtualChipIsTheReportOnTheSimulatedOne) {
     FILE *ini = std::fopen(devices.c_str(), "w");
     std::fputs("[bm]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\n", ini);
     std::fclose(ini);
-    const Outcome simulated = report(QString::fromStdString(devices.string()));
+    const Outcome simulated = report({{QStringLiteral("FTD2XX_SIM"), QString::fromStdString(devices.string())}});
     ASSERT_EQ(simulated.exitCode, 0) << simulated.err.toStdString();
 
     VirtualChip &chip = plug({ChipKind::FT232BM, 64, example("ft232bm.bin")});
@@ -67,6 +71,36 @@ TEST_F(EndToEnd, ARefusedDeviceNodeNamesTheUdevRule) {
     const Outcome owner = report();
     EXPECT_EQ(owner.exitCode, 0);
     EXPECT_EQ(owner.err.toStdString(), "");
+}
+
+TEST_F(EndToEnd, OnlyARefusedNodeOfAChipWeWouldOpenGetsTheHint) {
+    const QString own = QStringLiteral("FTD2XX_VIDPID"), sim = QStringLiteral("FTD2XX_SIM");
+    struct Case {
+        const char *name;
+        std::vector<uint16_t> image;
+        bool refused;
+        Environment environment;
+        bool hint;
+    };
+    d2xx::EepromContents ownIds = d2xx::chipDefaults(FT_DEVICE_BM);
+    ownIds.fields.VendorId = 0x1234;
+    ownIds.fields.ProductId = 0x5678;
+    const std::vector<uint16_t> ownImage = encoded(FT_DEVICE_BM, 64, ownIds);
+    const Case cases[] = {
+        {"a blank chip the user may open", {}, false, {}, false},
+        {"own IDs, listed", ownImage, true, Environment{{own, QStringLiteral("0x1234:0x5678")}}, true},
+        {"own IDs, not listed", ownImage, true, {}, false},
+        {"simulated devices in use", example("ft232bm.bin"), true, Environment{{sim, QStringLiteral("/none.ini")}},
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        newBus();
+        plug({ChipKind::FT232BM, 64, c.image}, c.refused ? FaultPlan().refuseNode() : FaultPlan());
+        const Outcome outcome = report(c.environment, true);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.err.toStdString(), c.hint ? reports::UdevRuleHint().toStdString() + "\n" : "");
+    }
 }
 
 }  // namespace

@@ -27,4 +27,9 @@ FaultPlan &FaultPlan::transferTime(std::chrono::microseconds time) {
     return *this;
 }
 
+FaultPlan &FaultPlan::noKernelStrings() {
+    kernelStrings_ = false;
+    return *this;
+}
+
 }  // namespace kestrom::virtualchip

@@ -24,12 +24,16 @@ public:
     FaultPlan &refuseNode();
     // Each control transfer takes this long, as on a real bus (about 1 ms).
     FaultPlan &transferTime(std::chrono::microseconds time);
+    // The kernel kept none of the chip's strings in sysfs (its reads failed when the
+    // chip was plugged in): whoever wants them must ask the chip.
+    FaultPlan &noKernelStrings();
 
     bool unplugsBefore(unsigned eepromTransfer) const { return unplugBefore_ == eepromTransfer; }
     bool unplugsAfter(unsigned eepromTransfer) const { return unplugAfter_ == eepromTransfer; }
     bool stalls(const std::string &request) const { return stalled_.count(request) != 0; }
     bool refusesNode() const { return refuseNode_; }
     std::chrono::microseconds timePerTransfer() const { return transferTime_; }
+    bool kernelKeepsStrings() const { return kernelStrings_; }
 
 private:
     std::optional<unsigned> unplugBefore_;
@@ -37,6 +41,7 @@ private:
     std::set<std::string> stalled_;
     bool refuseNode_ = false;
     std::chrono::microseconds transferTime_{0};
+    bool kernelStrings_ = true;
 };
 
 }  // namespace kestrom::virtualchip

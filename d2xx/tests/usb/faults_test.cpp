@@ -138,6 +138,29 @@ TEST_F(Faults, ARefusedDeviceNodeIsListedButDoesNotOpen) {
     EXPECT_EQ(chip.totalTransfers(), 0u);
 }
 
+TEST_F(Faults, StringsTheKernelDidNotKeepComeFromTheChip) {
+    VirtualChip &chip = bm(FaultPlan().noKernelStrings());
+    EXPECT_EQ(listed(0), "USB FTDI port");
+    EXPECT_EQ(listed(0, true), "QV000001");
+    FT_HANDLE handle = open();
+    char serial[16] = {}, description[64] = {};
+    EXPECT_EQ(FT_GetDeviceInfo(handle, nullptr, nullptr, serial, description, nullptr), FT_OK);
+    EXPECT_STREQ(serial, "QV000001");
+    EXPECT_STREQ(description, "USB FTDI port");
+    EXPECT_GT(chip.transfers("GET_DESCRIPTOR"), 0u);
+    close(handle);
+
+    // Nor can the listing ask a chip that refuses the user.
+    newBus();
+    bm(FaultPlan().noKernelStrings().refuseNode());
+    const WithoutFileOverride asUser;
+    setenv("FTD2XX_LOG", "1", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(listed(0), "status 3");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("[LIBUSB_ERROR_ACCESS] -> FT_DEVICE_NOT_OPENED (3)"),
+              std::string::npos);
+}
+
 TEST_F(Faults, ABoardWithoutEepromSaysSo) {
     plug({ChipKind::FT232BM, 0, {}});
     FT_HANDLE handle = open();

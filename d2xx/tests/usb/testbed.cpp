@@ -57,7 +57,7 @@ std::vector<uint8_t> sysfsText(const std::vector<uint8_t> &descriptor) {
 
 // The device as a umockdev record: sysfs attributes (values end in a newline, as
 // libusb wants them), udev properties, and an "N:" line for its device node.
-std::string record(const Descriptors &d, const std::string &sysPath, unsigned address) {
+std::string record(const Descriptors &d, const std::string &sysPath, unsigned address, bool strings) {
     char node[32], numbers[256];
     std::snprintf(node, sizeof node, "bus/usb/%03u/%03u", kBus, address);
     std::snprintf(numbers, sizeof numbers,
@@ -69,7 +69,7 @@ std::string record(const Descriptors &d, const std::string &sysPath, unsigned ad
     std::string text = "P: " + sysPath.substr(4) + "\nN: " + node + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n" +
                        "E: DEVNAME=/dev/" + node + "\n" + numbers;
     const char *names[] = {nullptr, "manufacturer", "product", "serial"};
-    for (size_t i = 1; i <= 3; ++i) {
+    for (size_t i = 1; i <= 3 && strings; ++i) {
         if (!d.strings[i].empty()) text += std::string("H: ") + names[i] + "=" + hex(sysfsText(d.strings[i])) + "\n";
     }
     std::vector<uint8_t> both = d.device;
@@ -129,7 +129,7 @@ VirtualChip &Testbed::plug(const ChipSpec &spec, FaultPlan faults) {
     slot.sysPath = "/sys/devices/pci0000:00/0000:00:14.0/usb1/" + std::to_string(kBus) + "-" +
                    std::to_string(slot.port);
     GError *error = nullptr;
-    const std::string description = record(slot.chip->descriptors(), slot.sysPath, slot.address);
+    const std::string description = record(slot.chip->descriptors(), slot.sysPath, slot.address, slot.chip->faults().kernelKeepsStrings());
     if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
         const std::string message = error->message;
         g_error_free(error);

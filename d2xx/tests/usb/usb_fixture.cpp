@@ -69,6 +69,19 @@ std::vector<uint16_t> programmedImage(uint32_t chipType, size_t words, const std
     return encoded(chipType, words, contents);
 }
 
+std::vector<uint16_t> boardImage(uint32_t chipType, size_t words) {
+    d2xx::EepromContents contents = d2xx::chipDefaults(chipType);
+    contents.serialNumber = "HS000042";
+    contents.ft2232h.ADriverType = contents.ft4232h.ADriverType = FT_DRIVER_TYPE_D2XX;
+    contents.ft232h.ACDriveCurrent = contents.xSeries.ADDriveCurrent = FT_DRIVE_CURRENT_8MA;
+    std::vector<uint16_t> image = encoded(chipType, words, contents);
+    if (chipType == FT_DEVICE_X_SERIES) {
+        for (size_t i = 0x40; i < 0x50; ++i) image[i] = uint16_t(0x4600 + i);
+        image[127] = d2xx::chipChecksum(chipType, image, 128);
+    }
+    return image;
+}
+
 std::string listed(uint32_t index, bool serial) {
     char buffer[64] = {};
     const uint32_t what = serial ? FT_OPEN_BY_SERIAL_NUMBER : FT_OPEN_BY_DESCRIPTION;

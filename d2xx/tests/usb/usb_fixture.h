@@ -45,6 +45,11 @@ std::vector<uint16_t> example(const char *file);
 // What our codec writes for `contents` into a blank part of `words` words.
 std::vector<uint16_t> encoded(uint32_t chipType, size_t words, const d2xx::EepromContents &contents);
 
+// A Hi-Speed or X-series chip as a board maker leaves it: own serial number, the
+// D2XX driver on its first channel, a pin group at 8 mA; on the X series the
+// factory area holds words of its own.
+std::vector<uint16_t> boardImage(uint32_t chipType, size_t words);
+
 // The chip's defaults with this serial number, encoded for a part of `words` words.
 std::vector<uint16_t> programmedImage(uint32_t chipType, size_t words, const std::string &serial);
 

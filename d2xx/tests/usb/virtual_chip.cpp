@@ -86,7 +86,8 @@ std::string requestName(const Setup &setup) {
 VirtualChip::VirtualChip(const ChipSpec &spec, FaultPlan faults)
     : kind_(spec.kind),
       faults_(std::move(faults)),
-      eeprom_(spec.kind == ChipKind::FT232R ? 64 : spec.eepromWords, spec.image, spec.kind != ChipKind::FT232R),
+      eeprom_(internalWords(spec.kind) != 0 ? internalWords(spec.kind) : spec.eepromWords, spec.image,
+              internalWords(spec.kind) == 0),
       descriptors_(enumerate(spec.kind, eeprom_.contents())),
       driverBound_(interfaceCount(spec.kind), true) {}
 

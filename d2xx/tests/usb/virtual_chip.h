@@ -28,8 +28,8 @@ namespace kestrom::virtualchip {
 
 struct ChipSpec {
     ChipKind kind = ChipKind::FT232BM;
-    // 64 (93C46), 128 (93C56) or 256 (93C66), 0 for none fitted; the FT232R's
-    // internal area is always 64.
+    // 64 (93C46), 128 (93C56) or 256 (93C66), 0 for none fitted; the internal
+    // memories are always 64 words (FT232R) and 128 (X series).
     size_t eepromWords = 64;
     // What the EEPROM holds; words it leaves out read blank (0xFFFF).
     std::vector<uint16_t> image;

@@ -4,7 +4,7 @@
 //   build/bin/virtual-chip --image examples/ft232bm.bin -- build/bin/kestrom --report
 //
 // Options (before "--"):
-//   --chip AM|BM|2232C|232R   the chip kind (default BM)
+//   --chip AM|BM|2232C|232R|2232H|4232H|232H|X   the chip kind (default BM)
 //   --words 64|128|256        the EEPROM part: 93C46, 93C56, 93C66 (default 64; 0 for none)
 //   --image FILE              what the EEPROM holds (default: blank)
 //   --save FILE               where its EEPROM goes when the program ends
@@ -31,7 +31,7 @@ using namespace kestrom::virtualchip;
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: virtual-chip [--chip AM|BM|2232C|232R] [--words 64|128|256] [--image FILE] [--save FILE]\n"
+                 "usage: virtual-chip [--chip AM|BM|2232C|232R|2232H|4232H|232H|X] [--words 64|128|256] [--image FILE] [--save FILE]\n"
                  "                    [--transfer-ms N] [--refuse] -- PROGRAM [ARGUMENTS...]\n");
     return 2;
 }
@@ -47,7 +47,11 @@ bool parse(int argc, char **argv, Options &options) {
     static const std::map<std::string, ChipKind> kinds{{"AM", ChipKind::FT8U232AM},
                                                        {"BM", ChipKind::FT232BM},
                                                        {"2232C", ChipKind::FT2232C},
-                                                       {"232R", ChipKind::FT232R}};
+                                                       {"232R", ChipKind::FT232R},
+                                                       {"2232H", ChipKind::FT2232H},
+                                                       {"4232H", ChipKind::FT4232H},
+                                                       {"232H", ChipKind::FT232H},
+                                                       {"X", ChipKind::FTX}};
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--") {
