@@ -107,7 +107,11 @@ FT_STATUS probeBlankPartSize(platform::D2xxBinding &d2xx, int index, size_t &wor
 FT_STATUS writeChipWords(platform::D2xxBinding &d2xx, int index, std::span<const uint16_t> words) {
     OpenDevice device(d2xx, index);
     if (device.status() != FT_OK) return device.status();
+    // The words the chip's maker keeps (the X series' factory area) are never written.
+    uint32_t type = FT_DEVICE_UNKNOWN;
+    d2xx.FT_GetDeviceInfo(device.handle(), &type, nullptr, nullptr, nullptr, nullptr);
     for (size_t offset = 0; offset < words.size(); ++offset) {
+        if (d2xx::reservedWord(type, offset)) continue;
         if (const FT_STATUS status = d2xx.FT_WriteEE(device.handle(), uint32_t(offset), words[offset]);
             status != FT_OK) {
             return status;

@@ -60,7 +60,8 @@ FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, 
 // words 64 and 128; word 0 is blank again afterwards.
 FT_STATUS probeBlankPartSize(platform::D2xxBinding &d2xx, int index, size_t &words);
 
-// Writes `words` from word 0 on; the driver reads each one back. Stops at the first failure.
+// Writes `words` from word 0 on, passing over the words the chip's maker keeps (the
+// X series' factory area); the driver reads each one back. Stops at the first failure.
 FT_STATUS writeChipWords(platform::D2xxBinding &d2xx, int index, std::span<const uint16_t> words);
 
 // The state of the configuration area: "valid", "blank" or "bad checksum".

@@ -99,3 +99,20 @@ TEST_F(SafetyTest, AJournalEntryStaysUntilTheChangeEndsAndSaysWhatToPutBack) {
     EXPECT_FALSE(nowhere.begin(QStringLiteral("Erase"), {}, change.backup(), error));
     EXPECT_FALSE(error.isEmpty());
 }
+
+// A backup of an X-series chip goes back whole, around the factory area the chip
+// keeps to itself: its words are never written, and they are what the backup holds.
+TEST_F(SafetyTest, AnXSeriesBackupGoesBackAroundItsFactoryArea) {
+    std::string image(256, '\0');
+    for (size_t i = 0x80; i < 0xA0; ++i) image[i] = char(i);
+    writeBytes("x.bin", image);
+    writeDevices("[x]\nchip = X\neeprom = x.bin\n");
+    ChipWords chip;
+    ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+    ASSERT_EQ(128u, chip.words.size());
+    std::vector<uint16_t> changed = chip.words;
+    changed[0x20] = 0x1234;  // the user area
+    EXPECT_EQ(FT_OK, writeChipWords(d2xx, 0, changed));
+    ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+    EXPECT_EQ(changed, chip.words);
+}
