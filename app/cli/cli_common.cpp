@@ -23,7 +23,8 @@ void print(FILE *stream, const QString &text) {
 
 QString optionNames(const QCommandLineOption &option) {
     QStringList names;
-    for (const QString &name : option.names()) names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
+    for (const QString &name : option.names())
+        names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
     QString text = names.join(QStringLiteral(", "));
     if (!option.valueName().isEmpty()) text += QStringLiteral(" <%1>").arg(option.valueName());
     return text;
@@ -31,7 +32,9 @@ QString optionNames(const QCommandLineOption &option) {
 
 }  // namespace
 
-void printOut(const QString &text) { print(stdout, text); }
+void printOut(const QString &text) {
+    print(stdout, text);
+}
 
 void printError(const QString &command, const QString &message) {
     QString line = message;
@@ -48,16 +51,18 @@ QString statusText(FT_STATUS status) {
 Arguments::Arguments(const char *name, const char *usage, const char *about)
     : name_(name), usage_(usage), about_(about) {
     parser_.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsOptions);
-    addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")));
+    addOption(
+        QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help.")));
 }
 
 void Arguments::addDeviceOptions(bool bySerial) {
     deviceOptions_ = true;
     bySerial_ = bySerial;
-    addOption(QCommandLineOption(kDevice, QStringLiteral("The device with index N (default 0)."), QStringLiteral("N"),
-                                 QStringLiteral("0")));
+    addOption(QCommandLineOption(kDevice, QStringLiteral("The device with index N (default 0)."),
+                                 QStringLiteral("N"), QStringLiteral("0")));
     if (bySerial) {
-        addOption(QCommandLineOption(kSerial, QStringLiteral("The device with USB serial number S."), QStringLiteral("S")));
+        addOption(QCommandLineOption(kSerial, QStringLiteral("The device with USB serial number S."),
+                                     QStringLiteral("S")));
     }
 }
 
@@ -71,15 +76,18 @@ std::optional<int> Arguments::parse(const QStringList &arguments, const QStringL
     if (given.size() > positional.size()) {
         return usageError(QStringLiteral("unexpected argument '%1'").arg(given[positional.size()]));
     }
-    if (given.size() < positional.size()) return usageError(QStringLiteral("%1 is missing").arg(positional[given.size()]));
+    if (given.size() < positional.size())
+        return usageError(QStringLiteral("%1 is missing").arg(positional[given.size()]));
     if (deviceOptions_) {
         if (bySerial_ && parser_.isSet(kDevice) && parser_.isSet(kSerial)) {
-            return usageError(QStringLiteral("--device and --serial choose the same thing: give one of them"));
+            return usageError(
+                QStringLiteral("--device and --serial choose the same thing: give one of them"));
         }
         bool number = false;
         const int index = parser_.value(kDevice).toInt(&number);
         if (!number || index < 0) {
-            return usageError(QStringLiteral("--device takes a device index (0, 1, ...), not '%1'").arg(parser_.value(kDevice)));
+            return usageError(QStringLiteral("--device takes a device index (0, 1, ...), not '%1'")
+                                  .arg(parser_.value(kDevice)));
         }
         if (bySerial_ && parser_.isSet(kSerial) && parser_.value(kSerial).isEmpty()) {
             return usageError(QStringLiteral("--serial takes a serial number"));
@@ -93,7 +101,8 @@ std::optional<int> Arguments::deviceIndex(platform::D2xxBinding &d2xx, int &exit
     const QString wanted = parser_.value(kSerial);
     uint32_t count = 0;
     if (const FT_STATUS status = d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY); status != FT_OK) {
-        exitCode = failure(kDeviceFailed, QStringLiteral("the devices could not be listed: %1").arg(statusText(status)));
+        exitCode = failure(kDeviceFailed,
+                           QStringLiteral("the devices could not be listed: %1").arg(statusText(status)));
         return std::nullopt;
     }
     QList<int> matches;
@@ -111,8 +120,10 @@ std::optional<int> Arguments::deviceIndex(platform::D2xxBinding &d2xx, int &exit
     } else {
         QStringList indexes;
         for (int index : matches) indexes << QString::number(index);
-        exitCode = failure(kDeviceFailed, QStringLiteral("devices %1 all have the serial number '%2': choose one with --device")
-                                              .arg(indexes.join(QStringLiteral(", ")), wanted));
+        exitCode =
+            failure(kDeviceFailed,
+                    QStringLiteral("devices %1 all have the serial number '%2': choose one with --device")
+                        .arg(indexes.join(QStringLiteral(", ")), wanted));
     }
     return std::nullopt;
 }
@@ -129,7 +140,8 @@ std::optional<Arguments::ChosenDevice> Arguments::chooseDevice(int &exitCode) co
 }
 
 int Arguments::readFailure(int index, FT_STATUS status) const {
-    return failure(kDeviceFailed, QStringLiteral("%1 could not be read: %2").arg(deviceName(index), statusText(status)));
+    return failure(kDeviceFailed,
+                   QStringLiteral("%1 could not be read: %2").arg(deviceName(index), statusText(status)));
 }
 
 QString Arguments::deviceName(int index) const {
@@ -142,7 +154,8 @@ QString Arguments::deviceName(int index) const {
 int Arguments::usageError(const QString &problem) const {
     QString text = problem;
     if (text.endsWith(u'.')) text.chop(1);
-    printError(QString::fromLatin1(name_), QStringLiteral("%1 (see 'kestrom %2 --help')").arg(text, QString::fromLatin1(name_)));
+    printError(QString::fromLatin1(name_),
+               QStringLiteral("%1 (see 'kestrom %2 --help')").arg(text, QString::fromLatin1(name_)));
     return kBadInput;
 }
 
@@ -157,8 +170,9 @@ int Arguments::failures(int code, const QStringList &problems) const {
 }
 
 QString Arguments::helpText() const {
-    QString text = QStringLiteral("Usage: kestrom %1 %2\n%3\n\nOptions:\n")
-                       .arg(QString::fromLatin1(name_), QString::fromLatin1(usage_), QString::fromLatin1(about_));
+    QString text =
+        QStringLiteral("Usage: kestrom %1 %2\n%3\n\nOptions:\n")
+            .arg(QString::fromLatin1(name_), QString::fromLatin1(usage_), QString::fromLatin1(about_));
     qsizetype width = 0;
     for (const QCommandLineOption &option : options_) width = std::max(width, optionNames(option).size());
     for (const QCommandLineOption &option : options_) {

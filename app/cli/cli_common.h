@@ -31,7 +31,10 @@ public:
 
     QCommandLineParser &parser() { return parser_; }
     const char *name() const { return name_; }
-    void addOption(const QCommandLineOption &option) { parser_.addOption(option); options_ << option; }
+    void addOption(const QCommandLineOption &option) {
+        parser_.addOption(option);
+        options_ << option;
+    }
     // Also takes --device N, and --serial S unless `bySerial` is false.
     void addDeviceOptions(bool bySerial = true);
 

@@ -19,7 +19,8 @@ QString mismatch(uint32_t chipType, const std::vector<uint16_t> &words, const Ee
         const FieldValue now = valueOf(*field, read);
         if (now != valueOf(*field, wanted)) {
             return QStringLiteral("%1 reads %2 afterwards, not %3")
-                .arg(QLatin1String(field->name), formatValue(*field, now), formatValue(*field, valueOf(*field, wanted)));
+                .arg(QLatin1String(field->name), formatValue(*field, now),
+                     formatValue(*field, valueOf(*field, wanted)));
         }
     }
     return {};
@@ -44,7 +45,9 @@ std::optional<safety::JournalEntry> DeviceChange::interruptedChange() const {
     return std::nullopt;
 }
 
-bool DeviceChange::begin(const QString &operation, QString &error) { return change_.begin(operation, error); }
+bool DeviceChange::begin(const QString &operation, QString &error) {
+    return change_.begin(operation, error);
+}
 
 bool DeviceChange::end(bool succeeded, QString &error, const QString &failure) {
     change_.finish(succeeded);
@@ -65,7 +68,8 @@ bool DeviceChange::program(const EepromContents &contents, QString &error) {
             if (status == FT_OK) status = closed;
         }
     }
-    if (status != FT_OK) return end(false, error, QStringLiteral("programming failed: %1").arg(statusText(status)));
+    if (status != FT_OK)
+        return end(false, error, QStringLiteral("programming failed: %1").arg(statusText(status)));
     safety::ChipWords after;
     if (const FT_STATUS read = safety::readChipWords(d2xx_, index_, after); read != FT_OK) {
         return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
@@ -83,16 +87,19 @@ bool DeviceChange::writeImage(std::span<const uint16_t> image, QString &error) {
         return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
     }
     // A blank part shows no size of its own: it reads as 64 blank words.
-    const bool same = d2xx::isBlank(image) ? d2xx::isBlank(after.words)
-                                           : std::equal(image.begin(), image.end(), after.words.begin(), after.words.end());
-    return end(same, error, QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"));
+    const bool same = d2xx::isBlank(image)
+                          ? d2xx::isBlank(after.words)
+                          : std::equal(image.begin(), image.end(), after.words.begin(), after.words.end());
+    return end(same, error,
+               QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"));
 }
 
 int changeDevice(const Arguments &args, DeviceChange &change, const QString &operation,
                  const std::function<bool(QString &error)> &step) {
     QString error;
     if (!change.begin(operation, error)) {
-        return args.failure(kDeviceFailed, QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
+        return args.failure(kDeviceFailed,
+                            QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
     }
     if (!step(error)) {
         return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")

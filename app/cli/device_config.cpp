@@ -33,14 +33,16 @@ EepromContents ProgramRecord::contents() const {
 }
 
 FT_STATUS readConfig(platform::D2xxBinding &d2xx, int index, DeviceConfig &config) {
-    if (const FT_STATUS status = safety::readChipWords(d2xx, index, config.chip); status != FT_OK) return status;
+    if (const FT_STATUS status = safety::readChipWords(d2xx, index, config.chip); status != FT_OK)
+        return status;
     safety::OpenDevice device(d2xx, index);
     if (device.status() != FT_OK) return device.status();
     ProgramRecord record;
     config.recordStatus = d2xx.FT_EE_Read(device.handle(), record.data());
     if (config.recordStatus == FT_OK) config.contents = record.contents();
     uint32_t bytes = 0;
-    if (config.recordStatus == FT_OK && d2xx.FT_EE_UASize(device.handle(), &bytes) == FT_OK) config.userAreaBytes = bytes;
+    if (config.recordStatus == FT_OK && d2xx.FT_EE_UASize(device.handle(), &bytes) == FT_OK)
+        config.userAreaBytes = bytes;
     return FT_OK;
 }
 
@@ -57,10 +59,14 @@ std::optional<int> readChosenConfig(const Arguments &args, DeviceConfig &config,
 QString partName(uint32_t chipType, size_t words) {
     if (chipType == FT_DEVICE_232R) return QStringLiteral("internal");
     switch (words) {
-        case 64: return QStringLiteral("93C46");
-        case 128: return QStringLiteral("93C56");
-        case 256: return QStringLiteral("93C66");
-        default: return QStringLiteral("%1 words").arg(words);
+        case 64:
+            return QStringLiteral("93C46");
+        case 128:
+            return QStringLiteral("93C56");
+        case 256:
+            return QStringLiteral("93C66");
+        default:
+            return QStringLiteral("%1 words").arg(words);
     }
 }
 

@@ -3,7 +3,10 @@
 namespace kestrom::cli {
 
 QString vidPid(uint32_t id) {
-    return QStringLiteral("%1:%2").arg(id >> 16, 4, 16, QChar(u'0')).arg(id & 0xFFFF, 4, 16, QChar(u'0')).toUpper();
+    return QStringLiteral("%1:%2")
+        .arg(id >> 16, 4, 16, QChar(u'0'))
+        .arg(id & 0xFFFF, 4, 16, QChar(u'0'))
+        .toUpper();
 }
 
 QString alignedColumns(const QList<QStringList> &rows) {
@@ -28,7 +31,8 @@ QString alignedColumns(const QList<QStringList> &rows) {
 FT_STATUS readIdentity(platform::D2xxBinding &d2xx, int index, safety::ChipIdentity &identity) {
     safety::OpenDevice device(d2xx, index);
     if (device.status() != FT_OK) return device.status();
-    if (const FT_STATUS status = safety::readIdentity(d2xx, device.handle(), identity); status != FT_OK) return status;
+    if (const FT_STATUS status = safety::readIdentity(d2xx, device.handle(), identity); status != FT_OK)
+        return status;
     return device.close();
 }
 

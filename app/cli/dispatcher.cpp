@@ -35,9 +35,12 @@ std::optional<int> runSubcommand(const QStringList &arguments) {
 QString commandsHelp() {
     QString text = QStringLiteral("\nCommands (kestrom COMMAND --help tells more):\n");
     for (const Command &command : kCommands) {
-        text += QStringLiteral("  %1  %2\n").arg(QLatin1String(command.name), -8).arg(QLatin1String(command.summary));
+        text += QStringLiteral("  %1  %2\n")
+                    .arg(QLatin1String(command.name), -8)
+                    .arg(QLatin1String(command.summary));
     }
-    text += QStringLiteral("\nExit codes of the commands: 0 done, 1 the device failed or refused, 2 bad usage or bad input.\n");
+    text += QStringLiteral(
+        "\nExit codes of the commands: 0 done, 1 the device failed or refused, 2 bad usage or bad input.\n");
     return text;
 }
 

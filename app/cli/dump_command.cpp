@@ -28,10 +28,12 @@ int runDump(const QStringList &arguments) {
     const QString file = args.positional().first();
     QString error;
     if (!safety::writeImageFile(file, chip.words, error)) {
-        return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), error));
+        return args.failure(
+            kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), error));
     }
     printOut(QStringLiteral("Saved %1 (%2, %3 words, %4) to %5\n")
-                 .arg(args.deviceName(index), safety::chipName(chip.identity.type), QString::number(chip.words.size()),
+                 .arg(args.deviceName(index), safety::chipName(chip.identity.type),
+                      QString::number(chip.words.size()),
                       safety::checksumState(chip.identity.type, chip.words), QDir::toNativeSeparators(file)));
     return kDone;
 }

@@ -34,7 +34,7 @@ void complain(cfg_t *cfg, const char *format, va_list arguments) {
     std::array<char, 512> message{};
     std::vsnprintf(message.data(), message.size(), format, arguments);
     collector->problems << QStringLiteral("%1: %2").arg(lineOrigin(fileOf(cfg), cfg->line),
-                                                         QString::fromLocal8Bit(message.data()));
+                                                        QString::fromLocal8Bit(message.data()));
 }
 
 int noteWhere(cfg_t *cfg, cfg_opt_t *option) {
@@ -60,14 +60,14 @@ int choose(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result, std::
 }
 
 // The CBUS functions of the FT232R, with the spellings of older versions of the tool.
-constexpr Choice kCbusChoices[] = {{"TXDEN", 0},   {"PWREN", 1},      {"PWRON", 1},      {"RXLED", 2},
-                                   {"TXLED", 3},   {"TXRXLED", 4},    {"TX_RX_LED", 4},  {"SLEEP", 5},
-                                   {"CLK48", 6},   {"CLK24", 7},      {"CLK12", 8},      {"CLK6", 9},
-                                   {"IOMODE", 10}, {"IO_MODE", 10},   {"BB_WR", 11},     {"BITBANG_WR", 11},
-                                   {"BB_RD", 12},  {"BITBANG_RD", 12}};
+constexpr Choice kCbusChoices[] = {
+    {"TXDEN", 0},     {"PWREN", 1},    {"PWRON", 1},  {"RXLED", 2},       {"TXLED", 3},  {"TXRXLED", 4},
+    {"TX_RX_LED", 4}, {"SLEEP", 5},    {"CLK48", 6},  {"CLK24", 7},       {"CLK12", 8},  {"CLK6", 9},
+    {"IOMODE", 10},   {"IO_MODE", 10}, {"BB_WR", 11}, {"BITBANG_WR", 11}, {"BB_RD", 12}, {"BITBANG_RD", 12}};
 // Channel types, numbered as libftdi1 numbers them.
 constexpr long kUart = 0, kFifo = 1, kOpto = 2, kCpu = 4, kFt1284 = 8;
-constexpr Choice kChannelChoices[] = {{"UART", kUart}, {"FIFO", kFifo}, {"OPTO", kOpto}, {"CPU", kCpu}, {"FT1284", kFt1284}};
+constexpr Choice kChannelChoices[] = {
+    {"UART", kUart}, {"FIFO", kFifo}, {"OPTO", kOpto}, {"CPU", kCpu}, {"FT1284", kFt1284}};
 
 int parseCbus(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result) {
     return choose(cfg, option, value, result, kCbusChoices);
@@ -85,36 +85,66 @@ struct OptionSpec {
 
 // The options ftdi_eeprom documents, and two of its older versions'.
 const OptionSpec kOptions[] = {
-    {"vendor_id", CFGT_INT},           {"product_id", CFGT_INT},
-    {"self_powered", CFGT_BOOL},       {"remote_wakeup", CFGT_BOOL},
-    {"in_is_isochronous", CFGT_BOOL},  {"out_is_isochronous", CFGT_BOOL},
-    {"suspend_pull_downs", CFGT_BOOL}, {"use_serial", CFGT_BOOL},
-    {"change_usb_version", CFGT_BOOL}, {"usb_version", CFGT_INT},
-    {"default_pid", CFGT_INT},         {"max_power", CFGT_INT},
-    {"manufacturer", CFGT_STR},        {"product", CFGT_STR},
-    {"serial", CFGT_STR},              {"eeprom_type", CFGT_INT},
-    {"filename", CFGT_STR},            {"flash_raw", CFGT_BOOL},
-    {"high_current", CFGT_BOOL},       {"cbus0", CFGT_INT, &parseCbus},
-    {"cbus1", CFGT_INT, &parseCbus},   {"cbus2", CFGT_INT, &parseCbus},
-    {"cbus3", CFGT_INT, &parseCbus},   {"cbus4", CFGT_INT, &parseCbus},
-    {"cbush0", CFGT_STR},              {"cbush1", CFGT_STR},
-    {"cbush2", CFGT_STR},              {"cbush3", CFGT_STR},
-    {"cbush4", CFGT_STR},              {"cbush5", CFGT_STR},
-    {"cbush6", CFGT_STR},              {"cbush7", CFGT_STR},
-    {"cbush8", CFGT_STR},              {"cbush9", CFGT_STR},
-    {"cbusx0", CFGT_STR},              {"cbusx1", CFGT_STR},
-    {"cbusx2", CFGT_STR},              {"cbusx3", CFGT_STR},
-    {"invert_txd", CFGT_BOOL},         {"invert_rxd", CFGT_BOOL},
-    {"invert_rts", CFGT_BOOL},         {"invert_cts", CFGT_BOOL},
-    {"invert_dtr", CFGT_BOOL},         {"invert_dsr", CFGT_BOOL},
-    {"invert_dcd", CFGT_BOOL},         {"invert_ri", CFGT_BOOL},
-    {"cha_type", CFGT_INT, &parseChannel}, {"chb_type", CFGT_INT, &parseChannel},
-    {"cha_vcp", CFGT_BOOL},            {"chb_vcp", CFGT_BOOL},
-    {"chc_vcp", CFGT_BOOL},            {"chd_vcp", CFGT_BOOL},
-    {"cha_rs485", CFGT_BOOL},          {"chb_rs485", CFGT_BOOL},
-    {"chc_rs485", CFGT_BOOL},          {"chd_rs485", CFGT_BOOL},
-    {"user_data_addr", CFGT_INT},      {"user_data_file", CFGT_STR},
-    {"chip_type", CFGT_STR},           {"BM_type_chip", CFGT_BOOL},
+    {"vendor_id", CFGT_INT},
+    {"product_id", CFGT_INT},
+    {"self_powered", CFGT_BOOL},
+    {"remote_wakeup", CFGT_BOOL},
+    {"in_is_isochronous", CFGT_BOOL},
+    {"out_is_isochronous", CFGT_BOOL},
+    {"suspend_pull_downs", CFGT_BOOL},
+    {"use_serial", CFGT_BOOL},
+    {"change_usb_version", CFGT_BOOL},
+    {"usb_version", CFGT_INT},
+    {"default_pid", CFGT_INT},
+    {"max_power", CFGT_INT},
+    {"manufacturer", CFGT_STR},
+    {"product", CFGT_STR},
+    {"serial", CFGT_STR},
+    {"eeprom_type", CFGT_INT},
+    {"filename", CFGT_STR},
+    {"flash_raw", CFGT_BOOL},
+    {"high_current", CFGT_BOOL},
+    {"cbus0", CFGT_INT, &parseCbus},
+    {"cbus1", CFGT_INT, &parseCbus},
+    {"cbus2", CFGT_INT, &parseCbus},
+    {"cbus3", CFGT_INT, &parseCbus},
+    {"cbus4", CFGT_INT, &parseCbus},
+    {"cbush0", CFGT_STR},
+    {"cbush1", CFGT_STR},
+    {"cbush2", CFGT_STR},
+    {"cbush3", CFGT_STR},
+    {"cbush4", CFGT_STR},
+    {"cbush5", CFGT_STR},
+    {"cbush6", CFGT_STR},
+    {"cbush7", CFGT_STR},
+    {"cbush8", CFGT_STR},
+    {"cbush9", CFGT_STR},
+    {"cbusx0", CFGT_STR},
+    {"cbusx1", CFGT_STR},
+    {"cbusx2", CFGT_STR},
+    {"cbusx3", CFGT_STR},
+    {"invert_txd", CFGT_BOOL},
+    {"invert_rxd", CFGT_BOOL},
+    {"invert_rts", CFGT_BOOL},
+    {"invert_cts", CFGT_BOOL},
+    {"invert_dtr", CFGT_BOOL},
+    {"invert_dsr", CFGT_BOOL},
+    {"invert_dcd", CFGT_BOOL},
+    {"invert_ri", CFGT_BOOL},
+    {"cha_type", CFGT_INT, &parseChannel},
+    {"chb_type", CFGT_INT, &parseChannel},
+    {"cha_vcp", CFGT_BOOL},
+    {"chb_vcp", CFGT_BOOL},
+    {"chc_vcp", CFGT_BOOL},
+    {"chd_vcp", CFGT_BOOL},
+    {"cha_rs485", CFGT_BOOL},
+    {"chb_rs485", CFGT_BOOL},
+    {"chc_rs485", CFGT_BOOL},
+    {"chd_rs485", CFGT_BOOL},
+    {"user_data_addr", CFGT_INT},
+    {"user_data_file", CFGT_STR},
+    {"chip_type", CFGT_STR},
+    {"BM_type_chip", CFGT_BOOL},
 };
 
 std::vector<cfg_opt_t> libconfuseOptions() {
@@ -161,9 +191,13 @@ const std::vector<Mapping> &mappings() {
         {"in_is_isochronous", {{FT_DEVICE_BM, "IsoIn"}, {FT_DEVICE_2232C, "IsoInA"}}},
         {"out_is_isochronous", {{FT_DEVICE_BM, "IsoOut"}, {FT_DEVICE_2232C, "IsoOutA"}}},
         {"suspend_pull_downs",
-         {{FT_DEVICE_BM, "PullDownEnable"}, {FT_DEVICE_2232C, "PullDownEnable5"}, {FT_DEVICE_232R, "PullDownEnableR"}}},
+         {{FT_DEVICE_BM, "PullDownEnable"},
+          {FT_DEVICE_2232C, "PullDownEnable5"},
+          {FT_DEVICE_232R, "PullDownEnableR"}}},
         {"use_serial",
-         {{FT_DEVICE_BM, "SerNumEnable"}, {FT_DEVICE_2232C, "SerNumEnable5"}, {FT_DEVICE_232R, "SerNumEnableR"}}},
+         {{FT_DEVICE_BM, "SerNumEnable"},
+          {FT_DEVICE_2232C, "SerNumEnable5"},
+          {FT_DEVICE_232R, "SerNumEnableR"}}},
         {"change_usb_version", {{FT_DEVICE_BM, "USBVersionEnable"}, {FT_DEVICE_2232C, "USBVersionEnable5"}}},
         {"usb_version", {{FT_DEVICE_BM, "USBVersion"}, {FT_DEVICE_2232C, "USBVersion5"}}},
         {"high_current", {{FT_DEVICE_232R, "HighDriveIOs"}}},
@@ -198,7 +232,8 @@ void addSetting(Template &result, const FtdiEepromOption &option, const FieldSpe
                 QStringList &problems) {
     const QString origin = QStringLiteral("%1 (%2)").arg(option.origin, option.name);
     if (const QString problem = valueProblem(field, value); !problem.isEmpty()) {
-        problems << QStringLiteral("%1: %2 sets %3: %4").arg(option.origin, option.name, QLatin1String(field.name), problem);
+        problems << QStringLiteral("%1: %2 sets %3: %4")
+                        .arg(option.origin, option.name, QLatin1String(field.name), problem);
         return;
     }
     result.settings.push_back({&field, std::move(value), origin});
@@ -209,7 +244,8 @@ bool mapChannel(const FtdiEepromOption &option, uint32_t chipType, Template &res
         if (option.name != QLatin1String(channel.option)) continue;
         if (chipType != FT_DEVICE_2232C) return false;
         const long modes[] = {kFifo, kCpu, kOpto};
-        if (option.number != kUart && std::find(std::begin(modes), std::end(modes), option.number) == std::end(modes)) {
+        if (option.number != kUart &&
+            std::find(std::begin(modes), std::end(modes), option.number) == std::end(modes)) {
             problems << QStringLiteral("%1: %2 = FT1284: the FT2232C's channels are UART, FIFO, OPTO or CPU")
                             .arg(option.origin, option.name);
             return true;
@@ -228,9 +264,11 @@ bool mapField(const FtdiEepromOption &option, uint32_t chipType, Template &resul
         if (option.name != QLatin1String(mapping.option)) continue;
         for (const Target &target : mapping.targets) {
             const FieldSpec *field = findField(QLatin1String(target.field));
-            if ((target.chip != kAnyChip && target.chip != chipType) || !chipHasField(chipType, *field)) continue;
+            if ((target.chip != kAnyChip && target.chip != chipType) || !chipHasField(chipType, *field))
+                continue;
             FieldValue value{uint32_t(option.number), option.text};
-            if (option.number < 0 || option.number > long(UINT32_MAX)) value.number = UINT32_MAX;  // refused below
+            if (option.number < 0 || option.number > long(UINT32_MAX))
+                value.number = UINT32_MAX;  // refused below
             if (target.inverted) value.number = value.number == 0 ? 1 : 0;
             addSetting(result, option, *field, std::move(value), problems);
             return true;
@@ -281,7 +319,8 @@ QByteArray withoutComments(const QByteArray &content) {
     return out;
 }
 
-std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &name, const QByteArray &content,
+std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &name,
+                                                                const QByteArray &content,
                                                                 QStringList &problems) {
     Collector collected{name, {}, {}};
     collector = &collected;
@@ -292,7 +331,8 @@ std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &n
     const int parsed = cfg_parse_buf(cfg.get(), withoutComments(content).constData());
     collector = nullptr;
     if (parsed != CFG_SUCCESS || !collected.problems.isEmpty()) {
-        if (collected.problems.isEmpty()) collected.problems << QStringLiteral("%1: cannot be read").arg(name);
+        if (collected.problems.isEmpty())
+            collected.problems << QStringLiteral("%1: cannot be read").arg(name);
         problems << collected.problems;
         return std::nullopt;
     }
@@ -307,16 +347,19 @@ std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &n
         found.emplace_back(where, std::move(option));
     }
     // In the order the file sets them, so that what is said follows the file.
-    std::stable_sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<FtdiEepromOption> options;
     for (auto &[where, option] : found) options.push_back(std::move(option));
     return options;
 }
 
-Template ftdiEepromTemplate(const std::vector<FtdiEepromOption> &options, uint32_t chipType, QStringList &problems) {
+Template ftdiEepromTemplate(const std::vector<FtdiEepromOption> &options, uint32_t chipType,
+                            QStringList &problems) {
     Template result;
     for (const FtdiEepromOption &option : options) {
-        if (!mapChannel(option, chipType, result, problems) && !mapField(option, chipType, result, problems)) {
+        if (!mapChannel(option, chipType, result, problems) &&
+            !mapField(option, chipType, result, problems)) {
             result.ignored << option.name;
         }
     }

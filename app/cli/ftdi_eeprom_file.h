@@ -23,12 +23,14 @@ struct FtdiEepromOption {
 
 // The options a file named `name` sets; nothing, with libconfuse's complaints (one
 // line each, naming the line), when it cannot be read as that tool reads it.
-std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &name, const QByteArray &content,
+std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &name,
+                                                                const QByteArray &content,
                                                                 QStringList &problems);
 
 // The settings of those options for a chip of `chipType`; options that set no field
 // of it go to `ignored`, values a field does not allow to `problems`.
-Template ftdiEepromTemplate(const std::vector<FtdiEepromOption> &options, uint32_t chipType, QStringList &problems);
+Template ftdiEepromTemplate(const std::vector<FtdiEepromOption> &options, uint32_t chipType,
+                            QStringList &problems);
 
 // `content` with its comments (# and // to the end of the line, /* */) blanked and
 // its line breaks kept, so that libconfuse counts lines right.

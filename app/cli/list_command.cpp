@@ -27,7 +27,8 @@ struct Listed {
 
 QString listedText(platform::D2xxBinding &d2xx, uint32_t index, uint32_t what) {
     std::array<char, kListBuffer> text{};
-    if (d2xx.FT_ListDevices(reinterpret_cast<void *>(uintptr_t(index)), text.data(), FT_LIST_BY_INDEX | what) != FT_OK) {
+    if (d2xx.FT_ListDevices(reinterpret_cast<void *>(uintptr_t(index)), text.data(),
+                            FT_LIST_BY_INDEX | what) != FT_OK) {
         return {};
     }
     text.back() = '\0';
@@ -35,7 +36,10 @@ QString listedText(platform::D2xxBinding &d2xx, uint32_t index, uint32_t what) {
 }
 
 Listed describe(platform::D2xxBinding &d2xx, uint32_t index) {
-    Listed listed{int(index), FT_OK, {}, listedText(d2xx, index, FT_OPEN_BY_SERIAL_NUMBER),
+    Listed listed{int(index),
+                  FT_OK,
+                  {},
+                  listedText(d2xx, index, FT_OPEN_BY_SERIAL_NUMBER),
                   listedText(d2xx, index, FT_OPEN_BY_DESCRIPTION)};
     listed.status = readIdentity(d2xx, int(index), listed.identity);
     return listed;
@@ -56,10 +60,11 @@ QString table(const std::vector<Listed> &devices) {
     QList<QStringList> rows{{"INDEX", "CHIP", "VID:PID", "SERIAL", "DESCRIPTION"}};
     for (const Listed &device : devices) {
         const bool known = device.status == FT_OK;
-        rows.append({QString::number(device.index),
-                     known ? safety::chipName(device.identity.type) : QStringLiteral("?"),
-                     known ? vidPid(device.identity.id) : QStringLiteral("(%1)").arg(statusText(device.status)),
-                     device.serial, device.description});
+        rows.append(
+            {QString::number(device.index),
+             known ? safety::chipName(device.identity.type) : QStringLiteral("?"),
+             known ? vidPid(device.identity.id) : QStringLiteral("(%1)").arg(statusText(device.status)),
+             device.serial, device.description});
     }
     return alignedColumns(rows);
 }
@@ -67,16 +72,20 @@ QString table(const std::vector<Listed> &devices) {
 }  // namespace
 
 int runList(const QStringList &arguments) {
-    Arguments args("list", "[--json]", "Lists every device: index, chip, VID:PID, serial number, description.");
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Print a JSON array instead of a table."));
+    Arguments args("list", "[--json]",
+                   "Lists every device: index, chip, VID:PID, serial number, description.");
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("Print a JSON array instead of a table."));
     args.addOption(jsonOption);
     if (const std::optional<int> done = args.parse(arguments)) return *done;
     platform::D2xxBinding *d2xx = loadedDriver(args.name());
     if (d2xx == nullptr) return kDeviceFailed;
 
     uint32_t count = 0;
-    if (const FT_STATUS status = d2xx->FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY); status != FT_OK) {
-        return args.failure(kDeviceFailed, QStringLiteral("the devices could not be listed: %1").arg(statusText(status)));
+    if (const FT_STATUS status = d2xx->FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY);
+        status != FT_OK) {
+        return args.failure(kDeviceFailed,
+                            QStringLiteral("the devices could not be listed: %1").arg(statusText(status)));
     }
     std::vector<Listed> devices;
     for (uint32_t index = 0; index < count; ++index) devices.push_back(describe(*d2xx, index));

@@ -20,7 +20,9 @@ namespace {
 
 volatile std::sig_atomic_t stopAsked = 0;
 
-extern "C" void askToStop(int) { stopAsked = 1; }
+extern "C" void askToStop(int) {
+    stopAsked = 1;
+}
 
 constexpr int kDefaultPollMs = 250;
 constexpr int kLongestPollMs = 10000;
@@ -59,11 +61,13 @@ struct Tally {
 
 // One device, told to the operator: a line on standard output, and a failure on
 // standard error too. False when the run cannot go on.
-bool programAndTell(ProductionStation &station, const Arguments &args, Tally &tally, std::set<QString> &notesSaid) {
+bool programAndTell(ProductionStation &station, const Arguments &args, Tally &tally,
+                    std::set<QString> &notesSaid) {
     const ProductionStation::Outcome outcome = station.programOne();
     ++tally.handled;
     for (const QString &note : outcome.notes) {
-        if (notesSaid.insert(note).second) printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
+        if (notesSaid.insert(note).second)
+            printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     }
     if (!outcome.stopped.isEmpty()) {
         args.failure(kDeviceFailed, outcome.stopped);
@@ -84,37 +88,59 @@ bool programAndTell(ProductionStation &station, const Arguments &args, Tally &ta
 }  // namespace
 
 int runProduce(const QStringList &arguments) {
-    Arguments args("produce", "TEMPLATE --serial FORMAT --start N [--count K] [options]",
-                   "Programs devices plugged in one after another at one index, each from TEMPLATE with the\n"
-                   "next serial number of FORMAT (such as KS%06d). Each number is reserved in the state file\n"
-                   "before its device is written and never used again, even when the device fails or the\n"
-                   "program dies; each device is backed up, read back and logged as one line of the CSV log.\n"
-                   "Ctrl+C stops between devices. Exit code 1 when any device failed.");
+    Arguments args(
+        "produce", "TEMPLATE --serial FORMAT --start N [--count K] [options]",
+        "Programs devices plugged in one after another at one index, each from TEMPLATE with the\n"
+        "next serial number of FORMAT (such as KS%06d). Each number is reserved in the state file\n"
+        "before its device is written and never used again, even when the device fails or the\n"
+        "program dies; each device is backed up, read back and logged as one line of the CSV log.\n"
+        "Ctrl+C stops between devices. Exit code 1 when any device failed.");
     args.addDeviceOptions(false);
-    const QCommandLineOption serial(QStringLiteral("serial"), QStringLiteral("The serial numbers, a format with one number."), QStringLiteral("FORMAT"));
-    const QCommandLineOption start(QStringLiteral("start"), QStringLiteral("The first number (a run that used more goes on after them)."), QStringLiteral("N"));
-    const QCommandLineOption count(QStringLiteral("count"), QStringLiteral("Stop after K devices are programmed (default: until Ctrl+C)."), QStringLiteral("K"));
-    const QCommandLineOption stateFile(QStringLiteral("state"), QStringLiteral("The state file (default: one per FORMAT in the data folder)."), QStringLiteral("FILE"));
-    const QCommandLineOption logFile(QStringLiteral("log"), QStringLiteral("The CSV log (default: one per FORMAT beside the state file)."), QStringLiteral("FILE"));
-    const QCommandLineOption poll(QStringLiteral("poll"), QStringLiteral("Look for a device every MS milliseconds (default 250)."), QStringLiteral("MS"),
-                                  QString::number(kDefaultPollMs));
-    const QCommandLineOption set(QStringLiteral("set"), QStringLiteral("Set a field besides the template (again for more)."), QStringLiteral("Field=Value"));
-    for (const QCommandLineOption &option : {serial, start, count, stateFile, logFile, poll, set}) args.addOption(option);
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("The serial numbers, a format with one number."),
+                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption start(
+        QStringLiteral("start"),
+        QStringLiteral("The first number (a run that used more goes on after them)."), QStringLiteral("N"));
+    const QCommandLineOption count(
+        QStringLiteral("count"),
+        QStringLiteral("Stop after K devices are programmed (default: until Ctrl+C)."), QStringLiteral("K"));
+    const QCommandLineOption stateFile(
+        QStringLiteral("state"),
+        QStringLiteral("The state file (default: one per FORMAT in the data folder)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption logFile(
+        QStringLiteral("log"), QStringLiteral("The CSV log (default: one per FORMAT beside the state file)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption poll(QStringLiteral("poll"),
+                                  QStringLiteral("Look for a device every MS milliseconds (default 250)."),
+                                  QStringLiteral("MS"), QString::number(kDefaultPollMs));
+    const QCommandLineOption set(QStringLiteral("set"),
+                                 QStringLiteral("Set a field besides the template (again for more)."),
+                                 QStringLiteral("Field=Value"));
+    for (const QCommandLineOption &option : {serial, start, count, stateFile, logFile, poll, set})
+        args.addOption(option);
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("TEMPLATE")})) return *done;
 
     const QCommandLineParser &p = args.parser();
-    if (!p.isSet(serial) || !p.isSet(start)) return args.usageError(QStringLiteral("--serial FORMAT and --start N are needed"));
+    if (!p.isSet(serial) || !p.isSet(start))
+        return args.usageError(QStringLiteral("--serial FORMAT and --start N are needed"));
     const std::optional<uint64_t> first = wholeNumber(p.value(start), 0, std::numeric_limits<int64_t>::max());
-    const std::optional<uint64_t> wanted = p.isSet(count) ? wholeNumber(p.value(count), 1, std::numeric_limits<int32_t>::max()) : std::optional<uint64_t>(0);
+    const std::optional<uint64_t> wanted =
+        p.isSet(count) ? wholeNumber(p.value(count), 1, std::numeric_limits<int32_t>::max())
+                       : std::optional<uint64_t>(0);
     const std::optional<uint64_t> pollMs = wholeNumber(p.value(poll), 1, kLongestPollMs);
     if (!first || !wanted || !pollMs) {
-        return args.usageError(QStringLiteral("--start takes a number from 0, --count one from 1, --poll one from 1 to %1").arg(kLongestPollMs));
+        return args.usageError(
+            QStringLiteral("--start takes a number from 0, --count one from 1, --poll one from 1 to %1")
+                .arg(kLongestPollMs));
     }
     QString problem;
     const std::optional<SerialFormat> format = SerialFormat::parse(p.value(serial), problem);
     if (!format) return args.usageError(QStringLiteral("--serial %1").arg(problem));
     QStringList problems;
-    const std::optional<TemplateSource> source = TemplateSource::read(args.positional().first(), p.values(set), problems);
+    const std::optional<TemplateSource> source =
+        TemplateSource::read(args.positional().first(), p.values(set), problems);
     if (!source) return args.failures(kBadInput, problems);
     int exitCode = kDone;
     const std::optional<Arguments::ChosenDevice> device = args.chooseDevice(exitCode);
@@ -127,8 +153,10 @@ int runProduce(const QStringList &arguments) {
     const std::unique_ptr<ProductionState> state = ProductionState::open(statePath, format->text(), error);
     if (!state || !state->startAt(*first, error)) return args.failure(kBadInput, error);
     const QString firstSerial = format->serial(state->next());
-    if (const QString tooLong = valueProblem(*findField(QStringLiteral("SerialNumber")), {0, firstSerial}); !tooLong.isEmpty()) {
-        return args.usageError(QStringLiteral("--serial: the serial number %1 does not fit: %2").arg(firstSerial, tooLong));
+    if (const QString tooLong = valueProblem(*findField(QStringLiteral("SerialNumber")), {0, firstSerial});
+        !tooLong.isEmpty()) {
+        return args.usageError(
+            QStringLiteral("--serial: the serial number %1 does not fit: %2").arg(firstSerial, tooLong));
     }
     const ProductionLog log(p.isSet(logFile) ? p.value(logFile) : runFile(format->text(), "csv"));
     ProductionStation station({*d2xx, *source, *format, *state, log, index});
@@ -138,9 +166,10 @@ int runProduce(const QStringList &arguments) {
 
     printOut(QStringLiteral("Producing from %1: serial numbers %2 from %3 (%4).\nState: %5\nLog: %6\n"
                             "Plug in a device at index %7; Ctrl+C stops.\n")
-                 .arg(QDir::toNativeSeparators(source->path()), format->text(), QString::number(state->next()),
-                      format->serial(state->next()), QDir::toNativeSeparators(statePath),
-                      QDir::toNativeSeparators(log.path()), QString::number(index)));
+                 .arg(QDir::toNativeSeparators(source->path()), format->text(),
+                      QString::number(state->next()), format->serial(state->next()),
+                      QDir::toNativeSeparators(statePath), QDir::toNativeSeparators(log.path()),
+                      QString::number(index)));
     stopAsked = 0;
     std::signal(SIGINT, &askToStop);
     std::signal(SIGTERM, &askToStop);
@@ -158,8 +187,9 @@ int runProduce(const QStringList &arguments) {
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
     printOut(QStringLiteral("%1: %2 programmed, %3 failed; the next number is %4 (%5).\n")
-                 .arg(stopAsked ? QStringLiteral("Stopped") : QStringLiteral("Done"), QString::number(tally.programmed),
-                      QString::number(tally.failed), QString::number(state->next()), format->serial(state->next())));
+                 .arg(stopAsked ? QStringLiteral("Stopped") : QStringLiteral("Done"),
+                      QString::number(tally.programmed), QString::number(tally.failed),
+                      QString::number(state->next()), format->serial(state->next())));
     return tally.failed > 0 ? kDeviceFailed : kDone;
 }
 

@@ -17,7 +17,8 @@ const QByteArray kHeader = QByteArrayLiteral("time,number,serial,vid_pid,result,
 }  // namespace
 
 QString csvField(const QString &text) {
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r')) return text;
+    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
+        return text;
     return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
@@ -26,7 +27,8 @@ bool ProductionLog::append(const LogLine &line, QString &error) const {
     QFile file(path_);
     const bool fresh = !file.exists() || file.size() == 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        error = QStringLiteral("the log %1 cannot be written: %2").arg(QDir::toNativeSeparators(path_), file.errorString());
+        error = QStringLiteral("the log %1 cannot be written: %2")
+                    .arg(QDir::toNativeSeparators(path_), file.errorString());
         return false;
     }
     const QStringList fields{line.time.toOffsetFromUtc(line.time.offsetFromUtc()).toString(Qt::ISODate),
@@ -39,7 +41,8 @@ bool ProductionLog::append(const LogLine &line, QString &error) const {
     for (const QString &field : fields) quoted << csvField(field);
     const QByteArray bytes = (fresh ? kHeader : QByteArray()) + quoted.join(u',').toUtf8() + '\n';
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = QStringLiteral("the log %1 cannot be written: %2").arg(QDir::toNativeSeparators(path_), file.errorString());
+        error = QStringLiteral("the log %1 cannot be written: %2")
+                    .arg(QDir::toNativeSeparators(path_), file.errorString());
         return false;
     }
 #ifdef Q_OS_UNIX

@@ -35,7 +35,8 @@ ProductionState::ProductionState(const QString &path) : path_(path), lock_(path 
     lock_.setStaleLockTime(0);  // only a holder that no longer runs gives it up
 }
 
-std::unique_ptr<ProductionState> ProductionState::open(const QString &path, const QString &format, QString &error) {
+std::unique_ptr<ProductionState> ProductionState::open(const QString &path, const QString &format,
+                                                       QString &error) {
     const QString shown = QDir::toNativeSeparators(path);
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         error = QStringLiteral("the folder of %1 cannot be made").arg(shown);
@@ -46,9 +47,10 @@ std::unique_ptr<ProductionState> ProductionState::open(const QString &path, cons
         qint64 pid = 0;
         QString host, application;
         state->lock_.getLockInfo(&pid, &host, &application);
-        error = state->lock_.error() == QLockFile::LockFailedError
-                    ? QStringLiteral("another run (process %1) is using the state file %2").arg(pid).arg(shown)
-                    : QStringLiteral("the state file %1 cannot be locked").arg(shown);
+        error =
+            state->lock_.error() == QLockFile::LockFailedError
+                ? QStringLiteral("another run (process %1) is using the state file %2").arg(pid).arg(shown)
+                : QStringLiteral("the state file %1 cannot be locked").arg(shown);
         return nullptr;
     }
     state->format_ = format;
@@ -65,15 +67,17 @@ std::unique_ptr<ProductionState> ProductionState::open(const QString &path, cons
         return nullptr;
     }
     if (stored[kFormat].toString() != format) {
-        error = QStringLiteral("the state file %1 belongs to the format '%2'").arg(shown, stored[kFormat].toString());
+        error = QStringLiteral("the state file %1 belongs to the format '%2'")
+                    .arg(shown, stored[kFormat].toString());
         return nullptr;
     }
     state->next_ = *next;
     const QJsonObject pending = stored[kPending].toObject();
     if (const std::optional<uint64_t> reserved = number(pending[QStringLiteral("number")])) {
-        state->pending_ = PendingWrite{*reserved, pending["serial"].toString(), pending["vidPid"].toString(),
-                                       pending["backup"].toString(),
-                                       QDateTime::fromString(pending["started"].toString(), Qt::ISODateWithMs)};
+        state->pending_ =
+            PendingWrite{*reserved, pending["serial"].toString(), pending["vidPid"].toString(),
+                         pending["backup"].toString(),
+                         QDateTime::fromString(pending["started"].toString(), Qt::ISODateWithMs)};
     }
     return state;
 }
@@ -84,7 +88,8 @@ bool ProductionState::save(QString &error) {
     const QByteArray bytes = QJsonDocument(stored).toJson();
     QSaveFile file(path_);  // written whole beside it, flushed, and renamed over it
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = QStringLiteral("the state file %1 cannot be written: %2").arg(QDir::toNativeSeparators(path_), file.errorString());
+        error = QStringLiteral("the state file %1 cannot be written: %2")
+                    .arg(QDir::toNativeSeparators(path_), file.errorString());
         return false;
     }
     return true;

@@ -24,7 +24,8 @@ void giveSerial(Template &settings, uint32_t chipType, const QString &serial, co
         const FieldSpec *field = findField(QLatin1String(name));
         const bool named = std::any_of(settings.settings.begin(), settings.settings.end(),
                                        [&](const Setting &s) { return s.field == field; });
-        if (chipHasField(chipType, *field) && !named) settings.settings.push_back({field, {1, {}}, QStringLiteral("produce")});
+        if (chipHasField(chipType, *field) && !named)
+            settings.settings.push_back({field, {1, {}}, QStringLiteral("produce")});
     }
 }
 
@@ -32,7 +33,8 @@ void giveSerial(Template &settings, uint32_t chipType, const QString &serial, co
 
 bool ProductionStation::present() const {
     uint32_t count = 0;
-    return s_.d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY) == FT_OK && count > uint32_t(s_.index);
+    return s_.d2xx.FT_ListDevices(&count, nullptr, FT_LIST_NUMBER_ONLY) == FT_OK &&
+           count > uint32_t(s_.index);
 }
 
 ProductionStation::Outcome ProductionStation::failed(Outcome outcome, LogLine &line, const QString &why) {
@@ -47,7 +49,8 @@ ProductionStation::Outcome ProductionStation::programOne() {
     LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}};
     DeviceChange change(s_.d2xx, s_.index);
     if (const FT_STATUS status = change.read(); status != FT_OK) {
-        return failed(outcome, line, QStringLiteral("the device could not be read: %1").arg(statusText(status)));
+        return failed(outcome, line,
+                      QStringLiteral("the device could not be read: %1").arg(statusText(status)));
     }
     line.vidPid = vidPid(change.before().identity.id);
     const QString serial = s_.format.serial(s_.state.next());
@@ -58,13 +61,14 @@ ProductionStation::Outcome ProductionStation::programOne() {
     }
     QStringList problems;
     const std::optional<EepromContents> contents = contentsFor(
-        change, s_.source, [&](Template &t) { giveSerial(t, change.chipType(), serial, s_.format.text()); }, problems,
-        outcome.notes);
+        change, s_.source, [&](Template &t) { giveSerial(t, change.chipType(), serial, s_.format.text()); },
+        problems, outcome.notes);
     if (!contents) return failed(outcome, line, problems.join(QStringLiteral("; ")));
     line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
     QString error;
     if (!change.begin(QStringLiteral("Write"), error)) {
-        return failed(outcome, line, QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
+        return failed(outcome, line,
+                      QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
     }
     PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time};
     if (!s_.state.reserve(pending, error)) {
@@ -77,7 +81,8 @@ ProductionStation::Outcome ProductionStation::programOne() {
     line.backup = change.backup();
     outcome.programmed = change.program(*contents, error);
     if (outcome.programmed) {
-        outcome.said = QStringLiteral("programmed and read back (%1 %2)").arg(safety::chipName(change.chipType()), line.vidPid);
+        outcome.said = QStringLiteral("programmed and read back (%1 %2)")
+                           .arg(safety::chipName(change.chipType()), line.vidPid);
         line.result = QStringLiteral("ok");
         if (!s_.log.append(line, error)) outcome.stopped = error;
     } else {
@@ -96,8 +101,9 @@ bool ProductionStation::settleInterrupted(QString &said, QString &error) {
                        error)) {
         return false;
     }
-    said = QStringLiteral("%1: the last run ended while it wrote this number; logged as interrupted, never used again "
-                          "(the device's old contents are in %2)")
+    said = QStringLiteral(
+               "%1: the last run ended while it wrote this number; logged as interrupted, never used again "
+               "(the device's old contents are in %2)")
                .arg(pending->serial, QDir::toNativeSeparators(pending->backup));
     return s_.state.settle(error);
 }

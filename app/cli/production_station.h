@@ -33,8 +33,8 @@ public:
         bool programmed = false;
         std::optional<uint64_t> number;  // the number the device used up
         QString serial;
-        QString said;      // what happened, for the operator
-        QString stopped;   // why the run cannot go on (the state or the log cannot be written)
+        QString said;     // what happened, for the operator
+        QString stopped;  // why the run cannot go on (the state or the log cannot be written)
         QStringList notes;
     };
     // Programs the device at the index with the next number.

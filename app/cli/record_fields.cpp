@@ -38,8 +38,8 @@ QString manufacturerId(const EepromContents &contents) {
 }
 
 template <auto Member>
-FieldSpec numberField(const char *name, const char *meaning, FieldKind kind, uint32_t least, uint32_t greatest,
-                      NumberRule rule = NumberRule::Any) {
+FieldSpec numberField(const char *name, const char *meaning, FieldKind kind, uint32_t least,
+                      uint32_t greatest, NumberRule rule = NumberRule::Any) {
     return {name, meaning, kind, least, greatest, rule, false, &readNumber<Member>, &writeNumber<Member>};
 }
 
@@ -50,8 +50,17 @@ FieldSpec flagField(const char *name, const char *meaning) {
 
 template <auto Member>
 FieldSpec textField(const char *name, const char *meaning, size_t capacity) {
-    return {name, meaning, Text, 0, uint32_t(capacity - 1), NumberRule::Any, false, nullptr, nullptr,
-            &readText<Member>, &writeText<Member>};
+    return {name,
+            meaning,
+            Text,
+            0,
+            uint32_t(capacity - 1),
+            NumberRule::Any,
+            false,
+            nullptr,
+            nullptr,
+            &readText<Member>,
+            &writeText<Member>};
 }
 
 template <auto Member>
@@ -63,15 +72,16 @@ FieldSpec chipMark(const char *name, const char *meaning) {
 
 #define KESTROM_NUMBER(name, ...) numberField<&FT_PROGRAM_DATA::name>(#name, __VA_ARGS__)
 #define KESTROM_FLAG(name, meaning) flagField<&FT_PROGRAM_DATA::name>(#name, meaning)
-#define KESTROM_TEXT(name, member, meaning, capacity) textField<&EepromContents::member>(#name, meaning, capacity)
+#define KESTROM_TEXT(name, member, meaning, capacity) \
+    textField<&EepromContents::member>(#name, meaning, capacity)
 
 constexpr uint32_t kMaxMilliamps = 500;
-constexpr uint32_t kCbusFunctions = 13;  // CBUS0-3: TXDEN to BITBANG_RD
+constexpr uint32_t kCbusFunctions = 13;   // CBUS0-3: TXDEN to BITBANG_RD
 constexpr uint32_t kCbus4Functions = 10;  // CBUS4: TXDEN to CLK6
 constexpr uint32_t kEndpointSize = 64;
 
 constexpr std::array<const char *, kCbusFunctions> kCbusNames{
-    "TXDEN", "PWRON", "RXLED", "TXLED", "TXRXLED", "SLEEP", "CLK48",
+    "TXDEN", "PWRON", "RXLED", "TXLED",  "TXRXLED",    "SLEEP",     "CLK48",
     "CLK24", "CLK12", "CLK6",  "IOMODE", "BITBANG_WR", "BITBANG_RD"};
 
 // Every field of the record that some chip's EEPROM holds, in the record's order.
@@ -85,7 +95,8 @@ const std::vector<FieldSpec> &allFields() {
              NumberRule::Any, false, nullptr, nullptr, &manufacturerId, nullptr},
             KESTROM_TEXT(Description, description, "product description text", d2xx::kDescriptionCapacity),
             KESTROM_TEXT(SerialNumber, serialNumber, "serial number text", d2xx::kSerialNumberCapacity),
-            KESTROM_NUMBER(MaxPower, "maximum bus current in mA", Decimal, 0, kMaxMilliamps, NumberRule::Even),
+            KESTROM_NUMBER(MaxPower, "maximum bus current in mA", Decimal, 0, kMaxMilliamps,
+                           NumberRule::Even),
             KESTROM_FLAG(PnP, "plug and play"),
             KESTROM_FLAG(SelfPowered, "self powered (0: bus powered)"),
             KESTROM_FLAG(RemoteWakeup, "remote wake-up"),
@@ -150,7 +161,7 @@ std::vector<const FieldSpec *> table(std::initializer_list<const char *> names) 
     return fields;
 }
 
-#define KESTROM_COMMON_FIELDS                                                                              \
+#define KESTROM_COMMON_FIELDS                                                                             \
     "VendorId", "ProductId", "Manufacturer", "ManufacturerId", "Description", "SerialNumber", "MaxPower", \
         "PnP", "SelfPowered", "RemoteWakeup"
 
@@ -168,18 +179,50 @@ const std::vector<ChipTable> &chipTables() {
          table({KESTROM_COMMON_FIELDS, "Rev4", "IsoIn", "IsoOut", "PullDownEnable", "SerNumEnable",
                 "USBVersionEnable", "USBVersion"})},
         {FT_DEVICE_2232C, "FT2232C", "2232C",
-         table({KESTROM_COMMON_FIELDS, "Rev5", "IsoInA", "IsoInB", "IsoOutA", "IsoOutB", "PullDownEnable5",
-                "SerNumEnable5", "USBVersionEnable5", "USBVersion5", "AIsHighCurrent", "BIsHighCurrent",
-                "IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer", "AIsVCP", "IFBIsFifo", "IFBIsFifoTar",
-                "IFBIsFastSer", "BIsVCP"})},
+         table({KESTROM_COMMON_FIELDS,
+                "Rev5",
+                "IsoInA",
+                "IsoInB",
+                "IsoOutA",
+                "IsoOutB",
+                "PullDownEnable5",
+                "SerNumEnable5",
+                "USBVersionEnable5",
+                "USBVersion5",
+                "AIsHighCurrent",
+                "BIsHighCurrent",
+                "IFAIsFifo",
+                "IFAIsFifoTar",
+                "IFAIsFastSer",
+                "AIsVCP",
+                "IFBIsFifo",
+                "IFBIsFifoTar",
+                "IFBIsFastSer",
+                "BIsVCP"})},
         {FT_DEVICE_232R, "FT232R", "232R",
-         table({KESTROM_COMMON_FIELDS, "UseExtOsc", "HighDriveIOs", "EndpointSize", "PullDownEnableR",
-                "SerNumEnableR", "InvertTXD", "InvertRXD", "InvertRTS", "InvertCTS", "InvertDTR", "InvertDSR",
-                "InvertDCD", "InvertRI", "Cbus0", "Cbus1", "Cbus2", "Cbus3", "Cbus4", "RIsD2XX"})},
+         table({KESTROM_COMMON_FIELDS,
+                "UseExtOsc",
+                "HighDriveIOs",
+                "EndpointSize",
+                "PullDownEnableR",
+                "SerNumEnableR",
+                "InvertTXD",
+                "InvertRXD",
+                "InvertRTS",
+                "InvertCTS",
+                "InvertDTR",
+                "InvertDSR",
+                "InvertDCD",
+                "InvertRI",
+                "Cbus0",
+                "Cbus1",
+                "Cbus2",
+                "Cbus3",
+                "Cbus4",
+                "RIsD2XX"})},
     };
     return chips;
 }
-
 
 std::optional<uint32_t> parseNumber(const QString &written) {
     bool ok = false;
@@ -200,7 +243,9 @@ bool isBcd(uint32_t value) {
     return true;
 }
 
-QString hex4(uint32_t value) { return QStringLiteral("0x%1").arg(value, 4, 16, QChar(u'0')).toUpper().replace(u'X', u'x'); }
+QString hex4(uint32_t value) {
+    return QStringLiteral("0x%1").arg(value, 4, 16, QChar(u'0')).toUpper().replace(u'X', u'x');
+}
 
 }  // namespace
 
@@ -258,18 +303,24 @@ void setValue(const FieldSpec &field, EepromContents &contents, const FieldValue
 }
 
 QString cbusName(uint32_t function) {
-    return function < kCbusNames.size() ? QString::fromLatin1(kCbusNames[function]) : QString::number(function);
+    return function < kCbusNames.size() ? QString::fromLatin1(kCbusNames[function])
+                                        : QString::number(function);
 }
 
 QString formatValue(const FieldSpec &field, const FieldValue &value) {
     switch (field.kind) {
-        case Hex16: return hex4(value.number);
+        case Hex16:
+            return hex4(value.number);
         case Decimal:
-        case Flag: return QString::number(value.number);
-        case Cbus: return cbusName(value.number);
+        case Flag:
+            return QString::number(value.number);
+        case Cbus:
+            return cbusName(value.number);
         case Text: {
             QString escaped = value.text;
-            escaped.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\"")).replace(u';', QStringLiteral("\\;"));
+            escaped.replace(u'\\', QStringLiteral("\\\\"))
+                .replace(u'"', QStringLiteral("\\\""))
+                .replace(u';', QStringLiteral("\\;"));
             return u'"' + escaped + u'"';
         }
     }
@@ -279,19 +330,25 @@ QString formatValue(const FieldSpec &field, const FieldValue &value) {
 QString allowedValues(const FieldSpec &field) {
     switch (field.kind) {
         case Hex16:
-            return field.rule == NumberRule::Bcd ? QStringLiteral("BCD, %1-%2").arg(hex4(field.least), hex4(field.greatest))
-                                                 : QStringLiteral("%1-%2").arg(hex4(field.least), hex4(field.greatest));
+            return field.rule == NumberRule::Bcd
+                       ? QStringLiteral("BCD, %1-%2").arg(hex4(field.least), hex4(field.greatest))
+                       : QStringLiteral("%1-%2").arg(hex4(field.least), hex4(field.greatest));
         case Decimal:
             if (field.least == field.greatest) return QString::number(field.least);
-            return QStringLiteral("%1-%2%3").arg(field.least).arg(field.greatest).arg(
-                field.rule == NumberRule::Even ? QStringLiteral(", even") : QString());
-        case Flag: return QStringLiteral("0 or 1");
+            return QStringLiteral("%1-%2%3")
+                .arg(field.least)
+                .arg(field.greatest)
+                .arg(field.rule == NumberRule::Even ? QStringLiteral(", even") : QString());
+        case Flag:
+            return QStringLiteral("0 or 1");
         case Cbus: {
             QStringList names;
-            for (uint32_t function = field.least; function <= field.greatest; ++function) names << cbusName(function);
+            for (uint32_t function = field.least; function <= field.greatest; ++function)
+                names << cbusName(function);
             return names.join(u' ');
         }
-        case Text: return QStringLiteral("at most %1 bytes of UTF-8").arg(field.greatest);
+        case Text:
+            return QStringLiteral("at most %1 bytes of UTF-8").arg(field.greatest);
     }
     return {};
 }
@@ -303,7 +360,8 @@ QString valueProblem(const FieldSpec &field, const FieldValue &value) {
             return QStringLiteral("%1 bytes, at most %2").arg(bytes).arg(field.greatest);
         }
         for (const QChar c : value.text) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F) return QStringLiteral("a text holds no control characters");
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return QStringLiteral("a text holds no control characters");
         }
         return {};
     }
@@ -324,13 +382,15 @@ std::optional<FieldValue> parseValue(const FieldSpec &field, const QString &writ
         std::optional<uint32_t> number = parseNumber(written);
         if (!number && field.kind == Cbus) {
             for (uint32_t function = 0; function < kCbusNames.size(); ++function) {
-                if (written.trimmed().compare(QLatin1String(kCbusNames[function]), Qt::CaseInsensitive) == 0) {
+                if (written.trimmed().compare(QLatin1String(kCbusNames[function]), Qt::CaseInsensitive) ==
+                    0) {
                     number = function;
                 }
             }
         }
         if (!number) {
-            problem = QStringLiteral("not a value of %1 (allowed: %2)").arg(QLatin1String(field.name), allowedValues(field));
+            problem = QStringLiteral("not a value of %1 (allowed: %2)")
+                          .arg(QLatin1String(field.name), allowedValues(field));
             return std::nullopt;
         }
         value.number = *number;

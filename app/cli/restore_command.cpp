@@ -18,14 +18,16 @@ int runRestore(const QStringList &arguments) {
                    "must have the part's size, a matching checksum and the chip's layout (or be blank, to\n"
                    "erase it).");
     args.addDeviceOptions();
-    const QCommandLineOption force(QStringLiteral("force"), QStringLiteral("Program an image made for another chip's layout."));
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("Program an image made for another chip's layout."));
     args.addOption(force);
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("FILE")})) return *done;
     const QString file = args.positional().first();
     const std::optional<std::vector<uint16_t>> image = safety::BackupStore::load(file);
     if (!image) {
-        return args.failure(kBadInput, QStringLiteral("%1 is not an image: it cannot be read or holds no whole words")
-                                           .arg(QDir::toNativeSeparators(file)));
+        return args.failure(kBadInput,
+                            QStringLiteral("%1 is not an image: it cannot be read or holds no whole words")
+                                .arg(QDir::toNativeSeparators(file)));
     }
     int exitCode = kDone;
     const std::unique_ptr<DeviceChange> chosen = readChosenDevice(args, exitCode);
@@ -35,8 +37,11 @@ int runRestore(const QStringList &arguments) {
     const safety::ImageCheck check = safety::checkImage(*image, change.chipType(), change.partWords(true));
     const bool forced = check.problem == safety::ImageProblem::Layout && args.parser().isSet(force);
     if (check.problem != safety::ImageProblem::None && !forced) {
-        const QString hint = check.problem == safety::ImageProblem::Layout ? QStringLiteral(" (--force programs it anyway)") : QString();
-        return args.failure(kBadInput, QStringLiteral("the image was not programmed: %1%2").arg(check.reason, hint));
+        const QString hint = check.problem == safety::ImageProblem::Layout
+                                 ? QStringLiteral(" (--force programs it anyway)")
+                                 : QString();
+        return args.failure(kBadInput,
+                            QStringLiteral("the image was not programmed: %1%2").arg(check.reason, hint));
     }
     if (const int changed = changeDevice(args, change, QStringLiteral("Program EEPROM Image"),
                                          [&](QString &error) { return change.writeImage(*image, error); });
@@ -44,8 +49,9 @@ int runRestore(const QStringList &arguments) {
         return changed;
     }
     printOut(QStringLiteral("Programmed %1 (%2) with %3 (%4 words)\nBackup: %5\n")
-                 .arg(args.deviceName(index), safety::chipName(change.chipType()), QDir::toNativeSeparators(file),
-                      QString::number(image->size()), QDir::toNativeSeparators(change.backup())));
+                 .arg(args.deviceName(index), safety::chipName(change.chipType()),
+                      QDir::toNativeSeparators(file), QString::number(image->size()),
+                      QDir::toNativeSeparators(change.backup())));
     return kDone;
 }
 

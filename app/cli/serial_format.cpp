@@ -31,7 +31,9 @@ std::optional<SerialFormat> SerialFormat::parse(const QString &format, QString &
         const int width = format.mid(at, digits - at).toInt();
         const QChar kind = digits < format.size() ? format[digits] : QChar();
         if (QStringLiteral("duxX").indexOf(kind) < 0 || kind.isNull()) {
-            problem = QStringLiteral("'%1' has a %% that is not %d, %u, %x, %X (with an optional 0 and width) or %%").arg(format);
+            problem = QStringLiteral(
+                          "'%1' has a %% that is not %d, %u, %x, %X (with an optional 0 and width) or %%")
+                          .arg(format);
             return std::nullopt;
         }
         if (converted) {

@@ -34,14 +34,20 @@ std::span<const FieldSpec *const> shownFields(uint32_t chipType) {
 
 QJsonValue jsonValue(const FieldSpec &field, const FieldValue &value) {
     switch (field.kind) {
-        case FieldKind::Text: return value.text;
-        case FieldKind::Flag: return value.number != 0;
-        case FieldKind::Cbus: return cbusName(value.number);
-        default: return qint64(value.number);
+        case FieldKind::Text:
+            return value.text;
+        case FieldKind::Flag:
+            return value.number != 0;
+        case FieldKind::Cbus:
+            return cbusName(value.number);
+        default:
+            return qint64(value.number);
     }
 }
 
-QJsonValue optional(const std::optional<size_t> &value) { return value ? QJsonValue(qint64(*value)) : QJsonValue(); }
+QJsonValue optional(const std::optional<size_t> &value) {
+    return value ? QJsonValue(qint64(*value)) : QJsonValue();
+}
 
 QJsonObject json(int index, const DeviceConfig &config) {
     const safety::ChipIdentity &id = config.chip.identity;
@@ -74,9 +80,11 @@ QString text(int index, const DeviceConfig &config) {
     const size_t words = config.chip.words.size();
     QString out = QStringLiteral("Device %1: %2 %3, serial \"%4\", \"%5\"\nEEPROM: %6 words (%7), %8\n")
                       .arg(QString::number(index), safety::chipName(id.type), vidPid(id.id), id.serialNumber,
-                           id.description, QString::number(words), partName(id.type, words), eepromStateText(config.chip));
+                           id.description, QString::number(words), partName(id.type, words),
+                           eepromStateText(config.chip));
     if (config.recordStatus != FT_OK) {
-        return out + QStringLiteral("No configuration to show: FT_EE_Read answered %1.\n").arg(statusText(config.recordStatus));
+        return out + QStringLiteral("No configuration to show: FT_EE_Read answered %1.\n")
+                         .arg(statusText(config.recordStatus));
     }
     if (const std::optional<size_t> room = d2xx::stringRoom(id.type, words)) {
         out += QStringLiteral("Strings: %1 of %2 bytes\n").arg(stringBytes(config.contents)).arg(*room);
@@ -97,7 +105,8 @@ int runShow(const QStringList &arguments) {
                    "Shows one device's configuration: every field of the record its chip has, and its\n"
                    "EEPROM's size, checksum state, string room and user area.");
     args.addDeviceOptions();
-    const QCommandLineOption jsonOption(QStringLiteral("json"), QStringLiteral("Print a JSON object instead."));
+    const QCommandLineOption jsonOption(QStringLiteral("json"),
+                                        QStringLiteral("Print a JSON object instead."));
     args.addOption(jsonOption);
     if (const std::optional<int> done = args.parse(arguments)) return *done;
     int exitCode = kDone;

@@ -19,10 +19,11 @@ QString originOf(const Template &settings, const FieldSpec &field) {
 }
 
 // The FT2232C's channels: one mode each at most.
-constexpr std::array<std::array<const char *, 3>, 2> kChannelModes{{{"IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer"},
-                                                                    {"IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"}}};
+constexpr std::array<std::array<const char *, 3>, 2> kChannelModes{
+    {{"IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer"}, {"IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"}}};
 
-void checkModes(const Template &settings, uint32_t chipType, const EepromContents &contents, QStringList &problems) {
+void checkModes(const Template &settings, uint32_t chipType, const EepromContents &contents,
+                QStringList &problems) {
     for (const auto &channel : kChannelModes) {
         QStringList set;
         for (const char *name : channel) {
@@ -31,14 +32,16 @@ void checkModes(const Template &settings, uint32_t chipType, const EepromContent
                 set << QStringLiteral("%1 (%2)").arg(QLatin1String(name), originOf(settings, *field));
             }
         }
-        if (set.size() > 1) problems << QStringLiteral("%1: a channel has one mode at most").arg(set.join(QStringLiteral(" and ")));
+        if (set.size() > 1)
+            problems << QStringLiteral("%1: a channel has one mode at most")
+                            .arg(set.join(QStringLiteral(" and ")));
     }
 }
 
 // The part's words the texts were judged by: those read, or the probed size when
 // they need more room than the words read show.
-size_t checkRoom(const Template &settings, uint32_t chipType, const EepromContents &contents, size_t wordsRead,
-                 const std::function<size_t()> &partWords, QStringList &problems) {
+size_t checkRoom(const Template &settings, uint32_t chipType, const EepromContents &contents,
+                 size_t wordsRead, const std::function<size_t()> &partWords, QStringList &problems) {
     const size_t needed = stringBytes(contents);
     std::optional<size_t> room = d2xx::stringRoom(chipType, wordsRead);
     if (!room || needed <= *room) return wordsRead;
@@ -47,7 +50,8 @@ size_t checkRoom(const Template &settings, uint32_t chipType, const EepromConten
     if (needed <= *room) return words;
     QStringList texts;
     for (const char *name : {"Manufacturer", "Description", "SerialNumber"}) {
-        texts << QStringLiteral("%1 (%2)").arg(QLatin1String(name), originOf(settings, *findField(QLatin1String(name))));
+        texts << QStringLiteral("%1 (%2)").arg(QLatin1String(name),
+                                               originOf(settings, *findField(QLatin1String(name))));
     }
     problems << QStringLiteral("the texts take %1 bytes, this EEPROM has room for %2: shorten %3")
                     .arg(needed)
@@ -58,9 +62,9 @@ size_t checkRoom(const Template &settings, uint32_t chipType, const EepromConten
 
 }  // namespace
 
-std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType, const EepromContents &base,
-                                            size_t wordsRead, const std::function<size_t()> &partWords,
-                                            QStringList &problems) {
+std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType,
+                                            const EepromContents &base, size_t wordsRead,
+                                            const std::function<size_t()> &partWords, QStringList &problems) {
     const qsizetype before = problems.size();
     EepromContents contents = base;
     for (const Setting &setting : settings.settings) {
@@ -86,8 +90,8 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
 }
 
 std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSource &source,
-                                          const std::function<void(Template &)> &adjust, QStringList &problems,
-                                          QStringList &notes) {
+                                          const std::function<void(Template &)> &adjust,
+                                          QStringList &problems, QStringList &notes) {
     const uint32_t chipType = change.chipType();
     const QString chip = safety::chipName(chipType);
     if (chipFields(chipType).empty()) {
@@ -99,16 +103,19 @@ std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSo
     if (adjust) adjust(*settings);
     if (!settings->ignored.isEmpty()) {
         notes << QStringLiteral("%1: ignored (no field of the %2): %3")
-                     .arg(QDir::toNativeSeparators(source.path()), chip, settings->ignored.join(QStringLiteral(", ")));
+                     .arg(QDir::toNativeSeparators(source.path()), chip,
+                          settings->ignored.join(QStringLiteral(", ")));
     }
     const std::vector<uint16_t> &words = change.before().words;
     EepromContents base;
     if (d2xx::decode(chipType, words, base) != FT_OK) {
         base = d2xx::chipDefaults(chipType);
-        notes << QStringLiteral("the EEPROM reads %1: the fields the template does not set take the %2's defaults")
+        notes << QStringLiteral(
+                     "the EEPROM reads %1: the fields the template does not set take the %2's defaults")
                      .arg(safety::checksumState(chipType, words), chip);
     }
-    return applyTemplate(*settings, chipType, base, words.size(), [&] { return change.partWords(true); }, problems);
+    return applyTemplate(
+        *settings, chipType, base, words.size(), [&] { return change.partWords(true); }, problems);
 }
 
 }  // namespace kestrom::cli

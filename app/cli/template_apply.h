@@ -14,15 +14,15 @@ namespace kestrom::cli {
 // problems, for a value the chip keeps to itself, two modes on one channel, or
 // texts that do not fit the part. `partWords` is asked only when the texts need
 // more room than the words read show (a blank part is probed then).
-std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType, const EepromContents &base,
-                                            size_t wordsRead, const std::function<size_t()> &partWords,
-                                            QStringList &problems);
+std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType,
+                                            const EepromContents &base, size_t wordsRead,
+                                            const std::function<size_t()> &partWords, QStringList &problems);
 
 // The contents `source` gives the device `change` has read; `adjust`, when given,
 // changes the settings for this chip first. Notes (ignored options, a blank
 // EEPROM's defaults) go to `notes`.
 std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSource &source,
-                                          const std::function<void(Template &)> &adjust, QStringList &problems,
-                                          QStringList &notes);
+                                          const std::function<void(Template &)> &adjust,
+                                          QStringList &problems, QStringList &notes);
 
 }  // namespace kestrom::cli

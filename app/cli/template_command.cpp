@@ -28,14 +28,18 @@ QString unsavable(uint32_t chipType, const EepromContents &contents) {
 }  // namespace
 
 int runTemplate(const QStringList &arguments) {
-    Arguments args("template", "save FILE [--device N | --serial S]",
-                   "Saves one device's configuration as a template: an INI file naming the chip kind, one\n"
-                   "key per record field with a comment naming the values it allows. 'kestrom write' programs\n"
-                   "devices from it.");
+    Arguments args(
+        "template", "save FILE [--device N | --serial S]",
+        "Saves one device's configuration as a template: an INI file naming the chip kind, one\n"
+        "key per record field with a comment naming the values it allows. 'kestrom write' programs\n"
+        "devices from it.");
     args.addDeviceOptions();
-    if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("save"), QStringLiteral("FILE")})) return *done;
+    if (const std::optional<int> done =
+            args.parse(arguments, {QStringLiteral("save"), QStringLiteral("FILE")}))
+        return *done;
     if (args.positional().first() != u"save") {
-        return args.usageError(QStringLiteral("unknown action '%1': the one there is, is 'save'").arg(args.positional().first()));
+        return args.usageError(QStringLiteral("unknown action '%1': the one there is, is 'save'")
+                                   .arg(args.positional().first()));
     }
     int exitCode = kDone;
     DeviceConfig config;
@@ -44,14 +48,17 @@ int runTemplate(const QStringList &arguments) {
     const int index = *chosen;
     const uint32_t chipType = config.chip.identity.type;
     if (chipFields(chipType).empty()) {
-        return args.failure(kDeviceFailed, QStringLiteral("the %1's EEPROM layout is not one Kestrom knows").arg(safety::chipName(chipType)));
+        return args.failure(kDeviceFailed, QStringLiteral("the %1's EEPROM layout is not one Kestrom knows")
+                                               .arg(safety::chipName(chipType)));
     }
     if (config.recordStatus != FT_OK) {
         return args.failure(kDeviceFailed, QStringLiteral("%1 holds no configuration to save: %2")
                                                .arg(args.deviceName(index), statusText(config.recordStatus)));
     }
     if (const QString problem = unsavable(chipType, config.contents); !problem.isEmpty()) {
-        return args.failure(kDeviceFailed, QStringLiteral("no template can keep what %1 holds: %2").arg(args.deviceName(index), problem));
+        return args.failure(
+            kDeviceFailed,
+            QStringLiteral("no template can keep what %1 holds: %2").arg(args.deviceName(index), problem));
     }
     const QString file = args.positional()[1];
     const QString source = QStringLiteral("%1 (serial \"%2\") on %3")
@@ -60,7 +67,8 @@ int runTemplate(const QStringList &arguments) {
     QSaveFile out(file);
     const QByteArray text = templateText(chipType, config.contents, source);
     if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-        return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), out.errorString()));
+        return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2")
+                                           .arg(QDir::toNativeSeparators(file), out.errorString()));
     }
     printOut(QStringLiteral("Saved the %1 configuration of %2 as the template %3\n")
                  .arg(safety::chipName(chipType), args.deviceName(index), QDir::toNativeSeparators(file)));

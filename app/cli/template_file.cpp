@@ -28,7 +28,9 @@ struct Parse {
     QHash<QString, int> seen;  // key (lower case) -> its line
     QStringList problems;
 
-    void refuse(int at, const QString &why) { problems << QStringLiteral("%1: %2").arg(lineOrigin(name, at), why); }
+    void refuse(int at, const QString &why) {
+        problems << QStringLiteral("%1: %2").arg(lineOrigin(name, at), why);
+    }
 };
 
 // Hands inih one whole line per call, so that the count stays right; a line too
@@ -55,7 +57,9 @@ char *readLine(char *buffer, int size, void *stream) noexcept {
 bool firstTime(Parse &parse, const QString &key) {
     const QString folded = key.toLower();
     if (const auto earlier = parse.seen.constFind(folded); earlier != parse.seen.cend()) {
-        parse.refuse(parse.line, QStringLiteral("%1 is set twice (first on line %2)").arg(key, QString::number(*earlier)));
+        parse.refuse(
+            parse.line,
+            QStringLiteral("%1 is set twice (first on line %2)").arg(key, QString::number(*earlier)));
         return false;
     }
     parse.seen.insert(folded, parse.line);
@@ -65,7 +69,8 @@ bool firstTime(Parse &parse, const QString &key) {
 void takeChip(Parse &parse, const QString &value) {
     const std::optional<uint32_t> chip = chipByName(value);
     if (!chip) {
-        parse.refuse(parse.line, QStringLiteral("chip = %1: not a chip Kestrom knows (%2)").arg(value, knownChipNames()));
+        parse.refuse(parse.line,
+                     QStringLiteral("chip = %1: not a chip Kestrom knows (%2)").arg(value, knownChipNames()));
         return;
     }
     parse.result.chip = chip;
@@ -88,7 +93,8 @@ void takeField(Parse &parse, const QString &key, const QString &written) {
     std::optional<FieldValue> parsed;
     if (value) parsed = parseValue(*field, *value, problem);
     if (!parsed) {
-        parse.refuse(parse.line, QStringLiteral("%1 = %2: %3").arg(QLatin1String(field->name), written, problem));
+        parse.refuse(parse.line,
+                     QStringLiteral("%1 = %2: %3").arg(QLatin1String(field->name), written, problem));
         return;
     }
     parse.result.settings.push_back({field, *parsed, lineOrigin(parse.name, parse.line)});
@@ -146,7 +152,8 @@ std::optional<QString> unquoteText(const QString &written, QString &problem) {
             text += c;
         }
     }
-    problem = QStringLiteral("the closing quote is missing (a ';' after a space starts a comment: write \\;)");
+    problem =
+        QStringLiteral("the closing quote is missing (a ';' after a space starts a comment: write \\;)");
     return std::nullopt;
 }
 
@@ -180,7 +187,8 @@ QByteArray templateText(uint32_t chipType, const EepromContents &contents, const
         if (!field->settable()) continue;
         text += QStringLiteral("\n# %1: %2%3\n%4 = %5\n")
                     .arg(QLatin1String(field->meaning), allowedValues(*field),
-                         field->chipFixed ? QStringLiteral(" (a template may only repeat the chip's)") : QString(),
+                         field->chipFixed ? QStringLiteral(" (a template may only repeat the chip's)")
+                                          : QString(),
                          QLatin1String(field->name), formatValue(*field, valueOf(*field, contents)));
     }
     return text.toUtf8();

@@ -26,6 +26,8 @@ struct Template {
 };
 
 // "file line N", as every message about a line of a file says it.
-inline QString lineOrigin(const QString &file, int line) { return QStringLiteral("%1 line %2").arg(file).arg(line); }
+inline QString lineOrigin(const QString &file, int line) {
+    return QStringLiteral("%1 line %2").arg(file).arg(line);
+}
 
 }  // namespace kestrom::cli

@@ -18,7 +18,8 @@ std::optional<Setting> parseSet(const QString &set, QString &problem) {
     } else if (field == nullptr) {
         problem = QStringLiteral("--set %1: unknown field '%2'").arg(set, name);
     } else if (!field->settable()) {
-        problem = QStringLiteral("--set %1: %2 is not stored in the EEPROM").arg(set, QLatin1String(field->name));
+        problem =
+            QStringLiteral("--set %1: %2 is not stored in the EEPROM").arg(set, QLatin1String(field->name));
     } else if (const std::optional<FieldValue> value = parseValue(*field, set.mid(equals + 1), problem)) {
         return Setting{field, *value, QStringLiteral("--set %1").arg(set)};
     } else {
@@ -27,13 +28,15 @@ std::optional<Setting> parseSet(const QString &set, QString &problem) {
     return std::nullopt;
 }
 
-std::optional<TemplateSource> TemplateSource::read(const QString &path, const QStringList &sets, QStringList &problems) {
+std::optional<TemplateSource> TemplateSource::read(const QString &path, const QStringList &sets,
+                                                   QStringList &problems) {
     TemplateSource source;
     source.path_ = path;
     const qsizetype before = problems.size();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        problems << QStringLiteral("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+        problems << QStringLiteral("%1 cannot be read: %2")
+                        .arg(QDir::toNativeSeparators(path), file.errorString());
         return std::nullopt;
     }
     const QByteArray content = file.readAll();
@@ -70,7 +73,8 @@ std::optional<Template> TemplateSource::forChip(uint32_t chipType, QStringList &
     }
     for (const Setting &setting : result.settings) {
         if (!chipHasField(chipType, *setting.field)) {
-            problems << QStringLiteral("%1: %2 is not a field of the %3").arg(setting.origin, QLatin1String(setting.field->name), chip);
+            problems << QStringLiteral("%1: %2 is not a field of the %3")
+                            .arg(setting.origin, QLatin1String(setting.field->name), chip);
         }
     }
     if (problems.size() > before) return std::nullopt;

@@ -15,7 +15,8 @@ class TemplateSource {
 public:
     // Reads `path` and the --set texts; nothing, with every problem (one line each),
     // when either is refused.
-    static std::optional<TemplateSource> read(const QString &path, const QStringList &sets, QStringList &problems);
+    static std::optional<TemplateSource> read(const QString &path, const QStringList &sets,
+                                              QStringList &problems);
 
     // The settings for a chip of `chipType`; nothing, with the problems, when they
     // do not suit it (another chip kind, a field it lacks).

@@ -17,12 +17,14 @@ const QString kSet = QStringLiteral("set");
 }  // namespace
 
 int runWrite(const QStringList &arguments) {
-    Arguments args("write", "TEMPLATE [--device N | --serial S] [--set Field=Value ...]",
-                   "Programs one device from TEMPLATE: a template of 'kestrom template save', or a\n"
-                   "configuration file of libftdi1's ftdi_eeprom. Only the fields it names change. A backup of\n"
-                   "what the device held is made first, and every field is read back afterwards.");
+    Arguments args(
+        "write", "TEMPLATE [--device N | --serial S] [--set Field=Value ...]",
+        "Programs one device from TEMPLATE: a template of 'kestrom template save', or a\n"
+        "configuration file of libftdi1's ftdi_eeprom. Only the fields it names change. A backup of\n"
+        "what the device held is made first, and every field is read back afterwards.");
     args.addDeviceOptions();
-    args.addOption(QCommandLineOption(kSet, QStringLiteral("Set a field besides the template (again for more)."),
+    args.addOption(QCommandLineOption(kSet,
+                                      QStringLiteral("Set a field besides the template (again for more)."),
                                       QStringLiteral("Field=Value")));
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("TEMPLATE")})) return *done;
     QStringList problems;
@@ -36,15 +38,17 @@ int runWrite(const QStringList &arguments) {
     const int index = change.index();
     QStringList notes;
     if (const std::optional<safety::JournalEntry> interrupted = change.interruptedChange()) {
-        notes << QStringLiteral("\"%1\" of an %2 never ended (%3) and this one reads %4: its old contents are in %5 "
-                                "('kestrom restore' puts them back)")
+        notes << QStringLiteral(
+                     "\"%1\" of an %2 never ended (%3) and this one reads %4: its old contents are in %5 "
+                     "('kestrom restore' puts them back)")
                      .arg(interrupted->operation, safety::chipName(interrupted->device.type),
                           interrupted->started.toString(Qt::ISODate),
                           safety::checksumState(change.chipType(), change.before().words),
                           QDir::toNativeSeparators(interrupted->backup));
     }
     const std::optional<EepromContents> contents = contentsFor(change, *source, {}, problems, notes);
-    for (const QString &note : notes) printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
+    for (const QString &note : notes)
+        printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     if (!contents) return args.failures(kBadInput, problems);
     if (const int changed = changeDevice(args, change, QStringLiteral("Write"),
                                          [&](QString &error) { return change.program(*contents, error); });
@@ -56,7 +60,8 @@ int runWrite(const QStringList &arguments) {
                  .arg(args.deviceName(index), safety::chipName(change.chipType()),
                       QDir::toNativeSeparators(source->path()), QDir::toNativeSeparators(change.backup())));
     if (id != change.before().identity.id) {
-        printOut(QStringLiteral("The device comes back as %1 after it is plugged in again.\n").arg(vidPid(id)));
+        printOut(
+            QStringLiteral("The device comes back as %1 after it is plugged in again.\n").arg(vidPid(id)));
     }
     return kDone;
 }

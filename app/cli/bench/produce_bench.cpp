@@ -90,9 +90,11 @@ void ProduceCycle(benchmark::State &state) {
     });
     QStringList problems;
     QString error;
-    const std::optional<TemplateSource> source = TemplateSource::read(scratch.file("board.ini"), {}, problems);
+    const std::optional<TemplateSource> source =
+        TemplateSource::read(scratch.file("board.ini"), {}, problems);
     const std::optional<SerialFormat> format = SerialFormat::parse(QStringLiteral("KS%06d"), error);
-    const std::unique_ptr<ProductionState> run = ProductionState::open(scratch.file("run.json"), format->text(), error);
+    const std::unique_ptr<ProductionState> run =
+        ProductionState::open(scratch.file("run.json"), format->text(), error);
     const ProductionLog log(scratch.file("run.csv"));
     if (!scratch.ready() || !source || !run) {
         state.SkipWithError("the scratch run could not be set up");
@@ -116,7 +118,8 @@ void ProduceCycle(benchmark::State &state) {
     };
     state.counters["d2xx_calls"] = double(d2xxCalls) / iterations;
     state.counters["d2xx_ms"] = perCycle(d2xxTime);
-    state.counters["own_ms"] = perCycle(std::chrono::duration_cast<std::chrono::nanoseconds>(total) - d2xxTime);
+    state.counters["own_ms"] =
+        perCycle(std::chrono::duration_cast<std::chrono::nanoseconds>(total) - d2xxTime);
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ protected:
     Outcome run(const QStringList &arguments) const { return run(QStringLiteral(KESTROM_FILE), arguments); }
     Outcome run(const QString &program, const QStringList &arguments) const;
     // Starts it without waiting; the test reads and waits.
-    void start(QProcess &process, const QStringList &arguments, const QString &program = QStringLiteral(KESTROM_FILE)) const;
+    void start(QProcess &process, const QStringList &arguments,
+               const QString &program = QStringLiteral(KESTROM_FILE)) const;
 
     // The scratch folder's data folder (XDG_DATA_HOME) and the backups in it.
     std::filesystem::path dataFolder() const { return path("data"); }

@@ -27,7 +27,8 @@ TEST_F(Docs, TheManualPageAndTheCompletionNameEveryCommandAndOption) {
                     completion.find(" " + name + ")") != std::string::npos)
             << name;
         const Outcome commandHelp = run({command, "--help"});
-        for (const auto &match : QRegularExpression(QStringLiteral("--([a-z-]+)")).globalMatch(QString::fromStdString(commandHelp.out))) {
+        for (const auto &match : QRegularExpression(QStringLiteral("--([a-z-]+)"))
+                                     .globalMatch(QString::fromStdString(commandHelp.out))) {
             const std::string option = match.captured(1).toStdString();
             EXPECT_NE(std::string::npos, manual.find("\\-\\-" + option)) << name << " --" << option;
             EXPECT_NE(std::string::npos, completion.find("--" + option)) << name << " --" << option;

@@ -1,9 +1,10 @@
 // ftdi_eeprom configuration files, written from the options that tool documents:
 // read with libconfuse, lines named right past comments, and each option mapped to
 // the field it sets on each chip or named as ignored.
+#include "ftdi_eeprom_file.h"
+
 #include <gtest/gtest.h>
 
-#include "ftdi_eeprom_file.h"
 #include "qt_print.h"
 
 using namespace kestrom::cli;
@@ -12,32 +13,32 @@ namespace {
 
 // A file as users of the tool write them: its example's layout and comments.
 const char kConfig[] =
-    "vendor_id=0x0403\t# Vendor ID\n"                                      // 1
-    "product_id=0x6001 \t# Product ID\n"                                   // 2
-    "\n"                                                                   // 3
-    "max_power=100\t\t# Max. power consumption\n"                          // 4
-    "\n"                                                                   // 5
-    "###########\n"                                                        // 6
-    "# Strings #\n"                                                        // 7
-    "###########\n"                                                        // 8
-    "manufacturer=\"ACME # Inc\"\t\t\t# Manufacturer\n"                    // 9
-    "product=\"USB Serial Converter\"\t\t# Product\n"                      // 10
-    "serial=\"08-15\"\t\t\t\t# Serial\n"                                   // 11
-    "/* a comment\n   over two lines */\n"                                 // 12-13
-    "self_powered=false\t// bus powered\n"                                 // 14
-    "remote_wakeup=true\n"                                                 // 15
-    "use_serial=true\n"                                                    // 16
-    "in_is_isochronous=false\n"                                            // 17
-    "suspend_pull_downs=true\n"                                            // 18
-    "change_usb_version=true\n"                                            // 19
-    "usb_version=0x0110\n"                                                 // 20
-    "cbus0=TXLED\ncbus1=RXLED\ncbus2=IOMODE\ncbus3=PWREN\ncbus4=SLEEP\n"   // 21-25
-    "invert_rxd=true\n"                                                    // 26
-    "high_current=true\n"                                                  // 27
-    "cha_type=FIFO\nchb_type=CPU\n"                                        // 28-29
-    "cha_vcp=false\nchb_vcp=true\n"                                        // 30-31
+    "vendor_id=0x0403\t# Vendor ID\n"                                          // 1
+    "product_id=0x6001 \t# Product ID\n"                                       // 2
+    "\n"                                                                       // 3
+    "max_power=100\t\t# Max. power consumption\n"                              // 4
+    "\n"                                                                       // 5
+    "###########\n"                                                            // 6
+    "# Strings #\n"                                                            // 7
+    "###########\n"                                                            // 8
+    "manufacturer=\"ACME # Inc\"\t\t\t# Manufacturer\n"                        // 9
+    "product=\"USB Serial Converter\"\t\t# Product\n"                          // 10
+    "serial=\"08-15\"\t\t\t\t# Serial\n"                                       // 11
+    "/* a comment\n   over two lines */\n"                                     // 12-13
+    "self_powered=false\t// bus powered\n"                                     // 14
+    "remote_wakeup=true\n"                                                     // 15
+    "use_serial=true\n"                                                        // 16
+    "in_is_isochronous=false\n"                                                // 17
+    "suspend_pull_downs=true\n"                                                // 18
+    "change_usb_version=true\n"                                                // 19
+    "usb_version=0x0110\n"                                                     // 20
+    "cbus0=TXLED\ncbus1=RXLED\ncbus2=IOMODE\ncbus3=PWREN\ncbus4=SLEEP\n"       // 21-25
+    "invert_rxd=true\n"                                                        // 26
+    "high_current=true\n"                                                      // 27
+    "cha_type=FIFO\nchb_type=CPU\n"                                            // 28-29
+    "cha_vcp=false\nchb_vcp=true\n"                                            // 30-31
     "filename=\"eeprom.new\"\t# Filename, leave empty to skip file writing\n"  // 32
-    "flash_raw=false\n";                                                   // 33
+    "flash_raw=false\n";                                                       // 33
 
 std::vector<FtdiEepromOption> read(const char *text) {
     QStringList problems;
@@ -50,7 +51,8 @@ std::vector<FtdiEepromOption> read(const char *text) {
 QStringList described(const Template &result) {
     QStringList out;
     for (const Setting &s : result.settings) {
-        out << QStringLiteral("%1=%2 (%3)").arg(QLatin1String(s.field->name), formatValue(*s.field, s.value), s.origin);
+        out << QStringLiteral("%1=%2 (%3)")
+                   .arg(QLatin1String(s.field->name), formatValue(*s.field, s.value), s.origin);
     }
     return out;
 }
@@ -78,7 +80,8 @@ TEST(FtdiEepromFile, EachOptionSetsTheFieldItHasOnTheChipAndTheRestAreIgnored) {
     QStringList problems;
     const Template bm = ftdiEepromTemplate(options, FT_DEVICE_BM, problems);
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
-    EXPECT_EQ((QStringList{"VendorId=0x0403 (board.conf line 1 (vendor_id))", "ProductId=0x6001 (board.conf line 2 (product_id))",
+    EXPECT_EQ((QStringList{"VendorId=0x0403 (board.conf line 1 (vendor_id))",
+                           "ProductId=0x6001 (board.conf line 2 (product_id))",
                            "MaxPower=100 (board.conf line 4 (max_power))",
                            "Manufacturer=\"ACME # Inc\" (board.conf line 9 (manufacturer))",
                            "Description=\"USB Serial Converter\" (board.conf line 10 (product))",
@@ -91,26 +94,28 @@ TEST(FtdiEepromFile, EachOptionSetsTheFieldItHasOnTheChipAndTheRestAreIgnored) {
                            "USBVersionEnable=1 (board.conf line 19 (change_usb_version))",
                            "USBVersion=0x0110 (board.conf line 20 (usb_version))"}),
               described(bm));
-    EXPECT_EQ((QStringList{"cbus0", "cbus1", "cbus2", "cbus3", "cbus4", "invert_rxd", "high_current", "cha_type",
-                           "chb_type", "cha_vcp", "chb_vcp", "filename", "flash_raw"}),
+    EXPECT_EQ((QStringList{"cbus0", "cbus1", "cbus2", "cbus3", "cbus4", "invert_rxd", "high_current",
+                           "cha_type", "chb_type", "cha_vcp", "chb_vcp", "filename", "flash_raw"}),
               bm.ignored);
 
     const Template r = ftdiEepromTemplate(options, FT_DEVICE_232R, problems);
     const QStringList rSettings = described(r);
-    for (const char *expected : {"SerNumEnableR=1 (board.conf line 16 (use_serial))", "PullDownEnableR=1 (",
-                                 "Cbus0=TXLED (", "Cbus2=IOMODE (", "Cbus3=PWRON (", "Cbus4=SLEEP (",
-                                 "InvertRXD=1 (", "HighDriveIOs=1 (", "RIsD2XX=1 (board.conf line 30 (cha_vcp))"}) {
+    for (const char *expected :
+         {"SerNumEnableR=1 (board.conf line 16 (use_serial))", "PullDownEnableR=1 (", "Cbus0=TXLED (",
+          "Cbus2=IOMODE (", "Cbus3=PWRON (", "Cbus4=SLEEP (", "InvertRXD=1 (", "HighDriveIOs=1 (",
+          "RIsD2XX=1 (board.conf line 30 (cha_vcp))"}) {
         EXPECT_TRUE(rSettings.join(u'\n').contains(QLatin1String(expected))) << expected;
     }
-    EXPECT_EQ((QStringList{"in_is_isochronous", "change_usb_version", "usb_version", "cha_type", "chb_type", "chb_vcp",
-                           "filename", "flash_raw"}),
+    EXPECT_EQ((QStringList{"in_is_isochronous", "change_usb_version", "usb_version", "cha_type", "chb_type",
+                           "chb_vcp", "filename", "flash_raw"}),
               r.ignored);
 
     const Template c = ftdiEepromTemplate(options, FT_DEVICE_2232C, problems);
     const QString cSettings = described(c).join(u'\n');
-    for (const char *expected : {"IsoInA=0 (", "SerNumEnable5=1 (", "USBVersion5=0x0110 (", "IFAIsFifo=1 (board.conf line 28 (cha_type))",
-                                 "IFAIsFifoTar=0 (", "IFAIsFastSer=0 (", "IFBIsFifo=0 (", "IFBIsFifoTar=1 (",
-                                 "AIsVCP=0 (", "BIsVCP=1 ("}) {
+    for (const char *expected :
+         {"IsoInA=0 (", "SerNumEnable5=1 (", "USBVersion5=0x0110 (",
+          "IFAIsFifo=1 (board.conf line 28 (cha_type))", "IFAIsFifoTar=0 (", "IFAIsFastSer=0 (",
+          "IFBIsFifo=0 (", "IFBIsFifoTar=1 (", "AIsVCP=0 (", "BIsVCP=1 ("}) {
         EXPECT_TRUE(cSettings.contains(QLatin1String(expected))) << expected;
     }
     EXPECT_TRUE(c.ignored.contains(u"high_current")) << "the tool applies it to the FT232R alone";
@@ -133,14 +138,16 @@ TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
         read("# comments\n# more\nmax_power=600\nvendor_id=-1\ncbus4=IOMODE\ncha_type=FT1284\n");
     problems.clear();
     ftdiEepromTemplate(options, FT_DEVICE_232R, problems);
-    EXPECT_EQ((QStringList{"board.conf line 3: max_power sets MaxPower: allowed: 0-500, even",
-                           "board.conf line 4: vendor_id sets VendorId: allowed: 0x0001-0xFFFF",
-                           "board.conf line 5: cbus4 sets Cbus4: allowed: TXDEN PWRON RXLED TXLED TXRXLED SLEEP CLK48 "
-                           "CLK24 CLK12 CLK6"}),
+    EXPECT_EQ((QStringList{
+                  "board.conf line 3: max_power sets MaxPower: allowed: 0-500, even",
+                  "board.conf line 4: vendor_id sets VendorId: allowed: 0x0001-0xFFFF",
+                  "board.conf line 5: cbus4 sets Cbus4: allowed: TXDEN PWRON RXLED TXLED TXRXLED SLEEP CLK48 "
+                  "CLK24 CLK12 CLK6"}),
               problems);
     problems.clear();
     ftdiEepromTemplate(options, FT_DEVICE_2232C, problems);
-    EXPECT_TRUE(problems.last().startsWith(u"board.conf line 6: cha_type = FT1284: the FT2232C's channels")) << problems.last().toStdString();
+    EXPECT_TRUE(problems.last().startsWith(u"board.conf line 6: cha_type = FT1284: the FT2232C's channels"))
+        << problems.last().toStdString();
 }
 
 TEST(FtdiEepromFile, CommentsAreBlankedAndLineBreaksKept) {

@@ -15,7 +15,9 @@ protected:
         copyAllExamples();
         useDevicesFile("ft232bm.ini");
     }
-    std::string example(const char *name) const { return readBytes(std::string(KESTROM_EXAMPLES_DIR "/") + name); }
+    std::string example(const char *name) const {
+        return readBytes(std::string(KESTROM_EXAMPLES_DIR "/") + name);
+    }
 };
 
 TEST_F(Images, DumpAndRestoreRoundTripWithABackupOfWhatWasThere) {
@@ -27,10 +29,12 @@ TEST_F(Images, DumpAndRestoreRoundTripWithABackupOfWhatWasThere) {
     writeBytes("ft232bm.bin", example("two-devices-bm.bin"));  // the chip now holds something else
     const Outcome restored = run({"restore", "saved.bin"});
     ASSERT_EQ(0, restored.exitCode) << restored.err;
-    EXPECT_EQ(0u, restored.out.find("Programmed device 0 (FT232BM) with saved.bin (64 words)\nBackup: ")) << restored.out;
+    EXPECT_EQ(0u, restored.out.find("Programmed device 0 (FT232BM) with saved.bin (64 words)\nBackup: "))
+        << restored.out;
     EXPECT_EQ(example("ft232bm.bin"), readBytes("ft232bm.bin"));
     ASSERT_EQ(1u, backups().size());
-    EXPECT_EQ(example("two-devices-bm.bin"), readBytes(backups()[0].string())) << "the backup holds what was there";
+    EXPECT_EQ(example("two-devices-bm.bin"), readBytes(backups()[0].string()))
+        << "the backup holds what was there";
     EXPECT_NE(std::string::npos, restored.out.find(backups()[0].string()));
     EXPECT_TRUE(std::filesystem::is_empty(dataFolder() / "kestrom" / "journal")) << "the journal ended";
 }
@@ -46,11 +50,19 @@ TEST_F(Images, AnImageThatDoesNotSuitTheChipIsRefusedBeforeAnythingIsWritten) {
         const char *file;
         const char *said;
     };
-    for (const Case &c : {Case{"big.bin", "kestrom restore: the image was not programmed: the image has 128 words, the chip's EEPROM 64\n"},
-                          Case{"bad.bin", "kestrom restore: the image was not programmed: its checksum does not match (or it is not for a FT232BM)\n"},
-                          Case{"am.bin", "kestrom restore: the image was not programmed: its layout is not the FT232BM's (--force programs it anyway)\n"},
-                          Case{"odd.bin", "kestrom restore: odd.bin is not an image: it cannot be read or holds no whole words\n"},
-                          Case{"missing.bin", "kestrom restore: missing.bin is not an image"}}) {
+    for (const Case &c :
+         {Case{"big.bin",
+               "kestrom restore: the image was not programmed: the image has 128 words, the chip's EEPROM "
+               "64\n"},
+          Case{"bad.bin",
+               "kestrom restore: the image was not programmed: its checksum does not match (or it is not for "
+               "a FT232BM)\n"},
+          Case{"am.bin",
+               "kestrom restore: the image was not programmed: its layout is not the FT232BM's (--force "
+               "programs it anyway)\n"},
+          Case{"odd.bin",
+               "kestrom restore: odd.bin is not an image: it cannot be read or holds no whole words\n"},
+          Case{"missing.bin", "kestrom restore: missing.bin is not an image"}}) {
         const Outcome outcome = run({"restore", c.file});
         EXPECT_EQ(2, outcome.exitCode) << c.file;
         EXPECT_EQ(0u, outcome.err.find(c.said)) << outcome.err;
@@ -84,8 +96,10 @@ TEST_F(Images, AChipThatRefusesTheWriteEndsWithExitCode1AndNamesTheBackup) {
     writeBytes("other.bin", example("two-devices-bm.bin"));
     const Outcome outcome = run({"restore", "other.bin"});
     EXPECT_EQ(1, outcome.exitCode);
-    EXPECT_EQ(0u, outcome.err.find("kestrom restore: device 0: writing the image failed: status 12 (FT EEPROM WRITE FAILED); "
-                                   "the old contents are in "))
+    EXPECT_EQ(0u,
+              outcome.err.find(
+                  "kestrom restore: device 0: writing the image failed: status 12 (FT EEPROM WRITE FAILED); "
+                  "the old contents are in "))
         << outcome.err;
     EXPECT_EQ(example("ft232bm.bin"), readBytes("ft232bm.bin"));
 

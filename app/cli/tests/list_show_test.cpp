@@ -10,7 +10,9 @@
 
 namespace {
 
-QJsonDocument json(const Outcome &outcome) { return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out)); }
+QJsonDocument json(const Outcome &outcome) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out));
+}
 
 class ListShow : public CliTest {};
 
@@ -19,10 +21,11 @@ TEST_F(ListShow, ListNamesEveryDeviceAndOneThatDoesNotOpenByItsStatus) {
     useDevicesFile("two-devices.ini");
     Outcome listed = run({"list"});
     EXPECT_EQ(0, listed.exitCode) << listed.err;
-    EXPECT_EQ("INDEX  CHIP     VID:PID    SERIAL    DESCRIPTION\n"
-              "0      FT232BM  0403:6001  QV000005  USB FTDI port\n"
-              "1      FT2232C  0403:6010  QV000006  USB FTDI dual port\n",
-              listed.out);
+    EXPECT_EQ(
+        "INDEX  CHIP     VID:PID    SERIAL    DESCRIPTION\n"
+        "0      FT232BM  0403:6001  QV000005  USB FTDI port\n"
+        "1      FT2232C  0403:6010  QV000006  USB FTDI dual port\n",
+        listed.out);
 
     // Another program holds device 1: its open answers 3.
     FT_HANDLE held = open(1);
@@ -30,11 +33,21 @@ TEST_F(ListShow, ListNamesEveryDeviceAndOneThatDoesNotOpenByItsStatus) {
     EXPECT_EQ(0, listed.exitCode);
     const QJsonArray devices = json(listed).array();
     ASSERT_EQ(2, devices.size()) << listed.out;
-    EXPECT_EQ(QJsonObject({{"index", 0}, {"chip", "FT232BM"}, {"type", 0}, {"vidPid", "0403:6001"},
-                           {"serial", "QV000005"}, {"description", "USB FTDI port"}, {"status", 0}}),
+    EXPECT_EQ(QJsonObject({{"index", 0},
+                           {"chip", "FT232BM"},
+                           {"type", 0},
+                           {"vidPid", "0403:6001"},
+                           {"serial", "QV000005"},
+                           {"description", "USB FTDI port"},
+                           {"status", 0}}),
               devices[0].toObject());
-    EXPECT_EQ(QJsonObject({{"index", 1}, {"chip", QJsonValue()}, {"type", QJsonValue()}, {"vidPid", QJsonValue()},
-                           {"serial", "QV000006"}, {"description", "USB FTDI dual port"}, {"status", 3}}),
+    EXPECT_EQ(QJsonObject({{"index", 1},
+                           {"chip", QJsonValue()},
+                           {"type", QJsonValue()},
+                           {"vidPid", QJsonValue()},
+                           {"serial", "QV000006"},
+                           {"description", "USB FTDI dual port"},
+                           {"status", 3}}),
               devices[1].toObject());
     (void)held;
 }
@@ -57,12 +70,13 @@ TEST_F(ListShow, ShowPrintsEveryFieldOfTheChipWithItsEepromAndTheFt232rsOwnByNam
     const Outcome shown = run({"show"});
     EXPECT_EQ(0, shown.exitCode) << shown.err;
     EXPECT_EQ("", shown.err);
-    for (const char *line : {"Device 0: FT232R 0403:6001, serial \"QV000003\", \"USB FTDI R port\"\n",
-                             "EEPROM: 64 words (internal), checksum valid\n", "Strings: 60 of 99 bytes\n",
-                             "User area: 38 bytes\n", "\nDescription      \"USB FTDI R port\"  product description text\n",
-                             "\nMaxPower         90 ", "\nEndpointSize     64 ", "\nSerNumEnableR    1 ",
-                             "\nCbus0            TXLED ", "\nCbus3            PWRON ", "\nCbus4            SLEEP ",
-                             "\nRIsD2XX          0 "}) {
+    for (const char *line :
+         {"Device 0: FT232R 0403:6001, serial \"QV000003\", \"USB FTDI R port\"\n",
+          "EEPROM: 64 words (internal), checksum valid\n", "Strings: 60 of 99 bytes\n",
+          "User area: 38 bytes\n", "\nDescription      \"USB FTDI R port\"  product description text\n",
+          "\nMaxPower         90 ", "\nEndpointSize     64 ", "\nSerNumEnableR    1 ",
+          "\nCbus0            TXLED ", "\nCbus3            PWRON ", "\nCbus4            SLEEP ",
+          "\nRIsD2XX          0 "}) {
         EXPECT_NE(std::string::npos, shown.out.find(line)) << line << "\nin:\n" << shown.out;
     }
     EXPECT_EQ(std::string::npos, shown.out.find("Rev4")) << "the FT232BM's fields are not the FT232R's";
@@ -74,11 +88,16 @@ TEST_F(ListShow, ShowJsonIsOneObjectWithTheDocumentedKeysAndTypedValues) {
     const Outcome shown = run({"show", "--json", "--serial", "QV000006"});
     ASSERT_EQ(0, shown.exitCode) << shown.err;
     const QJsonObject object = json(shown).object();
-    EXPECT_EQ((QStringList{"chip", "description", "eeprom", "fields", "index", "serial", "type", "vidPid"}), object.keys());
+    EXPECT_EQ((QStringList{"chip", "description", "eeprom", "fields", "index", "serial", "type", "vidPid"}),
+              object.keys());
     EXPECT_EQ(1, object["index"].toInt()) << "--serial chose device 1";
     EXPECT_EQ("FT2232C", object["chip"].toString());
-    EXPECT_EQ(QJsonObject({{"words", 128}, {"part", "93C56"}, {"checksum", "valid"}, {"stringRoom", 101},
-                           {"stringBytes", 66}, {"userAreaBytes", 34}}),
+    EXPECT_EQ(QJsonObject({{"words", 128},
+                           {"part", "93C56"},
+                           {"checksum", "valid"},
+                           {"stringRoom", 101},
+                           {"stringBytes", 66},
+                           {"userAreaBytes", 34}}),
               object["eeprom"].toObject());
     const QJsonObject fields = object["fields"].toObject();
     EXPECT_EQ(29, fields.size()) << "the FT2232C's record fields";
@@ -109,12 +128,20 @@ TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
         int exitCode;
         const char *said;
     };
-    for (const Case &c : {Case{{"show", "--device", "2"}, 1, "kestrom show: device 2 could not be read: status 2 (FT DEVICE NOT FOUND)\n"},
-                          Case{{"show", "--serial", "NOPE"}, 1, "kestrom show: no device has the serial number 'NOPE'\n"},
-                          Case{{"show", "--device", "x"}, 2, "kestrom show: --device takes a device index (0, 1, ...), not 'x' (see 'kestrom show --help')\n"},
-                          Case{{"show", "--device", "1", "--serial", "QV000006"}, 2, "--device and --serial"},
-                          Case{{"show", "extra"}, 2, "unexpected argument 'extra'"},
-                          Case{{"list", "--bogus"}, 2, "kestrom list: Unknown option 'bogus' (see 'kestrom list --help')\n"}}) {
+    for (const Case &c :
+         {Case{{"show", "--device", "2"},
+               1,
+               "kestrom show: device 2 could not be read: status 2 (FT DEVICE NOT FOUND)\n"},
+          Case{{"show", "--serial", "NOPE"}, 1, "kestrom show: no device has the serial number 'NOPE'\n"},
+          Case{{"show", "--device", "x"},
+               2,
+               "kestrom show: --device takes a device index (0, 1, ...), not 'x' (see 'kestrom show "
+               "--help')\n"},
+          Case{{"show", "--device", "1", "--serial", "QV000006"}, 2, "--device and --serial"},
+          Case{{"show", "extra"}, 2, "unexpected argument 'extra'"},
+          Case{{"list", "--bogus"},
+               2,
+               "kestrom list: Unknown option 'bogus' (see 'kestrom list --help')\n"}}) {
         const Outcome outcome = run(c.arguments);
         EXPECT_EQ(c.exitCode, outcome.exitCode) << c.arguments.join(' ').toStdString();
         EXPECT_EQ("", outcome.out);
@@ -125,7 +152,8 @@ TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
     useDevicesFile("devices.ini");
     const Outcome failed = run({"show"});
     EXPECT_EQ(1, failed.exitCode);
-    EXPECT_EQ("kestrom show: the configuration of device 0 could not be read: status 4 (FT IO ERROR)\n", failed.err);
+    EXPECT_EQ("kestrom show: the configuration of device 0 could not be read: status 4 (FT IO ERROR)\n",
+              failed.err);
 }
 
 }  // namespace

@@ -40,7 +40,8 @@ class Produce : public CliTest {
 protected:
     void SetUp() override {
         CliTest::SetUp();
-        writeBytes("board.ini", "[template]\nchip = FT232BM\nManufacturer = \"ACME\"\nDescription = \"Sensor\"\n");
+        writeBytes("board.ini",
+                   "[template]\nchip = FT232BM\nManufacturer = \"ACME\"\nDescription = \"Sensor\"\n");
         unplug();
     }
     // The devices file, replaced whole so that the running program never reads half of it.
@@ -54,8 +55,8 @@ protected:
     void unplug() { devices("[none]\nchip = BM\npresent = 0\n"); }
 
     QStringList produce(const char *count) const {
-        return {"produce", "board.ini", "--serial", "KS%04d", "--start", "7", "--count", count, "--poll", "20",
-                "--state", "run.json", "--log", "run.csv"};
+        return {"produce", "board.ini", "--serial", "KS%04d",  "--start",  "7",     "--count",
+                count,     "--poll",    "20",       "--state", "run.json", "--log", "run.csv"};
     }
     // The serial number show reads from a board, plugged in alone.
     std::string serialOf(const std::string &board) {
@@ -73,11 +74,14 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     Watched first;
     start(first.process, produce("4"));
     plug("b1");
-    ASSERT_TRUE(first.waitFor("[1] KS0007: programmed and read back (FT232BM 0403:6001). Unplug it.\n")) << first.out;
+    ASSERT_TRUE(first.waitFor("[1] KS0007: programmed and read back (FT232BM 0403:6001). Unplug it.\n"))
+        << first.out;
     unplug();
     ASSERT_TRUE(first.waitFor("Plug in the next device.\n")) << first.out;
     plug("b2", "write_protect = 1\n");
-    ASSERT_TRUE(first.waitFor("[2] KS0008: FAILED: programming failed: status 12 (FT EEPROM WRITE FAILED). Unplug it.\n")) << first.out;
+    ASSERT_TRUE(first.waitFor(
+        "[2] KS0008: FAILED: programming failed: status 12 (FT EEPROM WRITE FAILED). Unplug it.\n"))
+        << first.out;
     unplug();
     ASSERT_TRUE(first.waitFor("Plug in the next device.\n")) << first.out;
     plug("b3", "crash.FT_EE_Program = during\n");
@@ -88,26 +92,33 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     plug("b4");
     Watched second;
     start(second.process, produce("2"));
-    ASSERT_TRUE(second.waitFor("KS0009: the last run ended while it wrote this number; logged as interrupted")) << second.out;
+    ASSERT_TRUE(
+        second.waitFor("KS0009: the last run ended while it wrote this number; logged as interrupted"))
+        << second.out;
     ASSERT_TRUE(second.waitFor("[1] KS0010: programmed")) << second.out;
     unplug();
     ASSERT_TRUE(second.waitFor("Plug in the next device.\n")) << second.out;
     plug("b5");
-    ASSERT_TRUE(second.waitFor("Done: 2 programmed, 0 failed; the next number is 12 (KS0012).\n")) << second.out;
+    ASSERT_TRUE(second.waitFor("Done: 2 programmed, 0 failed; the next number is 12 (KS0012).\n"))
+        << second.out;
     ASSERT_TRUE(second.process.waitForFinished(20000));
     EXPECT_EQ(0, second.process.exitCode());
 
     // One line per number, in order, none twice.
     const std::string log = readBytes("run.csv");
     std::vector<std::string> lines;
-    for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1) lines.push_back(log.substr(at, end - at));
+    for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(log.substr(at, end - at));
     ASSERT_EQ(6u, lines.size()) << log;
     EXPECT_EQ("time,number,serial,vid_pid,result,backup", lines[0]);
-    const char *expected[] = {",7,KS0007,0403:6001,ok,", ",8,KS0008,0403:6001,failed: programming failed: status 12 (FT EEPROM WRITE FAILED),",
-                              ",9,KS0009,0403:6001,interrupted,", ",10,KS0010,0403:6001,ok,", ",11,KS0011,0403:6001,ok,"};
+    const char *expected[] = {
+        ",7,KS0007,0403:6001,ok,",
+        ",8,KS0008,0403:6001,failed: programming failed: status 12 (FT EEPROM WRITE FAILED),",
+        ",9,KS0009,0403:6001,interrupted,", ",10,KS0010,0403:6001,ok,", ",11,KS0011,0403:6001,ok,"};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_NE(std::string::npos, lines[i + 1].find(expected[i])) << lines[i + 1];
-        EXPECT_NE(std::string::npos, lines[i + 1].find("kestrom/backups/")) << "each names its backup: " << lines[i + 1];
+        EXPECT_NE(std::string::npos, lines[i + 1].find("kestrom/backups/"))
+            << "each names its backup: " << lines[i + 1];
     }
     EXPECT_EQ(5u, backups().size());
     EXPECT_NE(std::string::npos, readBytes("run.json").find("\"next\": \"12\""));
@@ -115,7 +126,8 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     EXPECT_EQ("KS0007", serialOf("b1"));
     EXPECT_EQ("KS0010", serialOf("b4"));
     EXPECT_EQ("KS0011", serialOf("b5"));
-    EXPECT_FALSE(std::filesystem::exists(path("b2.bin"))) << "the write-protected board kept its blank EEPROM";
+    EXPECT_FALSE(std::filesystem::exists(path("b2.bin")))
+        << "the write-protected board kept its blank EEPROM";
 }
 
 TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
@@ -128,15 +140,20 @@ TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
 
     // A board that does not even open uses no number up.
     plug("b1", "fail.FT_Open = 4\n");
-    ASSERT_TRUE(waiting.waitFor("[1] FAILED: the device could not be read: status 4 (FT IO ERROR). Unplug it.\n")) << waiting.out;
+    ASSERT_TRUE(
+        waiting.waitFor("[1] FAILED: the device could not be read: status 4 (FT IO ERROR). Unplug it.\n"))
+        << waiting.out;
     unplug();
     ASSERT_TRUE(waiting.waitFor("Plug in the next device.\n")) << waiting.out;
     ::kill(pid_t(waiting.process.processId()), SIGINT);
-    ASSERT_TRUE(waiting.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n")) << waiting.out;
+    ASSERT_TRUE(waiting.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
+        << waiting.out;
     ASSERT_TRUE(waiting.process.waitForFinished(20000));
     EXPECT_EQ(1, waiting.process.exitCode()) << "a board failed";
     const std::string log = readBytes("run.csv");
-    EXPECT_NE(std::string::npos, log.find(",,,,failed: the device could not be read: status 4 (FT IO ERROR),\n")) << log;
+    EXPECT_NE(std::string::npos,
+              log.find(",,,,failed: the device could not be read: status 4 (FT IO ERROR),\n"))
+        << log;
 }
 
 TEST_F(Produce, WhatCannotBeUnderstoodEndsBeforeAnyDeviceIsTouched) {

@@ -42,7 +42,8 @@ TEST(ProductionState, AReservedNumberIsNeverHandedOutAgainAndAWriteInProgressIsK
         EXPECT_EQ(7u, state->next()) << "--start never goes back";
         EXPECT_FALSE(ProductionState::open(path, QStringLiteral("KS%04d"), error)) << "one run at a time";
         EXPECT_TRUE(error.contains(u"another run")) << error.toStdString();
-        PendingWrite write{0, QStringLiteral("KS0007"), QStringLiteral("0403:6001"), QStringLiteral("b.bin"), {}};
+        PendingWrite write{
+            0, QStringLiteral("KS0007"), QStringLiteral("0403:6001"), QStringLiteral("b.bin"), {}};
         ASSERT_TRUE(state->reserve(write, error));
         EXPECT_EQ(7u, write.number);
     }  // the run ends without settling: as if it died while writing
@@ -67,8 +68,11 @@ TEST(ProductionLog, OneLinePerDeviceWithFieldsQuotedWhereTheyMustBe) {
     const ProductionLog log(folder.filePath(QStringLiteral("log.csv")));
     QString error;
     const QDateTime time = QDateTime::fromString(QStringLiteral("2026-03-04T05:06:07+01:00"), Qt::ISODate);
-    ASSERT_TRUE(log.append({time, 12, QStringLiteral("KS12"), QStringLiteral("0403:6001"), QStringLiteral("ok"), QStringLiteral("b.bin")}, error));
-    ASSERT_TRUE(log.append({time, {}, {}, QStringLiteral("0403:6001"), QStringLiteral("failed: x, y"), {}}, error));
+    ASSERT_TRUE(log.append({time, 12, QStringLiteral("KS12"), QStringLiteral("0403:6001"),
+                            QStringLiteral("ok"), QStringLiteral("b.bin")},
+                           error));
+    ASSERT_TRUE(
+        log.append({time, {}, {}, QStringLiteral("0403:6001"), QStringLiteral("failed: x, y"), {}}, error));
     QFile file(log.path());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QByteArray("time,number,serial,vid_pid,result,backup\n"

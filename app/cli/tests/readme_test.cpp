@@ -44,7 +44,8 @@ TEST_F(Readme, TheProductionExampleRunsAsWritten) {
     environment.insert(QStringLiteral("TMPDIR"), QString::fromStdString(path("tmp").string()));
     shell.setProcessEnvironment(environment);
     shell.setWorkingDirectory(QString::fromStdString(repository.string()));
-    shell.start(QStringLiteral("bash"), {QStringLiteral("-e"), QStringLiteral("-c"), QString::fromStdString(commands)});
+    shell.start(QStringLiteral("bash"),
+                {QStringLiteral("-e"), QStringLiteral("-c"), QString::fromStdString(commands)});
     ASSERT_TRUE(shell.waitForFinished(60000));
     const std::string out = shell.readAllStandardOutput().toStdString();
     EXPECT_EQ(0, shell.exitCode()) << shell.readAllStandardError().toStdString();
@@ -53,7 +54,8 @@ TEST_F(Readme, TheProductionExampleRunsAsWritten) {
     size_t lines = 0;
     for (size_t at = 0, end; (end = shown.find('\n', at)) != std::string::npos; at = end + 1, ++lines) {
         std::string line = shown.substr(at, end - at);
-        if (line.find(",ok,") != std::string::npos) line = line.substr(line.find(','), line.find(",ok,") + 4 - line.find(','));
+        if (line.find(",ok,") != std::string::npos)
+            line = line.substr(line.find(','), line.find(",ok,") + 4 - line.find(','));
         EXPECT_NE(std::string::npos, out.find(line)) << line << "\nnot in:\n" << out;
     }
     EXPECT_EQ(6u, lines);

@@ -1,11 +1,12 @@
 // The record fields' values as templates and --set write them: what each kind
 // of field takes and refuses, and that every chip's table is whole.
+#include "record_fields.h"
+
 #include <gtest/gtest.h>
 
 #include <QFile>
 #include <QRegularExpression>
 
-#include "record_fields.h"
 #include "qt_print.h"
 
 using namespace kestrom::cli;
@@ -65,7 +66,8 @@ TEST(RecordFields, EveryChipHasItsOwnFieldsAndTheCommonOnes) {
         {FT_DEVICE_AM, 10}, {FT_DEVICE_BM, 17}, {FT_DEVICE_2232C, 29}, {FT_DEVICE_232R, 29}};
     for (const auto &[chip, count] : chips) {
         EXPECT_EQ(count, chipFields(chip).size()) << chip;
-        for (const FieldSpec *common : commonFields()) EXPECT_TRUE(chipHasField(chip, *common)) << common->name;
+        for (const FieldSpec *common : commonFields())
+            EXPECT_TRUE(chipHasField(chip, *common)) << common->name;
     }
     EXPECT_TRUE(chipFields(FT_DEVICE_2232H).empty());
     EXPECT_FALSE(chipHasField(FT_DEVICE_BM, *findField(QStringLiteral("Cbus0"))));

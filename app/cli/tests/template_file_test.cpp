@@ -1,8 +1,9 @@
 // Kestrom's template files: what they take, every refused line named, and texts
 // that come back exactly as they were saved.
+#include "template_file.h"
+
 #include <gtest/gtest.h>
 
-#include "template_file.h"
 #include "qt_print.h"
 
 using namespace kestrom::cli;
@@ -22,9 +23,10 @@ TEST(TemplateFile, AKestromTemplateStartsWithItsSection) {
 
 TEST(TemplateFile, SettingsKeepTheirLinesAndTheChipKind) {
     QStringList problems;
-    const auto result = parse("# a template\n[template]\nchip = ft232r\n\nvendorid = 0x1234 ; a comment\n"
-                              "Cbus0 = clk48\nDescription = \"Board; rev \\\"B\\\"\"\nManufacturer = ACME Inc\n",
-                              problems);
+    const auto result = parse(
+        "# a template\n[template]\nchip = ft232r\n\nvendorid = 0x1234 ; a comment\n"
+        "Cbus0 = clk48\nDescription = \"Board; rev \\\"B\\\"\"\nManufacturer = ACME Inc\n",
+        problems);
     ASSERT_TRUE(result) << problems.join(u'\n').toStdString();
     EXPECT_EQ(FT_DEVICE_232R, result->chip);
     EXPECT_EQ(u"t.ini line 3", result->chipOrigin);
@@ -39,20 +41,21 @@ TEST(TemplateFile, SettingsKeepTheirLinesAndTheChipKind) {
 
 TEST(TemplateFile, EveryRefusedLineIsNamedAndNothingIsTaken) {
     QStringList problems;
-    const auto result = parse("[template]\n"                         // 1
-                              "chip = FT9000\n"                      // 2
-                              "Bogus = 1\n"                          // 3
-                              "MaxPower = 600\n"                     // 4
-                              "PnP = 1\n"                            // 5
-                              "pnp = 0\n"                            // 6
-                              "ManufacturerId = \"QV\"\n"            // 7
-                              "Description = \"half ; a comment\n"   // 8
-                              "  SerialNumber = \"X\"\n"             // 9
-                              "just words\n"                         // 10
-                              "SerialNumber = \"\\x41\"\n"           // 11
-                              "[other]\n"                            // 12
-                              "VendorId = 0x0403\n",                 // 13
-                              problems);
+    const auto result = parse(
+        "[template]\n"                        // 1
+        "chip = FT9000\n"                     // 2
+        "Bogus = 1\n"                         // 3
+        "MaxPower = 600\n"                    // 4
+        "PnP = 1\n"                           // 5
+        "pnp = 0\n"                           // 6
+        "ManufacturerId = \"QV\"\n"           // 7
+        "Description = \"half ; a comment\n"  // 8
+        "  SerialNumber = \"X\"\n"            // 9
+        "just words\n"                        // 10
+        "SerialNumber = \"\\x41\"\n"          // 11
+        "[other]\n"                           // 12
+        "VendorId = 0x0403\n",                // 13
+        problems);
     EXPECT_FALSE(result);
     const QStringList expected{
         "t.ini line 2: chip = FT9000: not a chip Kestrom knows (FT8U232AM, FT232BM, FT2232C, FT232R)",
@@ -61,7 +64,8 @@ TEST(TemplateFile, EveryRefusedLineIsNamedAndNothingIsTaken) {
         "t.ini line 6: pnp is set twice (first on line 5)",
         "t.ini line 7: ManufacturerId is not stored in the EEPROM: it reads as the first two characters of "
         "SerialNumber (not stored)",
-        "t.ini line 8: Description = \"half: the closing quote is missing (a ';' after a space starts a comment: "
+        "t.ini line 8: Description = \"half: the closing quote is missing (a ';' after a space starts a "
+        "comment: "
         "write \\;)",
         "t.ini line 9: a key starts at the beginning of its line",
         "t.ini line 11: SerialNumber = \"\\x41\": inside quotes a backslash goes before \\, \" or ; only",

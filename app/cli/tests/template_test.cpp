@@ -20,7 +20,9 @@ protected:
     QJsonObject shown(int device, const char *part = "fields") const {
         const Outcome outcome = run({"show", "--json", "--device", QString::number(device)});
         EXPECT_EQ(0, outcome.exitCode) << outcome.err;
-        return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out)).object()[QLatin1String(part)].toObject();
+        return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out))
+            .object()[QLatin1String(part)]
+            .toObject();
     }
     void useBoard(const std::string &ini) {
         writeDevices(ini);
@@ -54,11 +56,13 @@ TEST_F(Templates, ATemplateSavedFromAChipAndWrittenToABlankOneGivesTheSameConfig
 TEST_F(Templates, OnlyTheFieldsATemplateNamesChangeAndSetComesLast) {
     useDevicesFile("ft232r.ini");
     const QJsonObject before = shown(0);
-    writeBytes("part.ini", "[template]\nchip = FT232R\nDescription = \"Sensor board\"\nCbus0 = IOMODE\nMaxPower = 100\n");
+    writeBytes("part.ini",
+               "[template]\nchip = FT232R\nDescription = \"Sensor board\"\nCbus0 = IOMODE\nMaxPower = 100\n");
     const Outcome written = run({"write", "part.ini", "--set", "MaxPower=250", "--set", "InvertRI=1"});
     ASSERT_EQ(0, written.exitCode) << written.err;
     EXPECT_EQ("", written.err);
-    EXPECT_EQ(0u, written.out.find("Programmed device 0 (FT232R) from part.ini and read it back\nBackup: ")) << written.out;
+    EXPECT_EQ(0u, written.out.find("Programmed device 0 (FT232R) from part.ini and read it back\nBackup: "))
+        << written.out;
     QJsonObject expected = before;
     expected["Description"] = "Sensor board";
     expected["Cbus0"] = "IOMODE";
@@ -78,21 +82,32 @@ TEST_F(Templates, ABadTemplateIsRefusedLineByLineBeforeAnythingIsWritten) {
         QStringList sets;
         std::vector<const char *> said;
     };
-    const std::string longTexts = "[template]\nManufacturer = \"" + std::string(35, 'M') + "\"\nDescription = \"" +
-                                  std::string(60, 'D') + "\"\n";
+    const std::string longTexts = "[template]\nManufacturer = \"" + std::string(35, 'M') +
+                                  "\"\nDescription = \"" + std::string(60, 'D') + "\"\n";
     for (const Case &c : {
-             Case{"bad.ini", "[template]\nchip = FT232BM\nBogus = 1\nMaxPower = 501\nRev4 = 1\n", {"PnP=2"},
+             Case{"bad.ini",
+                  "[template]\nchip = FT232BM\nBogus = 1\nMaxPower = 501\nRev4 = 1\n",
+                  {"PnP=2"},
                   {"kestrom write: bad.ini line 3: unknown key 'Bogus'\n",
                    "kestrom write: bad.ini line 4: MaxPower = 501: allowed: 0-500, even\n",
                    "kestrom write: --set PnP=2: allowed: 0 or 1\n"}},
-             Case{"r.ini", "[template]\nchip = FT232R\nCbus0 = TXLED\n", {},
+             Case{"r.ini",
+                  "[template]\nchip = FT232R\nCbus0 = TXLED\n",
+                  {},
                   {"kestrom write: r.ini line 2: the template is for an FT232R; the device is an FT232BM\n"}},
-             Case{"cbus.ini", "[template]\nCbus0 = TXLED\nRev4 = 0\n", {},
+             Case{"cbus.ini",
+                  "[template]\nCbus0 = TXLED\nRev4 = 0\n",
+                  {},
                   {"kestrom write: cbus.ini line 2: Cbus0 is not a field of the FT232BM\n"}},
-             Case{"rev.ini", "[template]\nRev4 = 0\n", {},
+             Case{"rev.ini",
+                  "[template]\nRev4 = 0\n",
+                  {},
                   {"kestrom write: rev.ini line 2: Rev4 = 0, but this chip's is 1 (the chip sets it)\n"}},
-             Case{"long.ini", longTexts.c_str(), {},
-                  {"kestrom write: the texts take 212 bytes, this EEPROM has room for 103: shorten Manufacturer "
+             Case{"long.ini",
+                  longTexts.c_str(),
+                  {},
+                  {"kestrom write: the texts take 212 bytes, this EEPROM has room for 103: shorten "
+                   "Manufacturer "
                    "(long.ini line 2), Description (long.ini line 3), SerialNumber (kept from the chip)\n"}},
          }) {
         SCOPED_TRACE(c.name);
@@ -122,8 +137,10 @@ TEST_F(Templates, AnFtdiEepromFileProgramsTheFieldsItHasAndNamesWhatItIgnored) {
                "filename=\"eeprom.bin\"\nflash_raw=false\n");
     const Outcome written = run({"write", "board.conf"});
     ASSERT_EQ(0, written.exitCode) << written.err;
-    EXPECT_EQ("kestrom write: note: board.conf: ignored (no field of the FT232R): filename, flash_raw\n", written.err);
-    EXPECT_NE(std::string::npos, written.out.find("The device comes back as 0403:6015 after it is plugged in again.\n"));
+    EXPECT_EQ("kestrom write: note: board.conf: ignored (no field of the FT232R): filename, flash_raw\n",
+              written.err);
+    EXPECT_NE(std::string::npos,
+              written.out.find("The device comes back as 0403:6015 after it is plugged in again.\n"));
     const QJsonObject fields = shown(0);
     EXPECT_EQ(0x6015, fields["ProductId"].toInt());
     EXPECT_EQ("Sensor", fields["Description"].toString());
@@ -134,12 +151,14 @@ TEST_F(Templates, AnFtdiEepromFileProgramsTheFieldsItHasAndNamesWhatItIgnored) {
     EXPECT_TRUE(fields["InvertTXD"].toBool());
     EXPECT_TRUE(fields["RIsD2XX"].toBool()) << "cha_vcp = false: the D2XX driver";
 
-    writeBytes("bad.conf", "# a comment\nvendor_id=0x0403\nmax_power=900\nserial=\"much too long a serial number\"\n");
+    writeBytes("bad.conf",
+               "# a comment\nvendor_id=0x0403\nmax_power=900\nserial=\"much too long a serial number\"\n");
     const Outcome refused = run({"write", "bad.conf"});
     EXPECT_EQ(2, refused.exitCode);
-    EXPECT_EQ("kestrom write: bad.conf line 3: max_power sets MaxPower: allowed: 0-500, even\n"
-              "kestrom write: bad.conf line 4: serial sets SerialNumber: 29 bytes, at most 19\n",
-              refused.err);
+    EXPECT_EQ(
+        "kestrom write: bad.conf line 3: max_power sets MaxPower: allowed: 0-500, even\n"
+        "kestrom write: bad.conf line 4: serial sets SerialNumber: 29 bytes, at most 19\n",
+        refused.err);
 }
 
 TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
@@ -147,8 +166,9 @@ TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
     writeBytes("t.ini", "[template]\nDescription = \"Other\"\n");
     const Outcome outcome = run({"write", "t.ini"});
     EXPECT_EQ(1, outcome.exitCode);
-    EXPECT_EQ(0u, outcome.err.find("kestrom write: device 0: programming failed: status 12 (FT EEPROM WRITE FAILED); "
-                                   "the old contents are in "))
+    EXPECT_EQ(0u, outcome.err.find(
+                      "kestrom write: device 0: programming failed: status 12 (FT EEPROM WRITE FAILED); "
+                      "the old contents are in "))
         << outcome.err;
     EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n'));
 }

@@ -17,7 +17,9 @@ protected:
         return run(QStringLiteral(VIRTUAL_CHIP), chip + QStringList{"--", KESTROM_FILE} + arguments);
     }
     static QJsonObject object(const Outcome &outcome, const char *key) {
-        return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out)).object()[QLatin1String(key)].toObject();
+        return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out))
+            .object()[QLatin1String(key)]
+            .toObject();
     }
 };
 
@@ -25,13 +27,15 @@ TEST_F(OnUsb, ShowReadsAndATemplateWritesOnAVirtualChipAsOnTheSimulatedOne) {
     copyAllExamples();
     useDevicesFile("ft232r.ini");
     const Outcome simulated = run({"show", "--json"});
-    const Outcome usb = onChip({"--chip", "232R", "--image", KESTROM_EXAMPLES_DIR "/ft232r.bin"}, {"show", "--json"});
+    const Outcome usb =
+        onChip({"--chip", "232R", "--image", KESTROM_EXAMPLES_DIR "/ft232r.bin"}, {"show", "--json"});
     ASSERT_EQ(0, usb.exitCode) << usb.err;
     EXPECT_EQ(object(simulated, "fields"), object(usb, "fields"));
     EXPECT_EQ(object(simulated, "eeprom"), object(usb, "eeprom"));
 
     const QStringList dual{"--chip", "2232C", "--words", "128"};
-    const Outcome saved = onChip(dual + QStringList{"--image", KESTROM_EXAMPLES_DIR "/ft2232c.bin"}, {"template", "save", "t.ini"});
+    const Outcome saved = onChip(dual + QStringList{"--image", KESTROM_EXAMPLES_DIR "/ft2232c.bin"},
+                                 {"template", "save", "t.ini"});
     ASSERT_EQ(0, saved.exitCode) << saved.err;
     const Outcome written = onChip(dual + QStringList{"--save", "written.bin"}, {"write", "t.ini"});
     ASSERT_EQ(0, written.exitCode) << written.err;
