@@ -12,6 +12,15 @@
 #include <vector>
 
 namespace kestrom::d2xx {
+
+// The structures must match the D2XX ones byte for byte (natural alignment).
+static_assert(sizeof(FT_EEPROM_HEADER) == 16 && offsetof(FT_EEPROM_HEADER, MaxPower) == 10 &&
+              offsetof(FT_EEPROM_HEADER, PullDownEnable) == 14);
+static_assert(sizeof(FT_EEPROM_232B) == 16 && sizeof(FT_EEPROM_2232) == 28 && sizeof(FT_EEPROM_232R) == 32);
+static_assert(sizeof(FT_EEPROM_2232H) == 40 && sizeof(FT_EEPROM_4232H) == 36 && sizeof(FT_EEPROM_232H) == 44);
+static_assert(offsetof(FT_EEPROM_X_SERIES, I2CSlaveAddress) == 40 && offsetof(FT_EEPROM_X_SERIES, I2CDeviceId) == 44 &&
+              sizeof(FT_EEPROM_X_SERIES) == 56);
+
 namespace {
 
 using K = FieldKind;
