@@ -145,6 +145,12 @@ TEST_F(ChipCalls, WhatAChipDoesNotTakeIsRefusedBeforeAnythingIsWritten) {
         {"another chip's structure", kChips[0], [](auto &, auto &h) { h.deviceType = FT_DEVICE_4232H; }},
         {"a drive current the chip lacks", kChips[0],
          [](auto &s, auto &) { reinterpret_cast<FT_EEPROM_2232H *>(s.data())->ALDriveCurrent = 10; }},
+        {"no drive current", kChips[1],
+         [](auto &s, auto &) { reinterpret_cast<FT_EEPROM_4232H *>(s.data())->DDriveCurrent = 0; }},
+        {"two modes on the FT232H", kChips[2], [](auto &s, auto &) {
+             auto *e = reinterpret_cast<FT_EEPROM_232H *>(s.data());
+             e->IsFifo = e->IsFT1248 = 1;
+         }},
         {"two modes on one channel", kChips[0], [](auto &s, auto &) {
              auto *e = reinterpret_cast<FT_EEPROM_2232H *>(s.data());
              e->BIsFifo = e->BIsFastSer = 1;
@@ -228,6 +234,48 @@ TEST_F(ChipCalls, AnEraseThenTheRecordKeepsTheChipsSettings) {
         const auto *kept = reinterpret_cast<FT_EEPROM_2232H *>(after.data());
         EXPECT_EQ(wordWrittenBetween ? FT_DRIVE_CURRENT_4MA : FT_DRIVE_CURRENT_16MA, kept->BHDriveCurrent);
         EXPECT_EQ(wordWrittenBetween ? 0 : 1, kept->PowerSaveEnable);
+        closeAll();
+    }
+}
+
+// The older chips through their structures: each field reaches the record's field
+// that holds it, under its other name, and comes back.
+TEST_F(ChipCalls, TheOlderChipsStructuresMapOntoTheRecord) {
+    const Chip older[] = {{"BM", FT_DEVICE_BM, 64}, {"2232C", FT_DEVICE_2232C, 128}, {"232R", FT_DEVICE_232R, 64}};
+    for (const Chip &chip : older) {
+        SCOPED_TRACE(chip.name);
+        std::vector<unsigned char> s;
+        FT_HANDLE h = programmed(chip, s);
+        const auto fields = chipFields(chip.type);
+        auto &header = *reinterpret_cast<FT_EEPROM_HEADER *>(s.data());
+        header.SerNumEnable = header.PullDownEnable = header.RemoteWakeup = 1, header.SelfPowered = 0;
+        for (size_t i = kHeaderFields; i < fields.size(); ++i) setFieldValue(s.data(), fields[i], changedValue(fields[i]));
+        ASSERT_EQ(FT_OK, program(h, s));
+
+        std::vector<unsigned char> back = structureOf(chip);
+        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, back.data(), uint32_t(back.size()), nullptr, nullptr, nullptr, nullptr));
+        for (const ChipField &field : fields)
+            EXPECT_EQ(fieldValue(s.data(), field), fieldValue(back.data(), field)) << field.name;
+
+        char texts[4][80] = {};
+        FT_PROGRAM_DATA r = record(texts);
+        ASSERT_EQ(FT_OK, FT_EE_Read(h, &r));
+        EXPECT_EQ(1, r.RemoteWakeup);
+        if (chip.type == FT_DEVICE_BM) {
+            EXPECT_EQ(2, r.SerNumEnable + r.PullDownEnable);
+        }
+        if (chip.type == FT_DEVICE_2232C) {
+            EXPECT_EQ(2, r.SerNumEnable5 + r.PullDownEnable5);
+            EXPECT_EQ(0, r.AIsVCP + r.BIsVCP) << "the D2XX driver on both";
+            EXPECT_EQ(4, r.AIsHighCurrent + r.BIsHighCurrent + r.IFAIsFastSer + r.IFBIsFastSer);
+        }
+        if (chip.type == FT_DEVICE_232R) {
+            EXPECT_EQ(2, r.SerNumEnableR + r.PullDownEnableR);
+            EXPECT_EQ(1, r.RIsD2XX);
+            EXPECT_EQ(FT_232R_CBUS_TXRXLED, r.Cbus4);
+            EXPECT_EQ(10, r.HighDriveIOs + r.UseExtOsc + r.InvertTXD + r.InvertRXD + r.InvertRTS + r.InvertCTS +
+                              r.InvertDTR + r.InvertDSR + r.InvertDCD + r.InvertRI);
+        }
         closeAll();
     }
 }

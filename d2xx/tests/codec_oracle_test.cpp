@@ -317,12 +317,12 @@ std::vector<Row> rows() {
     add("XGroups", FT_DEVICE_X_SERIES, {128}, xGroups, kLibftdiReads);
     add("XOwnSettings", FT_DEVICE_X_SERIES, {128}, oneText, kRoundTrip, [](auto &e) {
         FT_EEPROM_X_SERIES &x = e.xSeries;
-        x.BCDEnable = x.BCDDisableSleep = x.RS485EchoSuppress = x.FT1248Lsb = x.PowerSaveEnable = 1;
+        x.BCDEnable = x.BCDDisableSleep = x.FT1248Lsb = x.PowerSaveEnable = 1;
         x.I2CSlaveAddress = 0x7F, x.I2CDeviceId = 0xFEDCBA98, x.DriverType = FT_DRIVER_TYPE_D2XX;
     });
     add("XOtherSettings", FT_DEVICE_X_SERIES, {128}, xLow, kRoundTrip, [](auto &e) {
         FT_EEPROM_X_SERIES &x = e.xSeries;
-        x.BCDForceCbusPWREN = x.FT1248Cpol = x.FT1248FlowControl = x.I2CDisableSchmitt = 1;
+        x.BCDForceCbusPWREN = x.RS485EchoSuppress = x.FT1248Cpol = x.FT1248FlowControl = x.I2CDisableSchmitt = 1;
         x.I2CSlaveAddress = 0x22, x.I2CDeviceId = 0x00012345;
     });
     return out;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "chip_structures.h"
 #include "eeprom_codec.h"
 #include "text_codec.h"
 
@@ -184,4 +185,26 @@ TEST(TextCodec, ACutTextKeepsWholeCharactersOnlyAndEndsInItsBuffer) {
     char untouched = '#';
     copyTextCut("abc", &untouched, 0);
     EXPECT_EQ('#', untouched);
+}
+
+// Each chip's field table names every field of its D2XX structure once, in
+// structure order, where the structure keeps it.
+TEST(ChipFields, EveryFieldOfEveryStructureOnceInOrder) {
+    const std::pair<uint32_t, size_t> counts[] = {
+        {FT_DEVICE_AM, 7},     {FT_DEVICE_BM, 7},     {FT_DEVICE_2232C, 17},  {FT_DEVICE_232R, 23},
+        {FT_DEVICE_2232H, 28}, {FT_DEVICE_4232H, 27}, {FT_DEVICE_232H, 32}, {FT_DEVICE_X_SERIES, 40}};
+    for (const auto &[chip, count] : counts) {
+        SCOPED_TRACE(chip);
+        const auto fields = chipFields(chip);
+        EXPECT_EQ(count, fields.size());
+        size_t end = sizeof(FT_DEVICE);
+        for (const ChipField &field : fields) {
+            EXPECT_GE(field.offset, end) << field.name << " overlaps the field before it";
+            end = field.offset + field.size;
+        }
+        EXPECT_LE(end, chipStructureSize(chip));
+        EXPECT_GT(end + 4, chipStructureSize(chip)) << "nothing left out at the end";
+    }
+    EXPECT_TRUE(chipFields(FT_DEVICE_100AX).empty());
+    EXPECT_EQ(0u, chipStructureSize(FT_DEVICE_UNKNOWN));
 }
