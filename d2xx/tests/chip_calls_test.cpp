@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,10 @@ protected:
 TEST_F(ChipCalls, TheRecordsFieldsAreWrittenAndEveryChipSettingIsKept) {
     for (const Chip &chip : kChips) {
         SCOPED_TRACE(chip.name);
+        std::filesystem::remove(path("chip.bin"));
         FT_HANDLE h = plug(chip);
+        const std::string unprogrammed[] = {"Dual RS232-HS", "Quad RS232-HS", "Single RS232-HS", "FT230X Basic UART"};
+        EXPECT_EQ(unprogrammed[&chip - kChips], listed(0)) << "a blank chip enumerates with its own product string";
         // An unprogrammed chip: the record's fields over the chip's defaults.
         char texts[4][80] = {"Pelmora", "", "Bridge", "PB000001"};
         FT_PROGRAM_DATA r = record(texts);
@@ -278,4 +282,26 @@ TEST_F(ChipCalls, TheOlderChipsStructuresMapOntoTheRecord) {
         }
         closeAll();
     }
+}
+
+// FT_EEPROM_Read's texts end inside their buffers (32, 16, 64 and 16 bytes), cut
+// between characters.
+TEST_F(ChipCalls, TheStructureReadsTextsIntoTheirBuffers) {
+    std::vector<unsigned char> s;
+    FT_HANDLE h = programmed(kChips[0], s);
+    std::string letters;
+    for (int i = 0; i < 33; ++i) letters += "\xC5\xBE";  // 33 two-byte letters: 66 bytes
+    char texts[4][80] = {"P", "", "", "KS1234"};
+    std::strcpy(texts[2], letters.c_str());
+    FT_PROGRAM_DATA r = record(texts);
+    ASSERT_EQ(FT_OK, FT_EE_Program(h, &r));
+    char manufacturer[33], id[17], description[65], serial[17];
+    for (char *buffer : {manufacturer, id, description, serial}) buffer[0] = '#';
+    manufacturer[32] = id[16] = description[64] = serial[16] = '#';
+    ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, s.data(), uint32_t(s.size()), manufacturer, id, description, serial));
+    EXPECT_STREQ("P", manufacturer);
+    EXPECT_STREQ("KS", id);
+    EXPECT_EQ(letters.substr(0, 62), description) << "31 letters and the NUL in 64 bytes";
+    EXPECT_STREQ("KS1234", serial);
+    EXPECT_EQ('#', description[64]);
 }
