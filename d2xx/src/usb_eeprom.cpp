@@ -173,39 +173,29 @@ void UsbEeprom::finish() {
 FT_STATUS UsbEeprom::erase() {
     // Neither the FT232R's internal EEPROM nor the X series' can be erased.
     if (type_ == TYPE_R || type_ == TYPE_230X) return FT_OK;
-    if (!known_) {
-        if (const auto remembered = rememberedSize(identity_)) settle(*remembered);
-    }
-    // A part of unknown size is erased with the marker write that tells its size.
-    if (!known_) return learnSizeByMarker();
     forgetContents();
     return transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, FT_EEPROM_ERASE_FAILED);
 }
 
-FT_STATUS UsbEeprom::learnSizeByMarker() {
+void UsbEeprom::learnSizeByMarker() {
     forgetContents();
     const FT_STATUS failed = FT_EEPROM_ERASE_FAILED;
-    if (const FT_STATUS s = transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, failed); s != FT_OK) return s;
-    if (const FT_STATUS s = transfer(SIO_WRITE_EEPROM_REQUEST, kMarker, kMarkerAddress, nullptr, 0, failed);
-        s != FT_OK) {
-        return s;
-    }
+    if (transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, failed) != FT_OK) return;
+    if (transfer(SIO_WRITE_EEPROM_REQUEST, kMarker, kMarkerAddress, nullptr, 0, failed) != FT_OK) return;
     size_t words = 0;
     // The marker lands on word 0 of a 93C46, word 0x40 of a 93C56, word 0xC0 of a 93C66.
     for (const auto &[address, size] : {std::pair<uint16_t, size_t>{0x00, 64}, {0x40, 128}, {0xC0, 256}}) {
         uint16_t value = 0;
-        if (const FT_STATUS s = readChip(address, value, failed); s != FT_OK) return s;
+        if (readChip(address, value, failed) != FT_OK) return;
         if (value == kMarker) {
             words = size;
             break;
         }
     }
     forgetContents();
-    if (const FT_STATUS s = transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, failed); s != FT_OK) return s;
+    if (transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, failed) != FT_OK) return;
     settle(words);
-    if (words == 0) return FT_EEPROM_NOT_PRESENT;
-    rememberSize(identity_, words);
-    return FT_OK;
+    if (words != 0) rememberSize(identity_, words);
 }
 
 }  // namespace kestrom::d2xx

@@ -13,8 +13,7 @@
 // An EEPROM that reads blank everywhere repeats whatever its size; it holds
 // nothing, so it is erased with the marker write libftdi uses (0x55AA to word
 // 0xC0, read back where the part's address width lands it) and erased again. If
-// the marker is nowhere, no EEPROM is fitted (0 words). An erase of a part whose
-// size is not known yet is that same sequence.
+// the marker is nowhere, no EEPROM is fitted (0 words).
 #pragma once
 
 #include <ftdi.h>
@@ -56,7 +55,8 @@ private:
     // Before a write: the chip prepared as libftdi's EEPROM writer prepares it
     // (reset, modem status, latency timer 0x77).
     FT_STATUS prepareWrites();
-    FT_STATUS learnSizeByMarker();
+    // Settles the size, unless a transfer fails.
+    void learnSizeByMarker();
     void forgetContents() { cache_.fill(std::nullopt); }
     void settle(size_t words);
 

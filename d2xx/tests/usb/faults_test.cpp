@@ -139,14 +139,19 @@ TEST_F(Faults, ARefusedDeviceNodeIsListedButDoesNotOpen) {
 }
 
 TEST_F(Faults, StringsTheKernelDidNotKeepComeFromTheChip) {
-    VirtualChip &chip = bm(FaultPlan().noKernelStrings());
-    EXPECT_EQ(listed(0), "USB FTDI port");
+    d2xx::EepromContents contents = d2xx::chipDefaults(FT_DEVICE_BM);
+    contents.description = "Měřič Ωmega";
+    contents.serialNumber = "QV000001";
+    contents.fields.SerNumEnable = 1;
+    VirtualChip &chip =
+        plug({ChipKind::FT232BM, 64, encoded(FT_DEVICE_BM, 64, contents)}, FaultPlan().noKernelStrings());
+    EXPECT_EQ(listed(0), "Měřič Ωmega");
     EXPECT_EQ(listed(0, true), "QV000001");
     FT_HANDLE handle = open();
     char serial[16] = {}, description[64] = {};
     EXPECT_EQ(FT_GetDeviceInfo(handle, nullptr, nullptr, serial, description, nullptr), FT_OK);
     EXPECT_STREQ(serial, "QV000001");
-    EXPECT_STREQ(description, "USB FTDI port");
+    EXPECT_STREQ(description, "Měřič Ωmega");
     EXPECT_GT(chip.transfers("GET_DESCRIPTOR"), 0u);
     close(handle);
 
