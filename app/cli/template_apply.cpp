@@ -32,22 +32,21 @@ void checkModes(const Template &settings, uint32_t chipType, const EepromContent
                 set << QStringLiteral("%1 (%2)").arg(QLatin1String(name), originOf(settings, *field));
             }
         }
-        if (set.size() > 1)
+        if (set.size() > 1) {
             problems << QStringLiteral("%1: a channel has one mode at most")
                             .arg(set.join(QStringLiteral(" and ")));
+        }
     }
 }
 
-// The part's words the texts were judged by: those read, or the probed size when
-// they need more room than the words read show.
-size_t checkRoom(const Template &settings, uint32_t chipType, const EepromContents &contents,
-                 size_t wordsRead, const std::function<size_t()> &partWords, QStringList &problems) {
+// On the layouts the codec knows the string room is the same on every part: on a
+// 93C56 or 93C66 the strings start 0x80 bytes further on and the checksum sits 64
+// words further on. So the words read (64 of a blank part, whatever its size) tell it.
+void checkRoom(const Template &settings, uint32_t chipType, const EepromContents &contents, size_t words,
+               QStringList &problems) {
     const size_t needed = stringBytes(contents);
-    std::optional<size_t> room = d2xx::stringRoom(chipType, wordsRead);
-    if (!room || needed <= *room) return wordsRead;
-    const size_t words = partWords();
-    room = d2xx::stringRoom(chipType, words);
-    if (needed <= *room) return words;
+    const std::optional<size_t> room = d2xx::stringRoom(chipType, words);
+    if (!room || needed <= *room) return;
     QStringList texts;
     for (const char *name : {"Manufacturer", "Description", "SerialNumber"}) {
         texts << QStringLiteral("%1 (%2)").arg(QLatin1String(name),
@@ -57,14 +56,12 @@ size_t checkRoom(const Template &settings, uint32_t chipType, const EepromConten
                     .arg(needed)
                     .arg(*room)
                     .arg(texts.join(QStringLiteral(", ")));
-    return words;
 }
 
 }  // namespace
 
 std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType,
-                                            const EepromContents &base, size_t wordsRead,
-                                            const std::function<size_t()> &partWords, QStringList &problems) {
+                                            const EepromContents &base, size_t words, QStringList &problems) {
     const qsizetype before = problems.size();
     EepromContents contents = base;
     for (const Setting &setting : settings.settings) {
@@ -78,7 +75,7 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
         setValue(field, contents, setting.value);
     }
     checkModes(settings, chipType, contents, problems);
-    const size_t words = checkRoom(settings, chipType, contents, wordsRead, partWords, problems);
+    checkRoom(settings, chipType, contents, words, problems);
     if (problems.size() > before) return std::nullopt;
     // The codec has the last word.
     std::vector<uint16_t> image(words, 0xFFFF);
@@ -89,13 +86,19 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
     return contents;
 }
 
-std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSource &source,
+QString layoutProblem(uint32_t chipType) {
+    if (!chipFields(chipType).empty()) return {};
+    return QStringLiteral("Kestrom does not know the EEPROM layout of the %1 (device type %2)")
+        .arg(safety::chipName(chipType), QString::number(chipType));
+}
+
+std::optional<EepromContents> contentsFor(const DeviceChange &change, const TemplateSource &source,
                                           const std::function<void(Template &)> &adjust,
                                           QStringList &problems, QStringList &notes) {
     const uint32_t chipType = change.chipType();
     const QString chip = safety::chipName(chipType);
-    if (chipFields(chipType).empty()) {
-        problems << QStringLiteral("the %1's EEPROM layout is not one Kestrom knows").arg(chip);
+    if (const QString problem = layoutProblem(chipType); !problem.isEmpty()) {
+        problems << problem;
         return std::nullopt;
     }
     std::optional<Template> settings = source.forChip(chipType, problems);
@@ -114,8 +117,7 @@ std::optional<EepromContents> contentsFor(DeviceChange &change, const TemplateSo
                      "the EEPROM reads %1: the fields the template does not set take the %2's defaults")
                      .arg(safety::checksumState(chipType, words), chip);
     }
-    return applyTemplate(
-        *settings, chipType, base, words.size(), [&] { return change.partWords(true); }, problems);
+    return applyTemplate(*settings, chipType, base, words.size(), problems);
 }
 
 }  // namespace kestrom::cli

@@ -7,6 +7,7 @@
 #include "cli_common.h"
 #include "commands.h"
 #include "device_config.h"
+#include "template_apply.h"
 #include "template_file.h"
 
 namespace kestrom::cli {
@@ -47,9 +48,8 @@ int runTemplate(const QStringList &arguments) {
     if (!chosen) return exitCode;
     const int index = *chosen;
     const uint32_t chipType = config.chip.identity.type;
-    if (chipFields(chipType).empty()) {
-        return args.failure(kDeviceFailed, QStringLiteral("the %1's EEPROM layout is not one Kestrom knows")
-                                               .arg(safety::chipName(chipType)));
+    if (const QString problem = layoutProblem(chipType); !problem.isEmpty()) {
+        return args.failure(kDeviceFailed, problem);
     }
     if (config.recordStatus != FT_OK) {
         return args.failure(kDeviceFailed, QStringLiteral("%1 holds no configuration to save: %2")

@@ -36,6 +36,9 @@ int runWrite(const QStringList &arguments) {
     if (!chosen) return exitCode;
     DeviceChange &change = *chosen;
     const int index = change.index();
+    if (const QString problem = layoutProblem(change.chipType()); !problem.isEmpty()) {
+        return args.failure(kDeviceFailed, problem);
+    }
     QStringList notes;
     if (const std::optional<safety::JournalEntry> interrupted = change.interruptedChange()) {
         notes << QStringLiteral(

@@ -123,6 +123,23 @@ TEST(FtdiEepromFile, EachOptionSetsTheFieldItHasOnTheChipAndTheRestAreIgnored) {
     EXPECT_TRUE(problems.isEmpty());
 }
 
+TEST(FtdiEepromFile, EveryCbusFunctionNameOfTheToolAndItsOlderSpellingsIsTheChipsNumber) {
+    const std::pair<const char *, uint32_t> names[] = {
+        {"TXDEN", 0},       {"PWREN", 1},     {"PWRON", 1},      {"RXLED", 2},    {"TXLED", 3},
+        {"TXRXLED", 4},     {"TX_RX_LED", 4}, {"SLEEP", 5},      {"CLK48", 6},    {"CLK24", 7},
+        {"CLK12", 8},       {"CLK6", 9},      {"IOMODE", 10},    {"IO_MODE", 10}, {"BB_WR", 11},
+        {"BITBANG_WR", 11}, {"BB_RD", 12},    {"BITBANG_RD", 12}};
+    for (const auto &[name, number] : names) {
+        const std::vector<FtdiEepromOption> options =
+            read(("cbus1=" + std::string(name) + "\ncha_vcp=true\n").c_str());
+        QStringList problems;
+        const Template r = ftdiEepromTemplate(options, FT_DEVICE_232R, problems);
+        ASSERT_EQ(2u, r.settings.size()) << name;
+        EXPECT_EQ(number, r.settings[0].value.number) << name;
+        EXPECT_EQ(0u, r.settings[1].value.number) << "cha_vcp = true: the virtual COM port driver, not D2XX";
+    }
+}
+
 TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
     QStringList problems;
     EXPECT_FALSE(readFtdiEepromFile(QStringLiteral("x.conf"), "# c\nvendor_id=0x0403\nbogus=1\n", problems));

@@ -29,7 +29,7 @@ TEST(RecordFields, NumbersFlagsAndCbusFunctionsTakeWhatTheFieldAllowsAndNothingE
         {"USBVersion", "0x0200", 0x0200}, {"USBVersion", "0x0110", 0x0110}, {"USBVersion", "0x01A0", {}},
         {"USBVersion5", "0x9999", 0x9999},
         {"PnP", "1", 1}, {"PnP", "0", 0}, {"PnP", "true", 1}, {"PnP", "FALSE", 0}, {"PnP", "2", {}},
-        {"Cbus0", "TXLED", 3}, {"Cbus0", "bitbang_rd", 12}, {"Cbus0", "12", 12}, {"Cbus0", "13", {}},
+        {"Cbus0", "TXLED", 3}, {"Cbus0", "TXDEN", 0}, {"Cbus0", "bitbang_rd", 12}, {"Cbus0", "12", 12}, {"Cbus0", "13", {}},
         {"Cbus4", "CLK6", 9}, {"Cbus4", "IOMODE", {}}, {"Cbus2", "LED", {}},
         {"EndpointSize", "64", 64}, {"EndpointSize", "32", {}},
     };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "qt_print.h"
+#include "template_apply.h"
 
 using namespace kestrom::cli;
 
@@ -73,6 +74,13 @@ TEST(TemplateFile, EveryRefusedLineIsNamedAndNothingIsTaken) {
         "t.ini line 10: not a [section] or key = value line",
     };
     EXPECT_EQ(expected, problems);
+
+    // A line longer than the reader's buffer is refused, not cut.
+    problems.clear();
+    const std::string longLine = "[template]\nDescription = \"" + std::string(250, 'x') + "\"\n";
+    EXPECT_FALSE(parse(longLine.c_str(), problems));
+    ASSERT_FALSE(problems.isEmpty());
+    EXPECT_EQ(u"t.ini line 2: longer than 198 bytes", problems.first());
 }
 
 TEST(TemplateFile, ASavedTemplateReadsBackAsTheContentsItWasSavedFrom) {
@@ -94,6 +102,19 @@ TEST(TemplateFile, ASavedTemplateReadsBackAsTheContentsItWasSavedFrom) {
     }
     EXPECT_TRUE(text.contains("\n# channel B: fast serial (one mode at most): 0 or 1\nIFBIsFastSer = 1\n"))
         << "each key has its comment";
+}
+
+TEST(TemplateFile, ASecondModeOnAChannelIsRefusedNamingWhereEachCameFrom) {
+    EepromContents chip = kestrom::d2xx::chipDefaults(FT_DEVICE_2232C);
+    chip.fields.IFBIsFifo = 1;
+    QStringList problems;
+    const auto result = parse("[template]\nIFBIsFastSer = 1\nIFAIsFifoTar = 1\n", problems);
+    ASSERT_TRUE(result);
+    EXPECT_FALSE(applyTemplate(*result, FT_DEVICE_2232C, chip, 128, problems));
+    EXPECT_EQ(
+        QStringList{
+            "IFBIsFifo (kept from the chip) and IFBIsFastSer (t.ini line 2): a channel has one mode at most"},
+        problems);
 }
 
 }  // namespace

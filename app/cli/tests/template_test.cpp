@@ -162,8 +162,14 @@ TEST_F(Templates, AnFtdiEepromFileProgramsTheFieldsItHasAndNamesWhatItIgnored) {
 }
 
 TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
-    useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\nwrite_protect = 1\n");
     writeBytes("t.ini", "[template]\nDescription = \"Other\"\n");
+    useBoard("[d]\nchip = UNKNOWN\n");
+    const Outcome unknown = run({"write", "t.ini"});
+    EXPECT_EQ(1, unknown.exitCode);
+    EXPECT_EQ("kestrom write: Kestrom does not know the EEPROM layout of the UNKNOWN (device type 3)\n",
+              unknown.err);
+
+    useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\nwrite_protect = 1\n");
     const Outcome outcome = run({"write", "t.ini"});
     EXPECT_EQ(1, outcome.exitCode);
     EXPECT_EQ(0u, outcome.err.find(
