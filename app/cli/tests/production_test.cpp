@@ -2,6 +2,7 @@
 // reservations and lock, and the CSV log's fields.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -55,6 +56,17 @@ TEST(ProductionState, AReservedNumberIsNeverHandedOutAgainAndAWriteInProgressIsK
     EXPECT_EQ(u"b.bin", state->pending()->backup);
     ASSERT_TRUE(state->settle(error));
     EXPECT_FALSE(state->pending());
+    // A reservation that cannot be written reserves nothing.
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkdir(path));
+    PendingWrite lost{0, QStringLiteral("KS0008"), {}, {}, {}};
+    EXPECT_FALSE(state->reserve(lost, error));
+    EXPECT_EQ(8u, state->next());
+    EXPECT_FALSE(state->pending());
+    state.reset();
+    QDir().rmdir(path);
+    state = ProductionState::open(path, QStringLiteral("KS%04d"), error);
+    ASSERT_TRUE(state && state->startAt(9, error));
     state.reset();
     EXPECT_FALSE(ProductionState::open(path, QStringLiteral("AB%d"), error));
     EXPECT_TRUE(error.contains(u"belongs to the format 'KS%04d'")) << error.toStdString();
