@@ -41,7 +41,8 @@ protected:
     void SetUp() override {
         CliTest::SetUp();
         writeBytes("board.ini",
-                   "[template]\nchip = FT232BM\nManufacturer = \"ACME\"\nDescription = \"Sensor\"\n");
+                   "[template]\nchip = FT232BM\nProductId = 0x6015\nManufacturer = \"ACME\"\n"
+                   "Description = \"Sensor\"\n");
         unplug();
     }
     // The devices file, replaced whole so that the running program never reads half of it.
@@ -54,19 +55,16 @@ protected:
     }
     void unplug() { devices("[none]\nchip = BM\npresent = 0\n"); }
 
-    QStringList produce(const char *count) const {
-        return {"produce", "board.ini", "--serial", "KS%04d",  "--start",  "7",     "--count",
-                count,     "--poll",    "20",       "--state", "run.json", "--log", "run.csv"};
+    QStringList produce(const char *count, const QStringList &more = {}) const {
+        return QStringList{"produce", "board.ini", "--serial", "KS%04d",  "--start",  "7",     "--count",
+                           count,     "--poll",    "20",       "--state", "run.json", "--log", "run.csv"} +
+               more;
     }
-    // The serial number show reads from a board, plugged in alone.
-    std::string serialOf(const std::string &board) {
+    // The fields show reads from a board, plugged in alone.
+    QJsonObject fieldsOf(const std::string &board) {
         plug(board);
         const Outcome shown = run({"show", "--json"});
-        return QJsonDocument::fromJson(QByteArray::fromStdString(shown.out))
-            .object()["fields"]
-            .toObject()["SerialNumber"]
-            .toString()
-            .toStdString();
+        return QJsonDocument::fromJson(QByteArray::fromStdString(shown.out)).object()["fields"].toObject();
     }
 };
 
@@ -74,7 +72,7 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     Watched first;
     start(first.process, produce("4"));
     plug("b1");
-    ASSERT_TRUE(first.waitFor("[1] KS0007: programmed and read back (FT232BM 0403:6001). Unplug it.\n"))
+    ASSERT_TRUE(first.waitFor("[1] KS0007: programmed and read back (FT232BM 0403:6015). Unplug it.\n"))
         << first.out;
     unplug();
     ASSERT_TRUE(first.waitFor("Plug in the next device.\n")) << first.out;
@@ -91,7 +89,7 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     // The operator plugs in the next board and starts the run again.
     plug("b4");
     Watched second;
-    start(second.process, produce("2"));
+    start(second.process, produce("2", {"--set", "SerNumEnable=0"}));
     ASSERT_TRUE(
         second.waitFor("KS0009: the last run ended while it wrote this number; logged as interrupted"))
         << second.out;
@@ -112,9 +110,9 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     ASSERT_EQ(6u, lines.size()) << log;
     EXPECT_EQ("time,number,serial,vid_pid,result,backup", lines[0]);
     const char *expected[] = {
-        ",7,KS0007,0403:6001,ok,",
-        ",8,KS0008,0403:6001,failed: programming failed: status 12 (FT EEPROM WRITE FAILED),",
-        ",9,KS0009,0403:6001,interrupted,", ",10,KS0010,0403:6001,ok,", ",11,KS0011,0403:6001,ok,"};
+        ",7,KS0007,0403:6015,ok,",
+        ",8,KS0008,0403:6015,failed: programming failed: status 12 (FT EEPROM WRITE FAILED),",
+        ",9,KS0009,0403:6015,interrupted,", ",10,KS0010,0403:6015,ok,", ",11,KS0011,0403:6015,ok,"};
     for (size_t i = 0; i < 5; ++i) {
         EXPECT_NE(std::string::npos, lines[i + 1].find(expected[i])) << lines[i + 1];
         EXPECT_NE(std::string::npos, lines[i + 1].find("kestrom/backups/"))
@@ -123,9 +121,12 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     EXPECT_EQ(5u, backups().size());
     EXPECT_NE(std::string::npos, readBytes("run.json").find("\"next\": \"12\""));
 
-    EXPECT_EQ("KS0007", serialOf("b1"));
-    EXPECT_EQ("KS0010", serialOf("b4"));
-    EXPECT_EQ("KS0011", serialOf("b5"));
+    const QJsonObject b1 = fieldsOf("b1"), b4 = fieldsOf("b4");
+    EXPECT_EQ("KS0007", b1["SerialNumber"].toString());
+    EXPECT_TRUE(b1["SerNumEnable"].toBool()) << "produce turns the serial number on";
+    EXPECT_EQ("KS0010", b4["SerialNumber"].toString());
+    EXPECT_FALSE(b4["SerNumEnable"].toBool()) << "unless the template says otherwise";
+    EXPECT_EQ("KS0011", fieldsOf("b5")["SerialNumber"].toString());
     EXPECT_FALSE(std::filesystem::exists(path("b2.bin")))
         << "the write-protected board kept its blank EEPROM";
 }
@@ -154,6 +155,28 @@ TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
     EXPECT_NE(std::string::npos,
               log.find(",,,,failed: the device could not be read: status 4 (FT IO ERROR),\n"))
         << log;
+}
+
+TEST_F(Produce, WhenTheLogOrTheStateCannotBeWrittenTheRunStops) {
+    std::filesystem::create_directory(path("logs"));
+    plug("b1");
+    const Outcome unlogged = run(produce("1", {"--log", "logs", "--state", "other.json"}));
+    EXPECT_EQ(1, unlogged.exitCode);
+    EXPECT_NE(std::string::npos, unlogged.err.find("kestrom produce: the log logs cannot be written"))
+        << unlogged.err;
+
+    unplug();
+    Watched station;
+    start(station.process, produce("1"));
+    ASSERT_TRUE(station.waitFor("Ctrl+C stops.\n")) << station.out;
+    std::filesystem::remove(path("run.json"));
+    std::filesystem::create_directory(path("run.json"));
+    plug("b2");
+    ASSERT_TRUE(station.process.waitForFinished(20000));
+    EXPECT_EQ(1, station.process.exitCode());
+    EXPECT_NE(std::string::npos, station.process.readAllStandardError().toStdString().find(
+                                     "the state file run.json cannot be written"));
+    EXPECT_FALSE(std::filesystem::exists(path("b2.bin"))) << "no number reserved, nothing written";
 }
 
 TEST_F(Produce, WhatCannotBeUnderstoodEndsBeforeAnyDeviceIsTouched) {

@@ -186,6 +186,9 @@ TEST_F(Templates, AfterAWriteThatNeverEndedTheNextWriteNamesTheBackupOfTheOldCon
     ASSERT_EQ(1u, backups().size());
     EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft232bm.bin"), readBytes(backups()[0].string()));
 
+    useBoard("[other]\nchip = BM\neeprom = two-devices-bm.bin\neeprom_words = 64\n");
+    EXPECT_EQ("", run({"write", "t.ini"}).err) << "a board that reads well is not the one that was cut off";
+
     useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\n");
     const Outcome again = run({"write", "t.ini"});
     EXPECT_EQ(0, again.exitCode) << again.err;

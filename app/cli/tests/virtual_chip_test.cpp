@@ -25,7 +25,8 @@ protected:
 
 TEST_F(OnUsb, ShowReadsAndATemplateWritesOnAVirtualChipAsOnTheSimulatedOne) {
 #ifdef KESTROM_SANITIZED
-    GTEST_SKIP() << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
+    GTEST_SKIP()
+        << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
 #endif
     copyAllExamples();
     useDevicesFile("ft232r.ini");
