@@ -55,21 +55,20 @@ bool DeviceChange::end(bool succeeded, QString &error, const QString &failure) {
     return succeeded;
 }
 
+// FT_EE_Program's status, or the open's. The device is closed before it is read
+// back; a close that fails takes nothing from what the read-back finds.
+FT_STATUS DeviceChange::programRecord(const EepromContents &contents) {
+    safety::OpenDevice device(d2xx_, index_);
+    if (device.status() != FT_OK) return device.status();
+    ProgramRecord record;
+    record.fill(contents);
+    return d2xx_.FT_EE_Program(device.handle(), record.data());
+}
+
 bool DeviceChange::program(const EepromContents &contents, QString &error) {
-    FT_STATUS status = FT_OK;
-    {
-        safety::OpenDevice device(d2xx_, index_);
-        status = device.status();
-        if (status == FT_OK) {
-            ProgramRecord record;
-            record.fill(contents);
-            status = d2xx_.FT_EE_Program(device.handle(), record.data());
-            const FT_STATUS closed = device.close();
-            if (status == FT_OK) status = closed;
-        }
-    }
-    if (status != FT_OK)
+    if (const FT_STATUS status = programRecord(contents); status != FT_OK) {
         return end(false, error, QStringLiteral("programming failed: %1").arg(statusText(status)));
+    }
     safety::ChipWords after;
     if (const FT_STATUS read = safety::readChipWords(d2xx_, index_, after); read != FT_OK) {
         return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));

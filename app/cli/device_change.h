@@ -46,6 +46,7 @@ public:
     void abandon() { change_.finish(false); }
 
 private:
+    FT_STATUS programRecord(const EepromContents &contents);
     bool end(bool succeeded, QString &error, const QString &failure);
 
     platform::D2xxBinding &d2xx_;

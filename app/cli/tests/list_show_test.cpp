@@ -106,6 +106,13 @@ TEST_F(ListShow, ShowJsonIsOneObjectWithTheDocumentedKeysAndTypedValues) {
     EXPECT_EQ(QJsonValue(false), fields["IFAIsFifo"]);
     EXPECT_EQ("QV000006", fields["SerialNumber"].toString());
     EXPECT_EQ("QV", fields["ManufacturerId"].toString());
+    EXPECT_EQ(0, json(run({"show", "--json", "--serial", "QV000005"})).object()["index"].toInt());
+
+    const Outcome help = run({"show", "--help"});
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_NE(std::string::npos, help.out.find("  -h, --help    Show this help.\n"
+                                               "  --device <N>  The device with index N (default 0).\n"))
+        << help.out;
 }
 
 TEST_F(ListShow, ABlankEepromIsShownAsBlankWithoutFields) {

@@ -55,10 +55,12 @@ protected:
     }
     void unplug() { devices("[none]\nchip = BM\npresent = 0\n"); }
 
+    // A run from number 7; without a count it goes on until it is stopped.
     QStringList produce(const char *count, const QStringList &more = {}) const {
-        return QStringList{"produce", "board.ini", "--serial", "KS%04d",  "--start",  "7",     "--count",
-                           count,     "--poll",    "20",       "--state", "run.json", "--log", "run.csv"} +
-               more;
+        QStringList arguments{"produce", "board.ini", "--serial", "KS%04d",   "--start", "7",
+                              "--poll",  "20",        "--state",  "run.json", "--log",   "run.csv"};
+        if (count != nullptr) arguments << "--count" << count;
+        return arguments + more;
     }
     // The fields show reads from a board, plugged in alone.
     QJsonObject fieldsOf(const std::string &board) {
@@ -70,7 +72,7 @@ protected:
 
 TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne) {
     Watched first;
-    start(first.process, produce("4"));
+    start(first.process, produce(nullptr));
     plug("b1");
     ASSERT_TRUE(first.waitFor("[1] KS0007: programmed and read back (FT232BM 0403:6015). Unplug it.\n"))
         << first.out;
@@ -184,6 +186,7 @@ TEST_F(Produce, WhatCannotBeUnderstoodEndsBeforeAnyDeviceIsTouched) {
          {QStringList{"produce", "board.ini", "--serial", "KS%s", "--start", "1"},
           QStringList{"produce", "board.ini", "--serial", "KS%d"},
           QStringList{"produce", "board.ini", "--serial", "KS%d", "--start", "-1"},
+          QStringList{"produce", "board.ini", "--serial", "KS%d", "--start", "1", "--count", "0"},
           QStringList{"produce", "board.ini", "--serial", "ABCDEFGHIJKLMNOP%06d", "--start", "1"},
           QStringList{"produce", "missing.ini", "--serial", "KS%d", "--start", "1"}}) {
         const Outcome outcome = run(arguments);

@@ -55,7 +55,9 @@ TEST(TemplateFile, EveryRefusedLineIsNamedAndNothingIsTaken) {
         "just words\n"                        // 10
         "SerialNumber = \"\\x41\"\n"          // 11
         "[other]\n"                           // 12
-        "VendorId = 0x0403\n",                // 13
+        "VendorId = 0x0403\n"                 // 13
+        "[template]\n"                        // 14
+        "Manufacturer = \"A\" B\n",           // 15
         problems);
     EXPECT_FALSE(result);
     const QStringList expected{
@@ -71,6 +73,7 @@ TEST(TemplateFile, EveryRefusedLineIsNamedAndNothingIsTaken) {
         "t.ini line 9: a key starts at the beginning of its line",
         "t.ini line 11: SerialNumber = \"\\x41\": inside quotes a backslash goes before \\, \" or ; only",
         "t.ini line 13: keys belong in the [template] section",
+        "t.ini line 15: Manufacturer = \"A\" B: something follows the closing quote",
         "t.ini line 10: not a [section] or key = value line",
     };
     EXPECT_EQ(expected, problems);

@@ -124,6 +124,14 @@ TEST_F(Templates, ABadTemplateIsRefusedLineByLineBeforeAnythingIsWritten) {
     EXPECT_EQ(image, readBytes("ft232bm.bin"));
     EXPECT_TRUE(backups().empty());
     EXPECT_EQ(2, run({"write", "missing.ini"}).exitCode);
+    writeBytes("ok.ini", "[template]\n");
+    EXPECT_EQ(
+        "kestrom write: --set Bogus=1: unknown field 'Bogus'\n"
+        "kestrom write: --set takes Field=Value, not 'PnP'\n",
+        run({"write", "ok.ini", "--set", "Bogus=1", "--set", "PnP"}).err);
+    const Outcome absent = run({"write", "ok.ini", "--serial", "NOPE"});
+    EXPECT_EQ(1, absent.exitCode);
+    EXPECT_EQ("kestrom write: no device has the serial number 'NOPE'\n", absent.err);
 }
 
 TEST_F(Templates, AnFtdiEepromFileProgramsTheFieldsItHasAndNamesWhatItIgnored) {
