@@ -158,15 +158,6 @@ TEST_F(Templates, AnFtdiEepromFileProgramsTheFieldsItHasAndNamesWhatItIgnored) {
     EXPECT_EQ("IOMODE", fields["Cbus3"].toString());
     EXPECT_TRUE(fields["InvertTXD"].toBool());
     EXPECT_TRUE(fields["RIsD2XX"].toBool()) << "cha_vcp = false: the D2XX driver";
-
-    writeBytes("bad.conf",
-               "# a comment\nvendor_id=0x0403\nmax_power=900\nserial=\"much too long a serial number\"\n");
-    const Outcome refused = run({"write", "bad.conf"});
-    EXPECT_EQ(2, refused.exitCode);
-    EXPECT_EQ(
-        "kestrom write: bad.conf line 3: max_power sets MaxPower: allowed: 0-500, even\n"
-        "kestrom write: bad.conf line 4: serial sets SerialNumber: 29 bytes, at most 19\n",
-        refused.err);
 }
 
 TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
