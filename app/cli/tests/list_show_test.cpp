@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <filesystem>
 
 #include "cli_run.h"
 
@@ -155,12 +156,34 @@ TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
         EXPECT_NE(std::string::npos, outcome.err.find(c.said)) << outcome.err;
         EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
     }
-    writeDevices("[d]\nchip = BM\neeprom = two-devices-bm.bin\nfail.FT_EE_Read = 4\n");
+    // Every command that works on one device chooses it the same way.
+    writeBytes("t.ini", "[template]\n");
+    for (const QStringList &command :
+         {QStringList{"dump", "x.bin"}, QStringList{"restore", "two-devices-bm.bin"},
+          QStringList{"template", "save", "t2.ini"}, QStringList{"write", "t.ini"}}) {
+        const Outcome outcome = run(command + QStringList{"--serial", "NOPE"});
+        EXPECT_EQ(1, outcome.exitCode) << command.join(' ').toStdString();
+        EXPECT_NE(std::string::npos, outcome.err.find("no device has the serial number 'NOPE'\n"))
+            << outcome.err;
+    }
+
+    writeDevices("[d]\nchip = BM\neeprom = two-devices-bm.bin\nfail.FT_EE_Read = 4\n[e]\nchip = UNKNOWN\n");
     useDevicesFile("devices.ini");
     const Outcome failed = run({"show"});
     EXPECT_EQ(1, failed.exitCode);
     EXPECT_EQ("kestrom show: the configuration of device 0 could not be read: status 4 (FT IO ERROR)\n",
               failed.err);
+    const Outcome unknown = run({"show", "--json", "--device", "1"});
+    EXPECT_EQ(0, unknown.exitCode);
+    EXPECT_EQ("unknown layout", json(unknown).object()["eeprom"].toObject()["checksum"].toString());
+
+    // A program folder without the driver.
+    const std::filesystem::path folder = path("program");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(KESTROM_FILE, folder / "kestrom");
+    const Outcome alone = run(QString::fromStdString((folder / "kestrom").string()), {"list"});
+    EXPECT_EQ(1, alone.exitCode);
+    EXPECT_EQ("kestrom list: library libftd2xx.so Not found ...\n", alone.err);
 }
 
 }  // namespace

@@ -197,4 +197,24 @@ TEST_F(Templates, AfterAWriteThatNeverEndedTheNextWriteNamesTheBackupOfTheOldCon
         << again.err;
 }
 
+TEST_F(Templates, AChipHoldingATextNoTemplateLineCanKeepIsNotSaved) {
+    useDevicesFile("ft232bm.ini");
+    FT_HANDLE handle = open(0);
+    char manufacturer[36] = "FTDI", id[20] = "", description[68] = "Tab\there", serial[20] = "QV000001";
+    FT_PROGRAM_DATA record{};
+    record.Signature2 = 0xFFFFFFFF;
+    record.Manufacturer = manufacturer, record.ManufacturerId = id;
+    record.Description = description, record.SerialNumber = serial;
+    record.VendorId = 0x0403, record.ProductId = 0x6001, record.MaxPower = 90;
+    ASSERT_EQ(FT_OK, FT_EE_Program(handle, &record));
+    closeAll();
+    const Outcome outcome = run({"template", "save", "t.ini"});
+    EXPECT_EQ(1, outcome.exitCode);
+    EXPECT_EQ(
+        "kestrom template: no template can keep what device 0 holds: Description: a text holds no control "
+        "characters\n",
+        outcome.err);
+    EXPECT_FALSE(std::filesystem::exists(path("t.ini")));
+}
+
 }  // namespace
