@@ -59,6 +59,11 @@ TEST_F(ListShow, ListWithoutDevicesSaysSoAndItsJsonIsEmpty) {
     const Outcome outcome = run({"list", "--json"});
     EXPECT_EQ(0, outcome.exitCode);
     EXPECT_TRUE(json(outcome).isArray() && json(outcome).array().isEmpty()) << outcome.out;
+
+    writeDevices("[d]\nchip = BM\nserial = S1\nfail.FT_GetDeviceInfo = 4\n");
+    EXPECT_EQ("INDEX  CHIP  VID:PID                   SERIAL  DESCRIPTION\n"
+              "0      ?     (status 4 (FT IO ERROR))  S1      USB <-> Serial\n",
+              run({"list"}).out);
 }
 
 }  // namespace

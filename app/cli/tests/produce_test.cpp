@@ -58,7 +58,7 @@ protected:
     // A run from number 7; without a count it goes on until it is stopped.
     QStringList produce(const char *count, const QStringList &more = {}) const {
         QStringList arguments{"produce", "board.ini", "--serial", "KS%04d",   "--start", "7",
-                              "--poll",  "20",        "--state",  "run.json", "--log",   "run.csv"};
+                              "--poll",  "20",        "--state",  "run.json", "--log",   "records/run.csv"};
         if (count != nullptr) arguments << "--count" << count;
         return arguments + more;
     }
@@ -105,7 +105,7 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     EXPECT_EQ(0, second.process.exitCode());
 
     // One line per number, in order, none twice.
-    const std::string log = readBytes("run.csv");
+    const std::string log = readBytes("records/run.csv");
     std::vector<std::string> lines;
     for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
         lines.push_back(log.substr(at, end - at));
@@ -153,7 +153,7 @@ TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
         << waiting.out;
     ASSERT_TRUE(waiting.process.waitForFinished(20000));
     EXPECT_EQ(1, waiting.process.exitCode()) << "a board failed";
-    const std::string log = readBytes("run.csv");
+    const std::string log = readBytes("records/run.csv");
     EXPECT_NE(std::string::npos,
               log.find(",,,,failed: the device could not be read: status 4 (FT IO ERROR),\n"))
         << log;
@@ -193,7 +193,7 @@ TEST_F(Produce, WhatCannotBeUnderstoodEndsBeforeAnyDeviceIsTouched) {
         EXPECT_EQ(2, outcome.exitCode) << arguments.join(' ').toStdString();
         EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
     }
-    EXPECT_FALSE(std::filesystem::exists(path("run.csv")));
+    EXPECT_FALSE(std::filesystem::exists(path("records")));
 }
 
 }  // namespace
