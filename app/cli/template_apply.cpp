@@ -88,6 +88,10 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
 
 QString layoutProblem(uint32_t chipType) {
     if (!chipFields(chipType).empty()) return {};
+    if (d2xx::layoutKnown(chipType)) {
+        return QStringLiteral("the command line's templates do not cover the %1's fields yet")
+            .arg(safety::chipName(chipType));
+    }
     return QStringLiteral("Kestrom does not know the EEPROM layout of the %1 (device type %2)")
         .arg(safety::chipName(chipType), QString::number(chipType));
 }

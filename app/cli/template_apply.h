@@ -17,7 +17,7 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
                                             const EepromContents &base, size_t words, QStringList &problems);
 
 // Why a chip of `chipType` cannot take a template (Kestrom does not know its
-// EEPROM's layout); empty when it can.
+// EEPROM's layout, or has no table of its fields); empty when it can.
 QString layoutProblem(uint32_t chipType);
 
 // The contents `source` gives the device `change` has read; `adjust`, when given,
