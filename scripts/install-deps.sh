@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config ccache
   clang libclang-rt-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libftdi1-dev libusb-1.0-0-dev
