@@ -13,6 +13,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   poppler-utils
+  qt6-l10n-tools qt6-tools-dev
+  librsvg2-bin file dpkg-dev lintian appstream desktop-file-utils
 )
 
 missing=()

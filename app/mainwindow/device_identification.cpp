@@ -1,4 +1,5 @@
 // Naming the connected chip, and the chip-type query of the defaults.
+#include <QCoreApplication>
 #include <vector>
 
 #include "main_window.h"
@@ -15,9 +16,12 @@ struct ChipRow {
 
 // Indexed by chip type code, FT_DEVICE_BM to FT_DEVICE_232R.
 const ChipRow kChipRows[] = {
-    {"Device FTU232BM ...", true, false},     {"Device FT8U232AM ...", false, false},
-    {"Device FT8U100AX ...", false, false},   {"FTDI Device UNKNOWN ...", false, false},
-    {"Device FT2232C ...", false, true},      {"Device FT_DEVICE_232R ...", false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FTU232BM ..."), true, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT8U232AM ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT8U100AX ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "FTDI Device UNKNOWN ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT2232C ..."), false, true},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT_DEVICE_232R ..."), false, false},
 };
 static_assert(std::size(kChipRows) == FT_DEVICE_232R + 1);
 
@@ -35,7 +39,7 @@ int32_t MainWindow::IdentifyDevice() {
     const int32_t info = libraries_.romgate.FT_GetDeviceInfo_(serial.data(), description.data());
     const int32_t chip = libraries_.romgate.FT_GetFTDevice_();
     if (info != ROMGATE_OK) {
-        setWindowTitle(QStringLiteral("FTDI Device Not Find ..."));
+        setWindowTitle(QCoreApplication::translate("MainWindow", "FTDI Device Not Find ..."));
         return kNoDeviceAnswers;
     }
     if (chip < 0 || chip >= int32_t(std::size(kChipRows))) {
@@ -43,7 +47,7 @@ int32_t MainWindow::IdentifyDevice() {
         return chip;
     }
     const ChipRow &row = kChipRows[chip];
-    setWindowTitle(QString::fromLatin1(row.caption));
+    setWindowTitle(QCoreApplication::translate("MainWindow", row.caption));
     QCheckBox *rev4 = form_->chipToggle(ControlGroup::Bm);
     QCheckBox *rev5 = form_->chipToggle(ControlGroup::Ft2232c);
     rev4->setEnabled(row.bm);

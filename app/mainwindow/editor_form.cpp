@@ -1,6 +1,7 @@
 #include "editor_form.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -93,7 +94,7 @@ EditorForm::EditorForm(QWidget *parent) : QWidget(parent) {
 }
 
 QWidget *EditorForm::createEditorControl(const EditorControl &control) {
-    const QString caption = QString::fromUtf8(control.caption);
+    const QString caption = QCoreApplication::translate("EditorControls", control.caption);
     switch (control.kind) {
         case ControlKind::Toggle: return named(new QCheckBox(caption), control.objectName, caption);
         case ControlKind::Option: return named(new OptionButton(caption), control.objectName, caption);
@@ -126,7 +127,9 @@ QWidget *EditorForm::commonGroup() {
     group->setObjectName(QStringLiteral("common_group"));
     auto *grid = tight(new QGridLayout(group));
     grid->setContentsMargins(0, 0, 0, 0);
-    const auto frame = [this](Field field) { return framed(field, QString::fromUtf8(editorControl(field).caption)); };
+    const auto frame = [this](Field field) {
+        return framed(field, QCoreApplication::translate("EditorControls", editorControl(field).caption));
+    };
     grid->addWidget(frame(Field::Manufacturer), 0, 0, 1, 2);
     grid->addWidget(frame(Field::ManufacturerId), 0, 2);
     grid->addWidget(frame(Field::Description), 0, 3, 1, 2);
@@ -199,35 +202,39 @@ QWidget *EditorForm::commandColumn() {
     auto *list = tight(new QVBoxLayout(column));
     list->setContentsMargins(0, 0, 0, 0);
     const auto button = [&](const char *name, const char *caption) {
-        auto *button = named(new QPushButton(QString::fromLatin1(caption)), name, QString::fromLatin1(caption));
+        const QString shown = QCoreApplication::translate("EditorForm", caption);
+        auto *button = named(new QPushButton(shown), name, shown);
         list->addWidget(button);
         return button;
     };
     const auto box = [&](const char *name, const char *caption) {
-        auto *box = named(new QCheckBox(QString::fromLatin1(caption)), name, QString::fromLatin1(caption));
+        const QString shown = QCoreApplication::translate("EditorForm", caption);
+        auto *box = named(new QCheckBox(shown), name, shown);
         list->addWidget(box);
         return box;
     };
-    commands_.read = button("read1", "Read");
-    commands_.write = button("write1", "Write");
-    commands_.erase = button("eeprom_erase", "Erase");
+    commands_.read = button("read1", QT_TRANSLATE_NOOP("EditorForm", "Read"));
+    commands_.write = button("write1", QT_TRANSLATE_NOOP("EditorForm", "Write"));
+    commands_.erase = button("eeprom_erase", QT_TRANSLATE_NOOP("EditorForm", "Erase"));
 
     auto *source = new QGroupBox;
     source->setObjectName(QStringLiteral("source"));
     auto *sourceList = tight(new QVBoxLayout(source));
     auto *selector = new OptionSet(this);
-    commands_.device = named(new OptionButton(QStringLiteral("Device")), "device1", QStringLiteral("Device"));
-    commands_.defaults = named(new OptionButton(QStringLiteral("Default")), "default", QStringLiteral("Default"));
+    const QString device = QCoreApplication::translate("EditorForm", "Device");
+    const QString defaults = QCoreApplication::translate("EditorForm", "Default");
+    commands_.device = named(new OptionButton(device), "device1", device);
+    commands_.defaults = named(new OptionButton(defaults), "default", defaults);
     for (OptionButton *option : {commands_.device, commands_.defaults}) {
         selector->add(option);
         sourceList->addWidget(option);
     }
     list->addWidget(source);
 
-    commands_.autoUpdate = box("auto_detekce", "Auto Update");
-    commands_.refresh = button("eeprom_refresh", "Refresh");
-    commands_.textInfo = box("text_info", "Text info");
-    commands_.binaryInfo = box("binary_info", "Binary info");
+    commands_.autoUpdate = box("auto_detekce", QT_TRANSLATE_NOOP("EditorForm", "Auto Update"));
+    commands_.refresh = button("eeprom_refresh", QT_TRANSLATE_NOOP("EditorForm", "Refresh"));
+    commands_.textInfo = box("text_info", QT_TRANSLATE_NOOP("EditorForm", "Text info"));
+    commands_.binaryInfo = box("binary_info", QT_TRANSLATE_NOOP("EditorForm", "Binary info"));
     list->addStretch();
     return column;
 }

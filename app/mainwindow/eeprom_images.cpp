@@ -1,5 +1,6 @@
 // File > Save EEPROM Image and Program EEPROM Image: device 0's raw words to a
 // file, and a checked image file back onto the chip, backed up and verified.
+#include <QCoreApplication>
 #include <QDir>
 
 #include "dialogs.h"
@@ -11,14 +12,20 @@ namespace kestrom::mainwindow {
 
 namespace {
 
-const QStringList kImageFilters{QStringLiteral("EEPROM images (*.bin)"), QStringLiteral("All Files (*)")};
+QStringList imageFilters() {
+    return {QCoreApplication::translate("MainWindow", "EEPROM images (*.bin)"),
+            QCoreApplication::translate("MainWindow", "All Files (*)")};
+}
 
 QString hex4(uint32_t value) { return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }
 
 QString imageSummary(uint32_t type, const std::vector<uint16_t> &image) {
     d2xx::EepromContents contents;
-    if (d2xx::decode(type, image, contents) != FT_OK) return QStringLiteral("a blank EEPROM");
-    return QStringLiteral("VendorID %1, ProductID %2\nManufacturer \"%3\"\nDescription \"%4\"\nSerial Number \"%5\"")
+    if (d2xx::decode(type, image, contents) != FT_OK)
+        return QCoreApplication::translate("MainWindow", "a blank EEPROM");
+    return QCoreApplication::translate(
+               "MainWindow",
+               "VendorID %1, ProductID %2\nManufacturer \"%3\"\nDescription \"%4\"\nSerial Number \"%5\"")
         .arg(hex4(contents.fields.VendorId), hex4(contents.fields.ProductId),
              QString::fromStdString(contents.manufacturer), QString::fromStdString(contents.description),
              QString::fromStdString(contents.serialNumber));
@@ -33,13 +40,14 @@ void MainWindow::onSaveImage() {
         return;
     }
     const std::optional<dialogs::SaveDialogChoice> choice = dialogs::programDialogs().saveFile(
-        this, {QStringLiteral("Save EEPROM Image"), kImageFilters, QString()});
+        this, {QCoreApplication::translate("MainWindow", "Save EEPROM Image"), imageFilters(), QString()});
     if (!choice || choice->path.trimmed().isEmpty()) return;
     QString path = choice->path.trimmed();
     if (choice->filter == 0 && !path.endsWith(QLatin1String(".bin"), Qt::CaseInsensitive)) path += QLatin1String(".bin");
     QString error;
     if (!safety::writeImageFile(path, chip.words, error)) {
-        dialogs::programDialogs().inform(this, dialogs::MessageIcon::Warning, QStringLiteral("Soubor nejde uložit."),
+        dialogs::programDialogs().inform(this, dialogs::MessageIcon::Warning,
+                                         QCoreApplication::translate("MainWindow", "Soubor nejde uložit."),
                                          QDir::toNativeSeparators(path) + u'\n' + error);
         return;
     }
@@ -48,7 +56,7 @@ void MainWindow::onSaveImage() {
 
 void MainWindow::onProgramImage() {
     const std::optional<QString> path = dialogs::programDialogs().openFile(
-        this, {QStringLiteral("Program EEPROM Image"), kImageFilters, QString()});
+        this, {QCoreApplication::translate("MainWindow", "Program EEPROM Image"), imageFilters(), QString()});
     if (!path) return;
     const std::optional<std::vector<uint16_t>> image = safety::BackupStore::load(*path);
     if (!image) {
@@ -75,8 +83,9 @@ void MainWindow::onProgramImage() {
                 return false;
             }
             return dialogs::programDialogs().askYesNo(
-                this, QStringLiteral("Program the %1 with this image?\n\n%2")
-                          .arg(safety::chipName(chip.identity.type), imageSummary(chip.identity.type, *image)),
+                this,
+                QCoreApplication::translate("MainWindow", "Program the %1 with this image?\n\n%2")
+                    .arg(safety::chipName(chip.identity.type), imageSummary(chip.identity.type, *image)),
                 true);
         });
 }

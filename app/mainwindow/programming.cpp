@@ -1,5 +1,6 @@
 // Write and Erase: the editor's fields into the EEPROM of device 0, or the EEPROM
 // erased; each backed up first and ending in one outcome line in the log.
+#include <QCoreApplication>
 #include <QDir>
 
 #include "dialogs.h"
@@ -67,9 +68,11 @@ bool MainWindow::newIdsAgreed() {
     if (current < 0 || (uint32_t(current) == (vendor << 16 | product))) return true;
     return dialogs::programDialogs().askYesNo(
         this,
-        QStringLiteral("The device will come back with the USB IDs %1 instead of %2. Kestrom and the serial "
-                       "driver find it only if they know these IDs (FTD2XX_VIDPID, the udev rule).\n\n"
-                       "Write the new IDs?")
+        QCoreApplication::translate(
+            "MainWindow",
+            "The device will come back with the USB IDs %1 instead of %2. Kestrom and the "
+            "serial driver find it only if they know these IDs (FTD2XX_VIDPID, the udev "
+            "rule).\n\nWrite the new IDs?")
             .arg(vidPid(vendor, product), vidPid(uint32_t(current) >> 16, uint32_t(current) & 0xFFFF)),
         true);
 }
@@ -140,10 +143,14 @@ void MainWindow::showTextRoom() {
     const QString tip =
         !room ? QString()
         : used <= *room
-            ? QStringLiteral("Manufacturer, Description and Serial Number: %1 of %2 bytes left in this EEPROM")
+            ? QCoreApplication::translate(
+                  "MainWindow",
+                  "Manufacturer, Description and Serial Number: %1 of %2 bytes left in this EEPROM")
                   .arg(*room - used)
                   .arg(*room)
-            : QStringLiteral("Manufacturer, Description and Serial Number: %1 bytes too many for this EEPROM")
+            : QCoreApplication::translate(
+                  "MainWindow",
+                  "Manufacturer, Description and Serial Number: %1 bytes too many for this EEPROM")
                   .arg(used - *room);
     for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber}) form_->widget(field)->setToolTip(tip);
 }

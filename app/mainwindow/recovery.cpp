@@ -1,5 +1,6 @@
 // The way back after a change that never ended: the program died (or the chip
 // lost power) between the erase and the end of the write.
+#include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
 
@@ -14,9 +15,11 @@ void MainWindow::offerRecovery() {
     if (!interrupted) return;
     const QString when = QLocale::system().toString(interrupted->started, QLocale::ShortFormat);
     if (!dialogs::programDialogs().askYesNo(
-            this, QStringLiteral("\"%1\" on this %2 was interrupted on %3, and its EEPROM now reads blank or "
-                                 "damaged.\n\nPut back the contents it had before?")
-                      .arg(interrupted->operation, safety::chipName(interrupted->device.type), when))) {
+            this,
+            QCoreApplication::translate("MainWindow",
+                                        "\"%1\" on this %2 was interrupted on %3, and its EEPROM now reads "
+                                        "blank or damaged.\n\nPut back the contents it had before?")
+                .arg(interrupted->operation, safety::chipName(interrupted->device.type), when))) {
         recoveryDeclined_ = true;
         return;
     }

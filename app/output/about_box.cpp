@@ -1,5 +1,6 @@
 #include "about_box.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -42,18 +43,25 @@ QPushButton *button(const char *name, const QString &caption, QWidget *parent) {
 
 AboutBox::AboutBox(QStringList toolFolders) : toolFolders_(std::move(toolFolders)) {
     setObjectName(QStringLiteral("About"));
-    setWindowTitle(QStringLiteral("O aplikaci"));
+    setWindowTitle(QCoreApplication::translate("AboutBox", "O aplikaci"));
     setAttribute(Qt::WA_DeleteOnClose);
 
     auto *details = new QVBoxLayout;
     details->addWidget(label("about1", QString(21, u' ') + QStringLiteral("Název aplikace: Kestrom"), this));
     details->addWidget(label("lblDescription", QStringLiteral("Autor: Pelmora"), this));
     details->addWidget(
-        label("lblDescription", QStringLiteral("Nápověda: ") + webPage().toDisplayString(QUrl::PreferLocalFile), this));
+        label("about1",
+              QString(21, u' ') + QCoreApplication::translate("AboutBox", "Název aplikace: Kestrom"), this));
+    details->addWidget(
+        label("lblDescription", QCoreApplication::translate("AboutBox", "Autor: Pelmora"), this));
+    details->addWidget(label("lblDescription",
+                             QCoreApplication::translate("AboutBox", "Nápověda: ") +
+                                 webPage().toDisplayString(QUrl::PreferLocalFile),
+                             this));
     details->addStretch();
 
-    auto *ok = button("cmdOK", QStringLiteral("OK"), this);
-    auto *sysInfo = button("cmdSysInfo", QStringLiteral("&System Info..."), this);
+    auto *ok = button("cmdOK", QCoreApplication::translate("AboutBox", "OK"), this);
+    auto *sysInfo = button("cmdSysInfo", QCoreApplication::translate("AboutBox", "&System Info..."), this);
     ok->setDefault(true);
 
     auto *grid = new QGridLayout(this);
@@ -64,13 +72,14 @@ AboutBox::AboutBox(QStringList toolFolders) : toolFolders_(std::move(toolFolders
     etched->addWidget(line(QColor(128, 128, 128), this));
     etched->addWidget(line(Qt::white, this));
     grid->addLayout(etched, 1, 0, 1, 3);
-    grid->addWidget(
-        label("lblDisclaimer",
-              QStringLiteral("Program se poskytuje tak, jak je, bez jakékoli záruky. Zápis do paměti "
-                             "EEPROM může zařízení vyřadit z provozu; používáte jej na vlastní "
-                             "odpovědnost."),
-              this),
-        2, 0, 2, 2);
+    grid->addWidget(label("lblDisclaimer",
+                          QCoreApplication::translate(
+                              "AboutBox",
+                              "Program se poskytuje tak, jak je, bez jakékoli záruky. Zápis do paměti "
+                              "EEPROM může zařízení vyřadit z provozu; používáte jej na vlastní "
+                              "odpovědnost."),
+                          this),
+                    2, 0, 2, 2);
     grid->addWidget(ok, 2, 2);
     grid->addWidget(sysInfo, 3, 2);
     grid->setColumnStretch(1, 1);

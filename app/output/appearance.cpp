@@ -1,5 +1,6 @@
 #include "appearance.h"
 
+#include <QCoreApplication>
 #include <QPalette>
 #include <QWidget>
 
@@ -45,7 +46,8 @@ QString Appearance::ShowFontChooser(QWidget *owner) {
 void Appearance::chooseBackgroundColour(QWidget &window) {
     const std::optional<QColor> colour = ShowColorChooser(&window);
     if (!colour) {
-        dialogs::programDialogs().inform(&window, dialogs::MessageIcon::None, QStringLiteral("You chose cancel"));
+        dialogs::programDialogs().inform(&window, dialogs::MessageIcon::None,
+                                         QCoreApplication::translate("Appearance", "You chose cancel"));
         return;
     }
     setBackground(window, *colour);

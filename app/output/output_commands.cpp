@@ -34,10 +34,10 @@ OutputCommands::OutputCommands(QMainWindow &window, LoggerList &log, const Outpu
 // log, so they are commands of the Tools menu, under their own names.
 void OutputCommands::addAppearanceCommands(QMenu &tools) {
     tools.addSeparator();
-    QAction *colour = tools.addAction(QStringLiteral("Command3"));
+    QAction *colour = tools.addAction(tr("Command3"));
     colour->setObjectName(QStringLiteral("Command3"));
     connect(colour, &QAction::triggered, this, [this] { appearance_.chooseBackgroundColour(window_); });
-    QAction *font = tools.addAction(QStringLiteral("Command4"));
+    QAction *font = tools.addAction(tr("Command4"));
     font->setObjectName(QStringLiteral("Command4"));
     connect(font, &QAction::triggered, this, [this] { appearance_.reportChosenFont(window_); });
 }

@@ -1,5 +1,6 @@
 #include "save_log.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,9 +15,6 @@ namespace {
 
 using dialogs::programDialogs;
 
-const QString kTextFilter = QStringLiteral("Text Files (*.txt)");
-const QString kAllFilter = QStringLiteral("All Files (*.*)");
-
 void explain(const QString &text, const QString &path, const QString &reason) {
     programDialogs().inform(nullptr, dialogs::MessageIcon::Information, text,
                             QDir::toNativeSeparators(path) + u'\n' + reason);
@@ -30,7 +28,8 @@ QString whyNotWritable(const QString &path) {
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) return probe.errorString();
     const QFileDevice::Permissions writable =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    if (!(probe.permissions() & writable)) return QStringLiteral("The file is read-only");
+    if (!(probe.permissions() & writable))
+        return QCoreApplication::translate("SaveLog", "The file is read-only");
     return {};
 }
 
@@ -41,7 +40,7 @@ SaveResult WriteLogFile(QSaveFile &file, const QString &path, const QStringList 
     if (!whole) file.cancelWriting();
     if (!whole || !file.commit()) {
         if (whole) reason = file.errorString();
-        explain(QStringLiteral("Soubor není uložen celý"), path, reason);
+        explain(QCoreApplication::translate("SaveLog", "Soubor není uložen celý"), path, reason);
         return SaveResult::Incomplete;
     }
     rememberFolderOf(path);
@@ -51,8 +50,11 @@ SaveResult WriteLogFile(QSaveFile &file, const QString &path, const QStringList 
 }  // namespace
 
 QString ShowSaveDialog(QWidget *owner) {
-    const std::optional<dialogs::SaveDialogChoice> choice = programDialogs().saveFile(
-        owner, {QStringLiteral("Save File"), {kTextFilter, kAllFilter}, saveDialogFolder()});
+    const std::optional<dialogs::SaveDialogChoice> choice =
+        programDialogs().saveFile(owner, {QCoreApplication::translate("SaveLog", "Save File"),
+                                          {QCoreApplication::translate("SaveLog", "Text Files (*.txt)"),
+                                           QCoreApplication::translate("SaveLog", "All Files (*.*)")},
+                                          saveDialogFolder()});
     if (!choice) return {};
     QString path = choice->path.trimmed();
     if (path.isEmpty()) return {};
@@ -67,18 +69,20 @@ SaveResult SaveLogToFile(const QString &path, const QStringList &lines) {
     const bool replacing = QFileInfo::exists(path);
     if (replacing) {
         if (const QString reason = whyNotWritable(path); !reason.isEmpty()) {
-            explain(QStringLiteral("Soubor nejde uložit."), path, reason);
+            explain(QCoreApplication::translate("SaveLog", "Soubor nejde uložit."), path, reason);
             return SaveResult::CannotOpen;
         }
-        if (!programDialogs().askYesNo(nullptr, QStringLiteral("Soubor už existuje. Chcete soubor přepsat?")))
+        if (!programDialogs().askYesNo(nullptr, QCoreApplication::translate(
+                                                    "SaveLog", "Soubor už existuje. Chcete soubor přepsat?")))
             return SaveResult::Declined;
     }
     // Written beside the target and renamed over it at the end: an old file
     // stays whole until the new one is.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        explain(replacing ? QStringLiteral("Soubor nejde přepsat?") : QStringLiteral("Soubor nejde uložit."), path,
-                file.errorString());
+        explain(replacing ? QCoreApplication::translate("SaveLog", "Soubor nejde přepsat?")
+                          : QCoreApplication::translate("SaveLog", "Soubor nejde uložit."),
+                path, file.errorString());
         return replacing ? SaveResult::CannotReplace : SaveResult::CannotOpen;
     }
     return WriteLogFile(file, path, lines);

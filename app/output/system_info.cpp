@@ -1,5 +1,6 @@
 #include "system_info.h"
 
+#include <QCoreApplication>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -23,8 +24,9 @@ QString findSystemInfoTool(const QStringList &folders) {
 void StartSysInfo(QWidget *owner, const QStringList &folders) {
     const QString tool = findSystemInfoTool(folders);
     if (!tool.isEmpty() && QProcess::startDetached(tool, {})) return;
-    dialogs::programDialogs().inform(owner, dialogs::MessageIcon::None,
-                                     QStringLiteral("System Information Is Unavailable At This Time"));
+    dialogs::programDialogs().inform(
+        owner, dialogs::MessageIcon::None,
+        QCoreApplication::translate("AboutBox", "System Information Is Unavailable At This Time"));
 }
 
 }  // namespace kestrom::output

@@ -1,9 +1,10 @@
 #include "startup_checks.h"
 
+#include <QCoreApplication>
 #include <utility>
 
 #include "dialogs.h"
-#include "library_files.h"
+#include "driver_library.h"
 #include "program_folder.h"
 #include "system_environment.h"
 
@@ -15,8 +16,8 @@ constexpr int kFirstSupportedWindows = 5;
 
 using dialogs::MessageIcon;
 
-void say(MessageIcon icon, const QString &text, const QString &title = {}) {
-    dialogs::programDialogs().inform(nullptr, icon, text, {}, title);
+void say(MessageIcon icon, const QString &text, const QString &title = {}, const QString &detail = {}) {
+    dialogs::programDialogs().inform(nullptr, icon, text, detail, title);
 }
 
 }  // namespace
@@ -32,19 +33,22 @@ StartupChecks::StartupChecks(Environment environment)
 
 bool StartupChecks::run() {
     if (anotherInstanceRuns()) {
-        say(MessageIcon::Warning, QStringLiteral("Aplikace už jednou běží!"));
+        say(MessageIcon::Warning, QCoreApplication::translate("Startup", "Aplikace už jednou běží!"));
         return false;
     }
     if (environment_.windowsMajorVersion && *environment_.windowsMajorVersion < kFirstSupportedWindows) {
-        say(MessageIcon::Error, QStringLiteral("Lituji, ale program je určen jen pro systém  Win2000 a vyšší!"),
-            QStringLiteral("Nesprávný Systém"));
+        say(MessageIcon::Error,
+            QCoreApplication::translate("Startup",
+                                        "Lituji, ale program je určen jen pro systém  Win2000 a vyšší!"),
+            QCoreApplication::translate("Startup", "Nesprávný Systém"));
         return false;
     }
-    if (!ensureDriver(environment_.programFolder, environment_.systemFolder)) {
-        say(MessageIcon::None, QStringLiteral("Is not install driver for FTDI"));
+    if (const std::optional<QString> missing =
+            findDriver(environment_.programFolder, environment_.systemFolder)) {
+        say(MessageIcon::None, QCoreApplication::translate("Startup", "Is not install driver for FTDI"), {},
+            *missing);
         return false;
     }
-    mirrorRomgate(environment_.programFolder, environment_.systemFolder);
     return true;
 }
 

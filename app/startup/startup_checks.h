@@ -1,5 +1,6 @@
 // The checks the program makes before its window opens: one instance per user, a
-// supported Windows version, the driver library and libromgate in place.
+// supported Windows version, the driver library found. They write nothing but the
+// instance lock in the user's runtime folder.
 #pragma once
 
 #include <QLockFile>

@@ -3,6 +3,7 @@
 
 #include <QTemporaryDir>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "library_names.h"
@@ -67,7 +68,7 @@ protected:
 };
 
 TEST_F(StartupTest, OneInstanceAndWindows2000OrLater) {
-    put(system_ / driver_, "driver");
+    put(program_ / driver_, "driver");
     std::optional<StartupChecks> first(std::in_place, environment());
     ASSERT_TRUE(first->run());
     fs::remove(program_ / driver_);
@@ -90,49 +91,60 @@ TEST_F(StartupTest, OneInstanceAndWindows2000OrLater) {
     EXPECT_TRUE(StartupChecks(nowhere).run()) << "a lock that cannot be made proves nothing";
 }
 
-TEST_F(StartupTest, DriverPresentCopiedOrMissing) {
-    put(system_ / driver_, "the system's");
+// Every file under `folder`, with its contents (a folder's as "/").
+static std::map<fs::path, std::string> tree(const fs::path &folder) {
+    std::map<fs::path, std::string> files;
+    for (const fs::directory_entry &entry : fs::recursive_directory_iterator(folder)) {
+        files[entry.path()] = entry.is_directory() ? "/" : contents(entry.path());
+    }
+    return files;
+}
+
+// The driver is looked for beside the program, then in the system folder, and
+// nothing is ever copied into either: a refusal names the file and both folders.
+TEST_F(StartupTest, DriverBesideTheProgramOrInTheSystemFolderNothingCopied) {
+    put(system_ / driver_, "not a library");
     put(program_ / driver_, "ours");
-    EXPECT_TRUE(start());
-    EXPECT_EQ("ours", contents(program_ / driver_)) << "present: nothing copied";
-
-    fs::remove(program_ / driver_);
-    EXPECT_TRUE(start());
-    EXPECT_EQ("the system's", contents(program_ / driver_));
-
+    put(program_ / romgate_, "ours");
+    const auto before = tree(root_ / "program");
+    EXPECT_TRUE(start()) << "beside the program: the system folder is not looked at";
     fs::remove(program_ / driver_);
     fs::create_directory(program_ / driver_);
     EXPECT_TRUE(start()) << "a folder of that name counts as present";
     EXPECT_TRUE(boxes_.shown().empty());
+    fs::remove(program_ / driver_);
+    put(program_ / driver_, "ours");
+    EXPECT_EQ(before, tree(program_));
 
     fs::remove(program_ / driver_);
+    EXPECT_FALSE(start()) << "a file that is no library";
     fs::remove(system_ / driver_);
     EXPECT_FALSE(start());
-    fs::create_directory(system_ / driver_);
-    EXPECT_FALSE(start()) << "a folder cannot be copied";
     EXPECT_EQ(std::vector<std::string>(2, kNoDriver), boxes_.shown());
+    const std::string programShown = (program_ / "").string(), systemShown = (system_ / "").string();
+    const std::string unloadable = boxes_.messages[0].detail.toStdString();
+    EXPECT_EQ(0u, unloadable.find("libftd2xx.so is not in " + programShown + ", and " +
+                                  (system_ / driver_).string() + " cannot be loaded: "))
+        << unloadable;
+    EXPECT_EQ("libftd2xx.so is neither in " + programShown + " nor in " + systemShown + ".",
+              boxes_.messages[1].detail.toStdString());
+    EXPECT_TRUE(tree(system_).empty()) << "nothing written into the system folder";
+    EXPECT_FALSE(fs::exists(program_ / driver_)) << "nor into the program's";
 }
 
-TEST_F(StartupTest, RomgateIsMirroredEitherWaySilently) {
-    put(program_ / driver_, "driver");
-    put(program_ / romgate_, "ours");
-    put(system_ / romgate_, "newer");
-    EXPECT_TRUE(start());
-    EXPECT_EQ("ours", contents(system_ / romgate_)) << "the program's copy wins";
-
-    fs::remove(program_ / romgate_);
-    EXPECT_TRUE(start());
-    EXPECT_EQ("ours", contents(program_ / romgate_));
-
-    fs::remove(program_ / romgate_);
-    fs::remove(system_ / romgate_);
-    EXPECT_TRUE(start()) << "in neither folder: the loading says so later";
-    EXPECT_FALSE(fs::exists(program_ / romgate_));
-
-    put(program_ / romgate_, "ours");
-    fs::create_directories(system_ / romgate_ / "in the way");
-    EXPECT_TRUE(start());
-    EXPECT_EQ(1, std::distance(fs::directory_iterator(system_), {})) << "no partial copy left";
+// The system folder's driver is the one libromgate gets, though it lies in no
+// folder the system's loader searches; both folders stay as they were.
+TEST_F(StartupTest, ADriverOnlyInTheSystemFolderServesLibromgate) {
+    fs::copy_file(DRIVER_FILE, system_ / driver_);
+    fs::copy_file(ROMGATE_FILE, program_ / romgate_);
+    kestrom::platform::RomgateBinding before(program_);
+    if (before.load()) GTEST_SKIP() << "a driver library is installed where any program finds it";
+    const auto program = tree(program_), system = tree(system_);
+    ASSERT_TRUE(start());
+    kestrom::platform::RomgateBinding romgate(program_);
+    EXPECT_TRUE(romgate.load()) << romgate.message();
+    EXPECT_EQ(program, tree(program_));
+    EXPECT_EQ(system, tree(system_));
     EXPECT_TRUE(boxes_.shown().empty());
 }
 

@@ -1,14 +1,13 @@
 // What the start-up learns from the system it runs on.
-#include <gtest/gtest.h>
+#include "system_environment.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <cstdlib>
 #include <optional>
 #include <string>
-
-#include "system_environment.h"
 
 using namespace kestrom::startup;
 
