@@ -10,7 +10,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "the USB IDs, the manufacturer, description and serial number texts, the power\n"
     "settings and the options of each chip type, in a window or from the command\n"
     "line. Every change is preceded by a backup of the chip's contents and checked\n"
-    "by reading it back. A simulated chip lets the program be tried without hardware.")
+    "by reading it back. A simulated chip lets the program be tried without\n"
+    "hardware.")
 string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
