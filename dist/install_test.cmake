@@ -32,7 +32,7 @@ set(scratch ${PREFIX}/scratch)
 file(COPY ${EXAMPLES_DIR}/ft232bm.ini ${EXAMPLES_DIR}/ft232bm.bin DESTINATION ${scratch})
 file(MAKE_DIRECTORY ${scratch}/config ${scratch}/run ${scratch}/system)
 set(environment FTD2XX_SIM=${scratch}/ft232bm.ini XDG_CONFIG_HOME=${scratch}/config
-    XDG_RUNTIME_DIR=${scratch}/run KESTROM_SYSTEM_LIBDIR=${scratch}/system)
+    XDG_DATA_HOME=${scratch}/data XDG_RUNTIME_DIR=${scratch}/run KESTROM_SYSTEM_LIBDIR=${scratch}/system)
 
 run_installed("kestrom ${VERSION}" ${PREFIX}/bin/kestrom --version)
 run_installed("QV000001" ${PREFIX}/bin/kestrom --report)
@@ -45,8 +45,9 @@ file(RENAME ${PREFIX}/${INSTALL_DIR}/libftd2xx.so ${scratch}/system/libftd2xx.so
 file(GLOB_RECURSE before LIST_DIRECTORIES true ${PREFIX}/*)
 run_installed("" QT_QPA_PLATFORM=offscreen KESTROM_EXIT_AFTER_SHOW=1 ${PREFIX}/bin/kestrom)
 file(GLOB_RECURSE after LIST_DIRECTORIES true ${PREFIX}/*)
-list(FILTER after EXCLUDE REGEX "^${scratch}/(config|run)/")
-list(FILTER before EXCLUDE REGEX "^${scratch}/(config|run)/")
+# The user's own folders: settings, data, the instance lock.
+list(FILTER after EXCLUDE REGEX "^${scratch}/(config|data|run)(/|$)")
+list(FILTER before EXCLUDE REGEX "^${scratch}/(config|data|run)(/|$)")
 if(NOT before STREQUAL after)
   message(FATAL_ERROR "the window's start wrote outside the user's folders:\n${before}\n${after}")
 endif()
