@@ -32,10 +32,10 @@ std::optional<QString> findDriver(const fs::path &programFolder, const fs::path 
         return QCoreApplication::translate("Startup", "%1 is neither in %2 nor in %3.")
             .arg(QString::fromLatin1(kDriverFileName), shown(programFolder), shown(systemFolder));
     }
-    // Loaded for good (QLibrary never unloads on destruction) and with its symbols
-    // global, so that libromgate's own need of the driver is met by this copy.
+    // Loaded for good (QLibrary never unloads on destruction): the system's loader
+    // then gives this copy to whatever asks for its name, libromgate included.
     QLibrary driver(QString::fromStdString(systemDriver.string()));
-    driver.setLoadHints(QLibrary::ResolveAllSymbolsHint | QLibrary::ExportExternalSymbolsHint);
+    driver.setLoadHints(QLibrary::ResolveAllSymbolsHint);
     if (driver.load()) return std::nullopt;
     return QCoreApplication::translate("Startup", "%1 is not in %2, and %3 cannot be loaded: %4")
         .arg(QString::fromLatin1(kDriverFileName), shown(programFolder),
