@@ -1,15 +1,20 @@
 #include "ftdi_eeprom_file.h"
 
 #include <confuse.h>
+#include <strings.h>
 
 #include <QHash>
 #include <algorithm>
 #include <array>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <span>
+
+#include "ftdi_eeprom_options.h"
+#include "template_source.h"
 
 namespace kestrom::cli {
 
@@ -20,6 +25,7 @@ struct Collector {
     QString name;
     QHash<QString, std::pair<QString, int>> origins;  // option -> the file and line that set it last
     QStringList problems;
+    bool refusedByLibconfuse = false;  // besides what Kestrom refuses itself
 };
 thread_local Collector *collector = nullptr;
 
@@ -33,6 +39,7 @@ QString fileOf(const cfg_t *cfg) {
 void complain(cfg_t *cfg, const char *format, va_list arguments) {
     std::array<char, 512> message{};
     std::vsnprintf(message.data(), message.size(), format, arguments);
+    collector->refusedByLibconfuse = true;
     collector->problems << QStringLiteral("%1: %2").arg(lineOrigin(fileOf(cfg), cfg->line),
                                                         QString::fromLocal8Bit(message.data()));
 }
@@ -42,15 +49,13 @@ int noteWhere(cfg_t *cfg, cfg_opt_t *option) {
     return 0;
 }
 
-// A choice among names, as the tool takes it: the name's number, or a complaint.
-struct Choice {
-    const char *name;
-    long value;
-};
-
-int choose(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result, std::span<const Choice> choices) {
-    for (const Choice &choice : choices) {
-        if (std::strcmp(choice.name, value) == 0) {
+// A Choice option's value, as the tool takes it: the name's number, or a complaint.
+int parseChoice(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result) {
+    const FtdiEepromOptionSpec *spec = findFtdiEepromOption(QString::fromLatin1(cfg_opt_name(option)));
+    for (const OptionChoice &choice : spec->choices) {
+        const bool same =
+            spec->anyCase ? strcasecmp(choice.name, value) == 0 : std::strcmp(choice.name, value) == 0;
+        if (same) {
             *static_cast<long *>(result) = choice.value;
             return 0;
         }
@@ -59,174 +64,61 @@ int choose(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result, std::
     return -1;
 }
 
-// The CBUS functions of the FT232R, with the spellings of older versions of the tool.
-constexpr Choice kCbusChoices[] = {
-    {"TXDEN", 0},     {"PWREN", 1},    {"PWRON", 1},  {"RXLED", 2},       {"TXLED", 3},  {"TXRXLED", 4},
-    {"TX_RX_LED", 4}, {"SLEEP", 5},    {"CLK48", 6},  {"CLK24", 7},       {"CLK12", 8},  {"CLK6", 9},
-    {"IOMODE", 10},   {"IO_MODE", 10}, {"BB_WR", 11}, {"BITBANG_WR", 11}, {"BB_RD", 12}, {"BITBANG_RD", 12}};
-// Channel types, numbered as libftdi1 numbers them.
-constexpr long kUart = 0, kFifo = 1, kOpto = 2, kCpu = 4, kFt1284 = 8;
-constexpr Choice kChannelChoices[] = {
-    {"UART", kUart}, {"FIFO", kFifo}, {"OPTO", kOpto}, {"CPU", kCpu}, {"FT1284", kFt1284}};
-
-int parseCbus(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result) {
-    return choose(cfg, option, value, result, kCbusChoices);
+// include("file"): the file is read as the file itself is, so that a folder, a
+// missing file or text Kestrom does not take is said as such, naming the file
+// (libconfuse would say only that its scanner failed), before libconfuse reads it.
+int includeFile(cfg_t *cfg, cfg_opt_t *option, int argc, const char **argv) noexcept {
+    try {
+        if (argc == 1 && argv[0] != nullptr) {
+            const std::unique_ptr<char, decltype(&std::free)> expanded(cfg_tilde_expand(argv[0]), &std::free);
+            const QString file = QString::fromLocal8Bit(expanded ? expanded.get() : argv[0]);
+            QStringList problems;
+            if (!readTemplateText(file, problems)) {
+                const QString where =
+                    QStringLiteral("%1: include(\"%2\")")
+                        .arg(lineOrigin(fileOf(cfg), cfg->line), QString::fromLocal8Bit(argv[0]));
+                for (const QString &problem : problems)
+                    collector->problems << where + QStringLiteral(": ") + problem;
+                return 1;
+            }
+        }
+        return cfg_include(cfg, option, argc, argv);
+    } catch (...) {  // called from C: nothing may escape
+        return 1;
+    }
 }
 
-int parseChannel(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result) {
-    return choose(cfg, option, value, result, kChannelChoices);
+cfg_type_t libconfuseType(OptionKind kind) {
+    switch (kind) {
+        case OptionKind::Flag:
+            return CFGT_BOOL;
+        case OptionKind::Text:
+            return CFGT_STR;
+        case OptionKind::Number:
+        case OptionKind::Choice:
+            return CFGT_INT;
+    }
+    return CFGT_NONE;
 }
-
-struct OptionSpec {
-    const char *name;
-    cfg_type_t type;
-    cfg_callback_t parse = nullptr;
-};
-
-// The options ftdi_eeprom documents, and two of its older versions'.
-const OptionSpec kOptions[] = {
-    {"vendor_id", CFGT_INT},
-    {"product_id", CFGT_INT},
-    {"self_powered", CFGT_BOOL},
-    {"remote_wakeup", CFGT_BOOL},
-    {"in_is_isochronous", CFGT_BOOL},
-    {"out_is_isochronous", CFGT_BOOL},
-    {"suspend_pull_downs", CFGT_BOOL},
-    {"use_serial", CFGT_BOOL},
-    {"change_usb_version", CFGT_BOOL},
-    {"usb_version", CFGT_INT},
-    {"default_pid", CFGT_INT},
-    {"max_power", CFGT_INT},
-    {"manufacturer", CFGT_STR},
-    {"product", CFGT_STR},
-    {"serial", CFGT_STR},
-    {"eeprom_type", CFGT_INT},
-    {"filename", CFGT_STR},
-    {"flash_raw", CFGT_BOOL},
-    {"high_current", CFGT_BOOL},
-    {"cbus0", CFGT_INT, &parseCbus},
-    {"cbus1", CFGT_INT, &parseCbus},
-    {"cbus2", CFGT_INT, &parseCbus},
-    {"cbus3", CFGT_INT, &parseCbus},
-    {"cbus4", CFGT_INT, &parseCbus},
-    {"cbush0", CFGT_STR},
-    {"cbush1", CFGT_STR},
-    {"cbush2", CFGT_STR},
-    {"cbush3", CFGT_STR},
-    {"cbush4", CFGT_STR},
-    {"cbush5", CFGT_STR},
-    {"cbush6", CFGT_STR},
-    {"cbush7", CFGT_STR},
-    {"cbush8", CFGT_STR},
-    {"cbush9", CFGT_STR},
-    {"cbusx0", CFGT_STR},
-    {"cbusx1", CFGT_STR},
-    {"cbusx2", CFGT_STR},
-    {"cbusx3", CFGT_STR},
-    {"invert_txd", CFGT_BOOL},
-    {"invert_rxd", CFGT_BOOL},
-    {"invert_rts", CFGT_BOOL},
-    {"invert_cts", CFGT_BOOL},
-    {"invert_dtr", CFGT_BOOL},
-    {"invert_dsr", CFGT_BOOL},
-    {"invert_dcd", CFGT_BOOL},
-    {"invert_ri", CFGT_BOOL},
-    {"cha_type", CFGT_INT, &parseChannel},
-    {"chb_type", CFGT_INT, &parseChannel},
-    {"cha_vcp", CFGT_BOOL},
-    {"chb_vcp", CFGT_BOOL},
-    {"chc_vcp", CFGT_BOOL},
-    {"chd_vcp", CFGT_BOOL},
-    {"cha_rs485", CFGT_BOOL},
-    {"chb_rs485", CFGT_BOOL},
-    {"chc_rs485", CFGT_BOOL},
-    {"chd_rs485", CFGT_BOOL},
-    {"user_data_addr", CFGT_INT},
-    {"user_data_file", CFGT_STR},
-    {"chip_type", CFGT_STR},
-    {"BM_type_chip", CFGT_BOOL},
-};
 
 std::vector<cfg_opt_t> libconfuseOptions() {
     std::vector<cfg_opt_t> options;
-    for (const OptionSpec &spec : kOptions) {
+    for (const FtdiEepromOptionSpec &spec : ftdiEepromOptions()) {
         cfg_opt_t option{};
         option.name = spec.name;
-        option.type = spec.type;
+        option.type = libconfuseType(spec.kind);
         option.flags = CFGF_NODEFAULT;  // so that an option the file leaves out is not there
-        option.parsecb = spec.parse;
+        if (spec.kind == OptionKind::Choice) option.parsecb = &parseChoice;
         options.push_back(option);
     }
     cfg_opt_t include{};
     include.name = "include";
     include.type = CFGT_FUNC;
-    include.func = &cfg_include;
+    include.func = &includeFile;
     options.push_back(include);
     options.push_back(cfg_opt_t{});  // the end
     return options;
 }
-
-// Where an option goes on each chip. kAnyChip: every chip that has the field.
-constexpr uint32_t kAnyChip = 0xFFFFFFFF;
-struct Target {
-    uint32_t chip;
-    const char *field;
-    bool inverted = false;  // the field holds the opposite of the option
-};
-struct Mapping {
-    const char *option;
-    std::vector<Target> targets;
-};
-
-const std::vector<Mapping> &mappings() {
-    static const std::vector<Mapping> table{
-        {"vendor_id", {{kAnyChip, "VendorId"}}},
-        {"product_id", {{kAnyChip, "ProductId"}}},
-        {"self_powered", {{kAnyChip, "SelfPowered"}}},
-        {"remote_wakeup", {{kAnyChip, "RemoteWakeup"}}},
-        {"max_power", {{kAnyChip, "MaxPower"}}},
-        {"manufacturer", {{kAnyChip, "Manufacturer"}}},
-        {"product", {{kAnyChip, "Description"}}},
-        {"serial", {{kAnyChip, "SerialNumber"}}},
-        {"in_is_isochronous", {{FT_DEVICE_BM, "IsoIn"}, {FT_DEVICE_2232C, "IsoInA"}}},
-        {"out_is_isochronous", {{FT_DEVICE_BM, "IsoOut"}, {FT_DEVICE_2232C, "IsoOutA"}}},
-        {"suspend_pull_downs",
-         {{FT_DEVICE_BM, "PullDownEnable"},
-          {FT_DEVICE_2232C, "PullDownEnable5"},
-          {FT_DEVICE_232R, "PullDownEnableR"}}},
-        {"use_serial",
-         {{FT_DEVICE_BM, "SerNumEnable"},
-          {FT_DEVICE_2232C, "SerNumEnable5"},
-          {FT_DEVICE_232R, "SerNumEnableR"}}},
-        {"change_usb_version", {{FT_DEVICE_BM, "USBVersionEnable"}, {FT_DEVICE_2232C, "USBVersionEnable5"}}},
-        {"usb_version", {{FT_DEVICE_BM, "USBVersion"}, {FT_DEVICE_2232C, "USBVersion5"}}},
-        {"high_current", {{FT_DEVICE_232R, "HighDriveIOs"}}},
-        {"cbus0", {{FT_DEVICE_232R, "Cbus0"}}},
-        {"cbus1", {{FT_DEVICE_232R, "Cbus1"}}},
-        {"cbus2", {{FT_DEVICE_232R, "Cbus2"}}},
-        {"cbus3", {{FT_DEVICE_232R, "Cbus3"}}},
-        {"cbus4", {{FT_DEVICE_232R, "Cbus4"}}},
-        {"invert_txd", {{FT_DEVICE_232R, "InvertTXD"}}},
-        {"invert_rxd", {{FT_DEVICE_232R, "InvertRXD"}}},
-        {"invert_rts", {{FT_DEVICE_232R, "InvertRTS"}}},
-        {"invert_cts", {{FT_DEVICE_232R, "InvertCTS"}}},
-        {"invert_dtr", {{FT_DEVICE_232R, "InvertDTR"}}},
-        {"invert_dsr", {{FT_DEVICE_232R, "InvertDSR"}}},
-        {"invert_dcd", {{FT_DEVICE_232R, "InvertDCD"}}},
-        {"invert_ri", {{FT_DEVICE_232R, "InvertRI"}}},
-        {"cha_vcp", {{FT_DEVICE_2232C, "AIsVCP"}, {FT_DEVICE_232R, "RIsD2XX", true}}},
-        {"chb_vcp", {{FT_DEVICE_2232C, "BIsVCP"}}},
-    };
-    return table;
-}
-
-// A channel type as the FT2232C's three mode flags of that channel.
-struct ChannelModes {
-    const char *option;
-    std::array<const char *, 3> fields;  // FIFO, CPU target, fast (opto-isolated) serial
-};
-constexpr ChannelModes kChannels[] = {{"cha_type", {"IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer"}},
-                                      {"chb_type", {"IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"}}};
 
 void addSetting(Template &result, const FtdiEepromOption &option, const FieldSpec &field, FieldValue value,
                 QStringList &problems) {
@@ -239,43 +131,55 @@ void addSetting(Template &result, const FtdiEepromOption &option, const FieldSpe
     result.settings.push_back({&field, std::move(value), origin});
 }
 
-bool mapChannel(const FtdiEepromOption &option, uint32_t chipType, Template &result, QStringList &problems) {
-    for (const ChannelModes &channel : kChannels) {
-        if (option.name != QLatin1String(channel.option)) continue;
-        if (chipType != FT_DEVICE_2232C) return false;
-        const long modes[] = {kFifo, kCpu, kOpto};
-        if (option.number != kUart &&
-            std::find(std::begin(modes), std::end(modes), option.number) == std::end(modes)) {
-            problems << QStringLiteral("%1: %2 = FT1284: the FT2232C's channels are UART, FIFO, OPTO or CPU")
-                            .arg(option.origin, option.name);
-            return true;
-        }
-        for (size_t i = 0; i < channel.fields.size(); ++i) {
-            addSetting(result, option, *findField(QLatin1String(channel.fields[i])),
-                       {option.number == modes[i] ? 1u : 0u, {}}, problems);
-        }
-        return true;
+// A channel type as the FT2232C channel's mode flags: one set at most.
+void setChannelModes(const FtdiEepromOption &option, const OptionTarget &target, Template &result,
+                     QStringList &problems) {
+    if (!ft2232cChannelType(option.number)) {
+        problems << QStringLiteral("%1: %2 = %3: the FT2232C's channels are UART, FIFO, OPTO or CPU")
+                        .arg(option.origin, option.name,
+                             choiceName(*findFtdiEepromOption(option.name), option.number));
+        return;
     }
-    return false;
+    for (const ChannelModeField &mode : channelModeFields(target.field)) {
+        addSetting(result, option, *findField(mode.field), {option.number == mode.channelType ? 1u : 0u, {}},
+                   problems);
+    }
 }
 
-bool mapField(const FtdiEepromOption &option, uint32_t chipType, Template &result, QStringList &problems) {
-    for (const Mapping &mapping : mappings()) {
-        if (option.name != QLatin1String(mapping.option)) continue;
-        for (const Target &target : mapping.targets) {
-            const FieldSpec *field = findField(QLatin1String(target.field));
-            if ((target.chip != kAnyChip && target.chip != chipType) || !chipHasField(chipType, *field))
-                continue;
-            FieldValue value{uint32_t(option.number), option.text};
-            if (option.number < 0 || option.number > long(UINT32_MAX))
-                value.number = UINT32_MAX;  // refused below
-            if (target.inverted) value.number = value.number == 0 ? 1 : 0;
-            addSetting(result, option, *field, std::move(value), problems);
-            return true;
-        }
-        return false;
+// Sets the field `target` names, when the chip has it; false when it has not.
+bool setTarget(const FtdiEepromOption &option, const OptionTarget &target, uint32_t chipType,
+               Template &result, QStringList &problems) {
+    if (target.chip != kEveryChip && target.chip != chipType) return false;
+    if (target.conversion == Conversion::ChannelMode) {
+        setChannelModes(option, target, result, problems);
+        return true;
     }
-    return false;
+    const FieldSpec *field = findField(QLatin1String(target.field));
+    if (!chipHasField(chipType, *field)) return false;
+    FieldValue value{uint32_t(option.number), option.text};
+    if (option.number < 0 || option.number > long(UINT32_MAX)) value.number = UINT32_MAX;  // refused below
+    if (target.conversion == Conversion::Inverted) value.number = value.number == 0 ? 1 : 0;
+    addSetting(result, option, *field, std::move(value), problems);
+    return true;
+}
+
+// A file that asks for its raw image to be programmed as it is: that is what
+// restore does, with its checks; refused here so that nothing else is written.
+void refuseRawFlash(const std::vector<FtdiEepromOption> &options, QStringList &problems) {
+    const auto named = [&](const char *name) {
+        return std::find_if(options.begin(), options.end(), [&](const FtdiEepromOption &option) {
+            return option.name == QLatin1String(name);
+        });
+    };
+    const auto raw = named("flash_raw");
+    if (raw == options.end() || raw->number == 0) return;
+    const auto image = named("filename");
+    const QString file =
+        image != options.end() && !image->text.isEmpty() ? image->text : QStringLiteral("FILE");
+    problems << QStringLiteral(
+                    "%1: flash_raw = true asks for the raw image %2 to be programmed as it is: "
+                    "program it with 'kestrom restore %2'")
+                    .arg(raw->origin, file);
 }
 
 }  // namespace
@@ -322,28 +226,47 @@ QByteArray withoutComments(const QByteArray &content) {
 std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &name,
                                                                 const QByteArray &content,
                                                                 QStringList &problems) {
-    Collector collected{name, {}, {}};
+    Collector collected{name, {}, {}, false};
     collector = &collected;
     std::vector<cfg_opt_t> known = libconfuseOptions();
     const std::unique_ptr<cfg_t, decltype(&cfg_free)> cfg(cfg_init(known.data(), CFGF_NONE), &cfg_free);
     cfg_set_error_function(cfg.get(), &complain);
-    for (const OptionSpec &spec : kOptions) cfg_set_validate_func(cfg.get(), spec.name, &noteWhere);
+    for (const FtdiEepromOptionSpec &spec : ftdiEepromOptions())
+        cfg_set_validate_func(cfg.get(), spec.name, &noteWhere);
     const int parsed = cfg_parse_buf(cfg.get(), withoutComments(content).constData());
     collector = nullptr;
     if (parsed != CFG_SUCCESS || !collected.problems.isEmpty()) {
-        if (collected.problems.isEmpty())
+        if (collected.problems.isEmpty()) {
             collected.problems << QStringLiteral("%1: cannot be read").arg(name);
+            collected.refusedByLibconfuse = true;
+        }
+        if (collected.refusedByLibconfuse) {
+            // Often a template that lost its section: say how the file was taken.
+            problems << QStringLiteral(
+                            "%1 was read as a configuration file of libftdi1's ftdi_eeprom, as it does not "
+                            "start with a [template] section")
+                            .arg(name);
+        }
         problems << collected.problems;
         return std::nullopt;
     }
     std::vector<std::pair<std::pair<QString, int>, FtdiEepromOption>> found;
-    for (const OptionSpec &spec : kOptions) {
+    for (const FtdiEepromOptionSpec &spec : ftdiEepromOptions()) {
         if (cfg_size(cfg.get(), spec.name) == 0) continue;
         const auto where = collected.origins.value(QString::fromLatin1(spec.name), {name, 0});
         FtdiEepromOption option{QString::fromLatin1(spec.name), 0, {}, lineOrigin(where.first, where.second)};
-        if (spec.type == CFGT_INT) option.number = cfg_getint(cfg.get(), spec.name);
-        if (spec.type == CFGT_BOOL) option.number = cfg_getbool(cfg.get(), spec.name) ? 1 : 0;
-        if (spec.type == CFGT_STR) option.text = QString::fromUtf8(cfg_getstr(cfg.get(), spec.name));
+        switch (spec.kind) {
+            case OptionKind::Flag:
+                option.number = cfg_getbool(cfg.get(), spec.name) ? 1 : 0;
+                break;
+            case OptionKind::Text:
+                option.text = QString::fromUtf8(cfg_getstr(cfg.get(), spec.name));
+                break;
+            case OptionKind::Number:
+            case OptionKind::Choice:
+                option.number = cfg_getint(cfg.get(), spec.name);
+                break;
+        }
         found.emplace_back(where, std::move(option));
     }
     // In the order the file sets them, so that what is said follows the file.
@@ -351,6 +274,9 @@ std::optional<std::vector<FtdiEepromOption>> readFtdiEepromFile(const QString &n
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     std::vector<FtdiEepromOption> options;
     for (auto &[where, option] : found) options.push_back(std::move(option));
+    const qsizetype before = problems.size();
+    refuseRawFlash(options, problems);
+    if (problems.size() > before) return std::nullopt;
     return options;
 }
 
@@ -358,8 +284,11 @@ Template ftdiEepromTemplate(const std::vector<FtdiEepromOption> &options, uint32
                             QStringList &problems) {
     Template result;
     for (const FtdiEepromOption &option : options) {
-        if (!mapChannel(option, chipType, result, problems) &&
-            !mapField(option, chipType, result, problems)) {
+        const FtdiEepromOptionSpec *spec = findFtdiEepromOption(option.name);
+        const auto set = [&](const OptionTarget &target) {
+            return setTarget(option, target, chipType, result, problems);
+        };
+        if (spec == nullptr || std::none_of(spec->targets.begin(), spec->targets.end(), set)) {
             result.ignored << option.name;
         }
     }

@@ -113,6 +113,11 @@ std::optional<EepromContents> contentsFor(const DeviceChange &change, const Temp
                      .arg(QDir::toNativeSeparators(source.path()), chip,
                           settings->ignored.join(QStringLiteral(", ")));
     }
+    if (settings->settings.empty()) {
+        problems << QStringLiteral("%1 sets no field of the %2: there is nothing to program")
+                        .arg(QDir::toNativeSeparators(source.path()), chip);
+        return std::nullopt;
+    }
     const std::vector<uint16_t> &words = change.before().words;
     EepromContents base;
     if (d2xx::decode(chipType, words, base) != FT_OK) {

@@ -15,6 +15,11 @@ namespace {
 const QString kSection = QStringLiteral("template");
 const QString kChipKey = QStringLiteral("chip");
 
+// The section "template" in any case, also written "[ template ]".
+bool isOwnSection(QByteArrayView section) {
+    return QString::fromUtf8(section.trimmed()).compare(kSection, Qt::CaseInsensitive) == 0;
+}
+
 bool blankOrComment(const QByteArray &line) {
     const QByteArray text = line.trimmed();
     return text.isEmpty() || text.startsWith('#') || text.startsWith(';');
@@ -38,7 +43,8 @@ struct Parse {
 char *readLine(char *buffer, int size, void *stream) noexcept {
     auto &parse = *static_cast<Parse *>(stream);
     if (parse.line >= parse.lines.size() || size < 2) return nullptr;
-    const QByteArray &line = parse.lines[parse.line++];
+    QByteArray line = parse.lines[parse.line++];
+    if (line.trimmed().startsWith('[')) line = line.trimmed();  // a section may be indented
     const qsizetype kept = std::min<qsizetype>(line.size(), size - 2);
     if (kept < line.size()) parse.refuse(parse.line, QStringLiteral("longer than %1 bytes").arg(size - 2));
     // An indented line would continue the value above it: say so instead.
@@ -105,7 +111,7 @@ int collect(void *user, const char *section, const char *name, const char *value
     try {
         auto &parse = *static_cast<Parse *>(user);
         const QString key = QString::fromUtf8(name);
-        if (QString::fromUtf8(section).compare(kSection, Qt::CaseInsensitive) != 0) {
+        if (!isOwnSection(section)) {
             parse.refuse(parse.line, QStringLiteral("keys belong in the [template] section"));
         } else if (firstTime(parse, key)) {
             if (key.compare(kChipKey, Qt::CaseInsensitive) == 0) {
@@ -125,7 +131,8 @@ int collect(void *user, const char *section, const char *name, const char *value
 bool isKestromTemplate(const QByteArray &content) {
     for (const QByteArray &line : content.split('\n')) {
         if (blankOrComment(line)) continue;
-        return line.trimmed().compare(QByteArrayLiteral("[template]"), Qt::CaseInsensitive) == 0;
+        const QByteArray text = line.trimmed();
+        return text.startsWith('[') && text.endsWith(']') && isOwnSection(text.sliced(1, text.size() - 2));
     }
     return false;
 }

@@ -1,13 +1,84 @@
 #include "template_source.h"
 
+#include <QByteArrayView>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <algorithm>
 
 #include "chip_words.h"
 #include "template_file.h"
 
 namespace kestrom::cli {
+
+namespace {
+
+const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
+
+// The file's bytes as they are; nothing, with the reason, when it cannot be read.
+std::optional<QByteArray> readBytes(const QString &path, QString &problem) {
+    const QString name = QDir::toNativeSeparators(path);
+    if (QFileInfo(path).isDir()) {
+        problem = QStringLiteral("%1 is a folder, not a file").arg(name);
+        return std::nullopt;
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        problem = QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString());
+        return std::nullopt;
+    }
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        problem = QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString());
+        return std::nullopt;
+    }
+    return content;
+}
+
+// Where the first byte of `line` that is not part of a UTF-8 character is; -1 when
+// there is none.
+qsizetype firstNonUtf8(QByteArrayView line) {
+    for (qsizetype at = 0; at < line.size();) {
+        const auto lead = static_cast<unsigned char>(line[at]);
+        const qsizetype length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (!line.sliced(at, std::min(length, line.size() - at)).isValidUtf8()) return at;
+        at += length;
+    }
+    return -1;
+}
+
+void checkText(const QString &name, const QByteArray &content, QStringList &problems) {
+    const QList<QByteArray> lines = content.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString where = lineOrigin(name, int(i + 1));
+        if (const qsizetype nul = lines[i].indexOf('\0'); nul >= 0) {
+            problems << QStringLiteral("%1: a NUL byte at column %2: the file is not text")
+                            .arg(where)
+                            .arg(nul + 1);
+        } else if (const qsizetype bad = firstNonUtf8(lines[i]); bad >= 0) {
+            problems << QStringLiteral("%1: byte 0x%2 at column %3 is not UTF-8 text: save the file as UTF-8")
+                            .arg(where)
+                            .arg(uint(static_cast<unsigned char>(lines[i][bad])), 2, 16, QLatin1Char('0'))
+                            .arg(bad + 1);
+        }
+    }
+}
+
+}  // namespace
+
+std::optional<QByteArray> readTemplateText(const QString &path, QStringList &problems) {
+    QString problem;
+    std::optional<QByteArray> content = readBytes(path, problem);
+    if (!content) {
+        problems << problem;
+        return std::nullopt;
+    }
+    const qsizetype before = problems.size();
+    checkText(QDir::toNativeSeparators(path), *content, problems);
+    if (problems.size() > before) return std::nullopt;
+    if (content->startsWith(kByteOrderMark)) content->remove(0, kByteOrderMark.size());
+    return content;
+}
 
 std::optional<Setting> parseSet(const QString &set, QString &problem) {
     const qsizetype equals = set.indexOf(u'=');
@@ -33,18 +104,23 @@ std::optional<TemplateSource> TemplateSource::read(const QString &path, const QS
     TemplateSource source;
     source.path_ = path;
     const qsizetype before = problems.size();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problems << QStringLiteral("%1 cannot be read: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString());
+    const std::optional<QByteArray> content = readTemplateText(path, problems);
+    if (!content) return std::nullopt;
+    const QString name = QDir::toNativeSeparators(path);
+    if (content->trimmed().isEmpty()) {
+        problems << QStringLiteral("%1 is empty: there is nothing to program").arg(name);
         return std::nullopt;
     }
-    const QByteArray content = file.readAll();
-    const QString name = QDir::toNativeSeparators(path);
-    if (isKestromTemplate(content)) {
-        source.own_ = parseTemplate(name, content, problems);
-    } else if (auto options = readFtdiEepromFile(name, content, problems)) {
+    if (isKestromTemplate(*content)) {
+        source.own_ = parseTemplate(name, *content, problems);
+    } else if (auto options = readFtdiEepromFile(name, *content, problems)) {
         source.ftdiEeprom_ = std::move(*options);
+        if (source.ftdiEeprom_.empty()) {
+            problems << QStringLiteral(
+                            "%1 sets nothing: it holds no option of libftdi1's ftdi_eeprom, and "
+                            "no [template] section")
+                            .arg(name);
+        }
     }
     for (const QString &set : sets) {
         QString problem;

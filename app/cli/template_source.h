@@ -31,6 +31,12 @@ private:
     std::vector<Setting> sets_;
 };
 
+// The text of a template or an ftdi_eeprom file (or of a file one includes),
+// without a UTF-8 byte-order mark; nothing, with the reasons (one line each, naming
+// the file and line), for a folder, a file that cannot be read, text that is not
+// UTF-8, or a NUL byte, which would end its line early.
+std::optional<QByteArray> readTemplateText(const QString &path, QStringList &problems);
+
 // One --set Field=Value; nothing, with the reason, when it is refused.
 std::optional<Setting> parseSet(const QString &set, QString &problem);
 

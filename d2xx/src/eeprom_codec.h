@@ -49,6 +49,12 @@ bool layoutKnown(uint32_t chipType);
 // on the larger parts (checksum in the last one).
 size_t configWords(uint32_t chipType, size_t eepromWords);
 
+// The words of `image` its configuration spans: configWords of its size, except on
+// a larger part that holds a 93C46's configuration (valid in its first 64 words)
+// and nothing after it, as a program that took the part for a 93C46 leaves it: its
+// strings sit where a 93C46 puts them, so it reads as those 64 words.
+size_t heldConfigWords(uint32_t chipType, std::span<const uint16_t> image);
+
 bool isBlank(std::span<const uint16_t> image);
 
 // Checksum over words [0, count - 1); the result belongs in word count - 1.

@@ -119,7 +119,7 @@ void decodeChipFields(uint32_t chipType, std::span<const uint16_t> w, EepromCont
 FT_STATUS decode(uint32_t chipType, std::span<const uint16_t> image, EepromContents &out) {
     if (!layoutKnown(chipType)) return FT_NOT_SUPPORTED;
     if (!imageValid(chipType, image)) return FT_EEPROM_NOT_PROGRAMMED;
-    const auto w = image.first(configWords(chipType, image.size()));
+    const auto w = image.first(heldConfigWords(chipType, image));
 
     out = EepromContents{};
     FT_PROGRAM_DATA &f = out.fields;
@@ -143,7 +143,7 @@ FT_STATUS decode(uint32_t chipType, std::span<const uint16_t> image, EepromConte
 FT_STATUS userAreaSize(uint32_t chipType, std::span<const uint16_t> image, uint32_t &bytes) {
     if (!layoutKnown(chipType)) return FT_NOT_SUPPORTED;
     if (!imageValid(chipType, image)) return FT_EEPROM_NOT_PROGRAMMED;
-    const auto w = image.first(configWords(chipType, image.size()));
+    const auto w = image.first(heldConfigWords(chipType, image));
 
     size_t end = chipLayout(chipType)->headerBytes;
     for (size_t pointerWord : {kManufacturerPointerWord, kProductPointerWord, kSerialPointerWord}) {

@@ -42,6 +42,15 @@ size_t configWords(uint32_t chipType, size_t eepromWords) {
     return eepromWords <= 64 ? 64 : 128;
 }
 
+size_t heldConfigWords(uint32_t chipType, std::span<const uint16_t> image) {
+    constexpr size_t kSmallPart = 64;
+    const size_t words = configWords(chipType, image.size());
+    if (words <= kSmallPart || configWords(chipType, kSmallPart) != kSmallPart || image.size() < words) return words;
+    const auto small = image.first(kSmallPart);
+    const bool smallValid = !isBlank(small) && checksum(small, kSmallPart) == small.back();
+    return smallValid && isBlank(image.subspan(kSmallPart, words - kSmallPart)) ? kSmallPart : words;
+}
+
 bool reservedWord(uint32_t chipType, size_t address) {
     return chipType == FT_DEVICE_X_SERIES && address >= layout::kXFactoryBegin && address < layout::kXFactoryEnd;
 }
@@ -69,7 +78,7 @@ uint16_t chipChecksum(uint32_t chipType, std::span<const uint16_t> image, size_t
 }
 
 bool imageValid(uint32_t chipType, std::span<const uint16_t> image) {
-    const size_t words = configWords(chipType, image.size());
+    const size_t words = heldConfigWords(chipType, image);
     if (image.size() < words) return false;
     const auto config = image.first(words);
     return !isBlank(config) && chipChecksum(chipType, config, words) == config[words - 1];

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ftdi_eeprom_options.h"
 #include "qt_print.h"
 
 using namespace kestrom::cli;
@@ -127,13 +128,17 @@ TEST(FtdiEepromFile, EveryCbusFunctionNameOfTheToolAndItsOlderSpellingsIsTheChip
 TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
     QStringList problems;
     EXPECT_FALSE(readFtdiEepromFile(QStringLiteral("x.conf"), "# c\nvendor_id=0x0403\nbogus=1\n", problems));
-    EXPECT_EQ(QStringList{"x.conf line 3: no such option 'bogus'"}, problems);
+    EXPECT_EQ(
+        (QStringList{"x.conf was read as a configuration file of libftdi1's ftdi_eeprom, as it does not "
+                     "start with a [template] section",
+                     "x.conf line 3: no such option 'bogus'"}),
+        problems);
     problems.clear();
     EXPECT_FALSE(readFtdiEepromFile(QStringLiteral("x.conf"), "# c\n\ncbus0=LED\n", problems));
-    EXPECT_EQ(QStringList{"x.conf line 3: invalid cbus0 option 'LED'"}, problems);
+    EXPECT_EQ(u"x.conf line 3: invalid cbus0 option 'LED'", problems.last());
     problems.clear();
     EXPECT_FALSE(readFtdiEepromFile(QStringLiteral("x.conf"), "self_powered=maybe\n", problems));
-    EXPECT_EQ(1, problems.size());
+    EXPECT_EQ(2, problems.size());
 
     const std::vector<FtdiEepromOption> options =
         read("# comments\n# more\nmax_power=600\nvendor_id=-1\ncbus4=IOMODE\ncha_type=FT1284\n");
@@ -149,6 +154,28 @@ TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
     ftdiEepromTemplate(options, FT_DEVICE_2232C, problems);
     EXPECT_TRUE(problems.last().startsWith(u"board.conf line 6: cha_type = FT1284: the FT2232C's channels"))
         << problems.last().toStdString();
+}
+
+TEST(FtdiEepromFile, EveryOptionOfTheToolIsReadAndOnlyFieldsOfTheChipAreSet) {
+    QByteArray text;
+    for (const FtdiEepromOptionSpec &option : ftdiEepromOptions()) {
+        const char *value = option.kind == OptionKind::Flag     ? "false"
+                            : option.kind == OptionKind::Text   ? "\"x\""
+                            : option.kind == OptionKind::Number ? "0x10"
+                                                                : option.choices.back().name;
+        text += QByteArray(option.name) + " = " + value + "\n";
+    }
+    text += "group0_drive = 12ma\n";  // the tool takes its drive currents in any case
+    const std::vector<FtdiEepromOption> options = read(text.constData());
+    EXPECT_EQ(ftdiEepromOptions().size(), options.size());
+    for (const uint32_t chip : {FT_DEVICE_AM, FT_DEVICE_BM, FT_DEVICE_2232C, FT_DEVICE_232R}) {
+        QStringList problems;
+        const Template result = ftdiEepromTemplate(options, chip, problems);
+        for (const Setting &setting : result.settings) EXPECT_TRUE(chipHasField(chip, *setting.field));
+        EXPECT_EQ(options.size(), result.ignored.size() + result.settings.size() + problems.size())
+            << "each option sets a field, is named as ignored or is refused";
+        EXPECT_TRUE(result.ignored.contains(u"release_number") && result.ignored.contains(u"group0_drive"));
+    }
 }
 
 TEST(FtdiEepromFile, CommentsAreBlankedAndLineBreaksKept) {

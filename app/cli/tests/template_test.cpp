@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <tuple>
 
 #include "cli_run.h"
 
@@ -218,6 +219,114 @@ TEST_F(Templates, AChipHoldingATextNoTemplateLineCanKeepIsNotSaved) {
         "characters\n",
         outcome.err);
     EXPECT_FALSE(std::filesystem::exists(path("t.ini")));
+}
+
+// Files as users bring them: every option of ftdi_eeprom, included files, and the
+// files that cannot be taken as they are, each refused with its reason.
+class BroughtFiles : public Templates {};
+
+TEST_F(BroughtFiles, EveryOptionOfFtdiEepromIsTakenOrNamedAsIgnoredAndIncludedFilesAreRead) {
+    useDevicesFile("ft232r.ini");
+    writeBytes("common.conf", "manufacturer=\"ACME\"\nproduct=\"Sensor\"\n");
+    writeBytes("board.conf",
+               "release_number=0x0600\ngroup0_drive=8mA\ncbush0=TRISTATE\ncbusx3=AWAKE\n"
+               "include(\"common.conf\")\nchc_vcp=false\ncha_rs485=true\nuser_data_addr=0x18\n"
+               "eeprom_type=0x46\ndefault_pid=0x6001\nmax_power=200\n");
+    const Outcome written = run({"write", "board.conf"});
+    ASSERT_EQ(0, written.exitCode) << written.err;
+    EXPECT_EQ(
+        "kestrom write: note: board.conf: ignored (no field of the FT232R): release_number, group0_drive, "
+        "cbush0, cbusx3, chc_vcp, cha_rs485, user_data_addr, eeprom_type, default_pid\n",
+        written.err);
+    const QJsonObject fields = shown(0);
+    EXPECT_EQ("ACME", fields["Manufacturer"].toString());
+    EXPECT_EQ("Sensor", fields["Description"].toString());
+    EXPECT_EQ(200, fields["MaxPower"].toInt());
+}
+
+TEST_F(BroughtFiles, WhatCannotBeTakenAsItIsIsRefusedNamingFileLineAndReasonBeforeAnythingIsWritten) {
+    useDevicesFile("ft232bm.ini");
+    const std::string image = readBytes("ft232bm.bin");
+    using namespace std::string_literals;
+    struct Case {
+        const char *name;
+        std::string text;
+        std::string said;
+    };
+    for (
+        const Case &c : {
+            Case{"raw.conf", "filename=\"eeprom.bin\"\nflash_raw=true\n",
+                 "raw.conf line 2: flash_raw = true asks for the raw image eeprom.bin to be programmed as it "
+                 "is: program it with 'kestrom restore eeprom.bin'\n"},
+            Case{"folder.conf", "max_power=100\ninclude(\"/tmp\")\n",
+                 "folder.conf line 2: include(\"/tmp\"): /tmp is a folder, not a file\n"},
+            Case{"missing.conf", "include(\"gone.conf\")\n",
+                 "missing.conf line 1: include(\"gone.conf\"): gone.conf cannot be read: No such file or "
+                 "directory\n"},
+            Case{"latin1.ini", "[template]\nManufacturer = \"M\xfcller\"\n",
+                 "latin1.ini line 2: byte 0xfc at column 18 is not UTF-8 text: save the file as UTF-8\n"},
+            Case{"latin1.conf", "max_power=100\nproduct=\"M\xfcller\"\n",
+                 "latin1.conf line 2: byte 0xfc at column 11 is not UTF-8 text: save the file as UTF-8\n"},
+            Case{"nul.ini", "[template]\nMaxPower = 100\0 200\n"s,
+                 "nul.ini line 2: a NUL byte at column 15: the file is not text\n"},
+            Case{"nul.conf", "max_power=100\0 200\n"s,
+                 "nul.conf line 1: a NUL byte at column 14: the file is not text\n"},
+            Case{"empty.ini", "\n", "empty.ini is empty: there is nothing to program\n"},
+            Case{
+                "comments.conf", "# max_power=100\n",
+                "comments.conf sets nothing: it holds no option of libftdi1's ftdi_eeprom, and no [template] "
+                "section\n"},
+            Case{"chip.ini", "[template]\nchip = FT232BM\n",
+                 "chip.ini sets no field of the FT232BM: there is nothing to program\n"},
+            Case{"r.conf", "cbus0=TXLED\n",
+                 "note: r.conf: ignored (no field of the FT232BM): cbus0\n"
+                 "kestrom write: r.conf sets no field of the FT232BM: there is nothing to program\n"},
+            Case{"unsectioned.ini", "chip = FT232BM\nMaxPower = 100\n",
+                 "unsectioned.ini was read as a configuration file of libftdi1's ftdi_eeprom, as it does not "
+                 "start with a [template] section\n"
+                 "kestrom write: unsectioned.ini line 1: no such option 'chip'\n"},
+        }) {
+        SCOPED_TRACE(c.name);
+        writeBytes(c.name, c.text);
+        const Outcome outcome = run({"write", c.name});
+        EXPECT_EQ(2, outcome.exitCode);
+        EXPECT_EQ("kestrom write: " + c.said, outcome.err);
+    }
+    EXPECT_EQ(image, readBytes("ft232bm.bin"));
+    EXPECT_TRUE(backups().empty());
+}
+
+TEST_F(BroughtFiles, ATemplateWithAByteOrderMarkOrSpacesInItsSectionIsATemplate) {
+    useDevicesFile("ft232bm.ini");
+    for (const auto &[name, text, power] :
+         {std::tuple{"bom.ini", "\xEF\xBB\xBF[template]\nMaxPower = 120\n", 120},
+          std::tuple{"spaced.ini", "# saved\n  [ Template ]\nMaxPower = 140\n", 140}}) {
+        SCOPED_TRACE(name);
+        writeBytes(name, text);
+        const Outcome written = run({"write", name});
+        EXPECT_EQ(0, written.exitCode);
+        EXPECT_EQ("", written.err);
+        EXPECT_EQ(power, shown(0)["MaxPower"].toInt());
+    }
+}
+
+TEST_F(BroughtFiles, A93C56HoldingA93C46ConfigurationReadsItsTextsAndAWriteKeepsThem) {
+    writeBytes("larger.bin", readBytes("ft232bm.bin") + std::string(128, '\xff'));
+    useBoard("[d]\nchip = BM\neeprom = larger.bin\neeprom_words = 128\n");
+    EXPECT_EQ("valid", shown(0, "eeprom")["checksum"].toString());
+    const QJsonObject before = shown(0);
+    EXPECT_EQ("USB FTDI port", before["Description"].toString());
+    EXPECT_EQ("FTDI", before["Manufacturer"].toString());
+
+    writeBytes("t.ini", "[template]\nMaxPower = 200\n");
+    const Outcome written = run({"write", "t.ini"});
+    ASSERT_EQ(0, written.exitCode) << written.err;
+    EXPECT_EQ("", written.err);
+    QJsonObject expected = before;
+    expected["MaxPower"] = 200;
+    EXPECT_EQ(expected, shown(0)) << "written in the 93C56's own layout, the texts kept";
+    const std::vector<uint16_t> after = words(readBytes("larger.bin"));
+    EXPECT_NE(0xFFFF, after[0x94 / 2]) << "the strings now sit where a 93C56 keeps them";
 }
 
 }  // namespace
