@@ -34,7 +34,7 @@ set(environment FTD2XX_SIM=${scratch}/ft232bm.ini XDG_CONFIG_HOME=${scratch}/con
 run_installed("kestrom ${VERSION}" ${PREFIX}/bin/kestrom --version)
 run_installed("QV000001" ${PREFIX}/bin/kestrom --report)
 run_installed("0      FT232BM  0403:6001  QV000001  USB FTDI port" ${PREFIX}/bin/kestrom list)
-run_installed("--serial --start --count" bash -c
+run_installed("--format --start --count" bash -c
   "source '${PREFIX}/${DATA_DIR}/bash-completion/completions/kestrom'\nCOMP_WORDS=(kestrom produce t.ini --)\nCOMP_CWORD=3\n_kestrom\necho \"\${COMPREPLY[*]}\"")
 run_installed("" QT_QPA_PLATFORM=offscreen KESTROM_EXIT_AFTER_SHOW=1 ${PREFIX}/bin/kestrom)
 if(NOT EXISTS ${scratch}/system/libromgate.so)
