@@ -5,7 +5,6 @@
 // closing, SIGTERM, SIGQUIT, a closed output) stops it between devices. The exit
 // code is 1 when any device failed.
 #include <QDir>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 #include <csignal>
@@ -49,8 +48,7 @@ bool waitUntil(const std::function<bool()> &done, int pollMs) {
 }
 
 QString runFile(const SerialFormat &format, const char *extension) {
-    QString name = format.key();
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+    const QString name = runFileName(format.key());
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/kestrom/production/%1.%2").arg(name, QLatin1String(extension));
 }

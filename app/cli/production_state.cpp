@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
@@ -51,6 +52,7 @@ QString shown(const QString &path) {
 // What a state file holds. `key` is known as soon as its format is, even when the
 // rest is damaged.
 struct Stored {
+    QString format;
     QString key;
     uint64_t next = 0;
     std::optional<PendingWrite> pending;
@@ -80,7 +82,8 @@ bool readStored(const QString &path, Stored &stored, QString &error) {
     }
     const QJsonObject object = document.object();
     QString problem;
-    const std::optional<SerialFormat> format = SerialFormat::parse(object[kFormat].toString(), problem);
+    stored.format = object[kFormat].toString();
+    const std::optional<SerialFormat> format = SerialFormat::parse(stored.format, problem);
     if (!format) {
         error = damaged.arg(QStringLiteral("it names no serial format (%1)").arg(problem));
         return false;
@@ -144,6 +147,11 @@ bool take(QLockFile &lock, const QString &path, QString &error) {
 
 }  // namespace
 
+QString runFileName(const QString &format) {
+    return QString(format).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")),
+                                   QStringLiteral("_"));
+}
+
 ProductionState::ProductionState(const QString &path) : path_(path), lock_(path + QStringLiteral(".lock")) {
     lock_.setStaleLockTime(0);  // only a holder that no longer runs gives it up
 }
@@ -192,7 +200,8 @@ std::optional<QStringList> ProductionState::mergeEarlier(QString &error) {
         Stored stored;
         QString damage;
         const bool read = readStored(file.filePath(), stored, damage);
-        if (stored.key != format_) continue;  // another format's, or none can tell whose
+        // Another format's, one whose format cannot be told, or one --state named.
+        if (stored.key != format_ || file.completeBaseName() != runFileName(stored.format)) continue;
         if (!read) {
             error = damage;
             return undo();

@@ -28,6 +28,10 @@ struct PendingWrite {
     QString result;
 };
 
+// The name a run's files take after a format: its characters other than letters,
+// digits, '.', '_' and '-' as '_' ("KS%06d" gives "KS_06d").
+QString runFileName(const QString &format);
+
 class ProductionState {
 public:
     // The next number once every 32-bit number is used.
@@ -42,9 +46,9 @@ public:
 
     // Earlier versions named the state file after the format as it was typed, so
     // "KS%06d" and "KS%06u" each had one. Takes the numbers of every state file of
-    // the folder whose format gives the same serial numbers into this one and sets
-    // it aside (renamed to NAME.merged-TIME): the files merged, or nothing with the
-    // reason.
+    // the folder so named whose format gives the same serial numbers into this one
+    // and sets it aside (".merged-TIME" added to its name): the files merged, or nothing
+    // with the reason. Files of other names, which --state chose, stay apart.
     std::optional<QStringList> mergeEarlier(QString &error);
 
     uint64_t next() const { return next_; }

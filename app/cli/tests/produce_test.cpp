@@ -330,6 +330,8 @@ TEST_F(Produce, FormatsThatGiveTheSameSerialsShareTheirNumbersAcrossVersions) {
     std::filesystem::create_directories(path("data/kestrom/production"));
     writeBytes("data/kestrom/production/KS_06u.state", "{\"format\": \"KS%06u\", \"next\": \"5\"}");
     writeBytes("data/kestrom/production/AB_d.state", "{\"format\": \"AB%d\", \"next\": \"90\"}");
+    // One that --state named, for a line of its own: never merged.
+    writeBytes("data/kestrom/production/line2.state", "{\"format\": \"KS%06d\", \"next\": \"900\"}");
     plug("b1");
     const std::pair<const char *, const char *> runs[] = {
         {"KS%06d", "[1] KS000005: programmed"}, {"KS%06u", "[1] KS000006: programmed"},
@@ -342,6 +344,7 @@ TEST_F(Produce, FormatsThatGiveTheSameSerialsShareTheirNumbersAcrossVersions) {
     }
     EXPECT_FALSE(std::filesystem::exists(path("data/kestrom/production/KS_06u.state")));
     EXPECT_TRUE(std::filesystem::exists(path("data/kestrom/production/AB_d.state"))) << "another format's";
+    EXPECT_TRUE(std::filesystem::exists(path("data/kestrom/production/line2.state")));
     const std::string log = readBytes("data/kestrom/production/KS_06d.csv");
     EXPECT_NE(std::string::npos, log.find(",5,KS000005,")) << log;
     EXPECT_NE(std::string::npos, log.find(",6,KS000006,")) << log;
