@@ -77,11 +77,11 @@ bool programAndTell(ProductionStation &station, const Arguments &args, Tally &ta
             printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     }
     const QString who = outcome.serial.isEmpty() ? QString() : outcome.serial + QStringLiteral(": ");
-    // A device that used a number up is always told, logged or not.
+    // A device that was written or failed is always told, logged or not.
     if (outcome.programmed) {
         ++tally.programmed;
         printOut(QStringLiteral("[%1] %2%3. Unplug it.\n").arg(tally.handled).arg(who, outcome.said));
-    } else if (outcome.stopped.isEmpty() || outcome.number) {
+    } else if (!outcome.said.isEmpty()) {
         ++tally.failed;
         printOut(QStringLiteral("[%1] %2FAILED: %3. Unplug it.\n").arg(tally.handled).arg(who, outcome.said));
         args.failure(kDeviceFailed, who + outcome.said);
