@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSysInfo>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -65,19 +66,21 @@ bool readStored(const QString &path, Stored &stored, QString &error) {
         error = QStringLiteral("the state file %1 cannot be read: %2").arg(shown(path), file.errorString());
         return false;
     }
-    const QString damaged = QStringLiteral("the state file %1 is damaged: %2").arg(shown(path));
+    const auto damaged = [&](const QString &why) {
+        return QStringLiteral("the state file %1 is damaged: %2").arg(shown(path), why);
+    };
     const QByteArray bytes = file.readAll();
     QJsonParseError parsing;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &parsing);
     if (bytes.trimmed().isEmpty()) {
-        error = damaged.arg(QStringLiteral("it is empty"));
+        error = damaged(QStringLiteral("it is empty"));
         return false;
     }
     if (parsing.error != QJsonParseError::NoError || !document.isObject()) {
-        error = damaged.arg(parsing.error != QJsonParseError::NoError
-                                ? QStringLiteral("it is not JSON (%1 at byte %2)")
-                                      .arg(parsing.errorString(), QString::number(parsing.offset))
-                                : QStringLiteral("it holds no JSON object"));
+        error = damaged(parsing.error != QJsonParseError::NoError
+                            ? QStringLiteral("it is not JSON (%1 at byte %2)")
+                                  .arg(parsing.errorString(), QString::number(parsing.offset))
+                            : QStringLiteral("it holds no JSON object"));
         return false;
     }
     const QJsonObject object = document.object();
@@ -85,13 +88,13 @@ bool readStored(const QString &path, Stored &stored, QString &error) {
     stored.format = object[kFormat].toString();
     const std::optional<SerialFormat> format = SerialFormat::parse(stored.format, problem);
     if (!format) {
-        error = damaged.arg(QStringLiteral("it names no serial format (%1)").arg(problem));
+        error = damaged(QStringLiteral("it names no serial format (%1)").arg(problem));
         return false;
     }
     stored.key = format->key();
     const std::optional<uint64_t> next = number(object[kNext]);
     if (!next || *next > ProductionState::kNumbersEnd) {
-        error = damaged.arg(
+        error = damaged(
             QStringLiteral("its next number '%1' is not one from 0 to %2")
                 .arg(object[kNext].toVariant().toString(), QString::number(ProductionState::kNumbersEnd)));
         return false;
@@ -101,7 +104,7 @@ bool readStored(const QString &path, Stored &stored, QString &error) {
     const QJsonObject pending = object[kPending].toObject();
     const std::optional<uint64_t> reserved = number(pending[QStringLiteral("number")]);
     if (!reserved || *reserved >= *next) {
-        error = damaged.arg(
+        error = damaged(
             QStringLiteral("the number of the device being written, '%1', is not below the "
                            "next number %2")
                 .arg(pending[QStringLiteral("number")].toVariant().toString(), QString::number(*next)));
@@ -127,7 +130,8 @@ bool take(QLockFile &lock, const QString &path, QString &error) {
     QString host, application;
     const bool known = lock.getLockInfo(&pid, &host, &application);
     const bool held = lock.error() == QLockFile::LockFailedError;
-    if (held && known && running(pid)) {
+    // A holder on another machine (a shared folder) cannot be asked whether it runs.
+    if (held && known && ((!host.isEmpty() && host != QSysInfo::machineHostName()) || running(pid))) {
         error =
             QStringLiteral("another run (process %1) is using the state file %2").arg(pid).arg(shown(path));
         return false;
