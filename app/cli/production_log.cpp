@@ -21,6 +21,12 @@ QString cannotWrite(const QString &path, const QString &why) {
     return QStringLiteral("the log %1 cannot be written: %2").arg(QDir::toNativeSeparators(path), why);
 }
 
+// Whether the file's last byte ends a line: one a full disk cut short does not.
+bool endsLine(const QString &path) {
+    QFile file(path);
+    return !file.open(QIODevice::ReadOnly) || !file.seek(file.size() - 1) || file.read(1) == "\n";
+}
+
 }  // namespace
 
 QString csvField(const QString &text) {
@@ -38,7 +44,7 @@ bool ProductionLog::write(const QByteArray &bytes, QString &error) const {
         return false;
     };
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return failed(file.errorString());
-    const QByteArray whole = (fresh ? kHeader : QByteArray()) + bytes;
+    const QByteArray whole = (fresh ? kHeader : endsLine(path_) ? QByteArray() : QByteArray("\n")) + bytes;
     if (file.write(whole) != whole.size() || !file.flush()) return failed(file.errorString());
 #ifdef Q_OS_UNIX
     if (::fsync(file.handle()) != 0) return failed(fileErrorText(errno));

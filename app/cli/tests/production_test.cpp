@@ -104,6 +104,15 @@ TEST(ProductionLog, OneLinePerDeviceWithFieldsQuotedWhereTheyMustBe) {
               file.readAll());
     EXPECT_TRUE(log.holds(12));
     EXPECT_FALSE(log.holds(1));
+    // A line a full disk cut short ends before the next begins.
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("2026-03-04T05:06:07+01:00,13,KS1");
+    file.close();
+    ASSERT_TRUE(log.append({time, 14, QStringLiteral("KS14"), {}, QStringLiteral("ok"), {}}, error));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().endsWith(",13,KS1\n2026-03-04T05:06:07+01:00,14,KS14,,ok,\n"));
+    EXPECT_TRUE(log.holds(14));
 }
 
 }  // namespace
