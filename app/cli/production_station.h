@@ -36,8 +36,8 @@ public:
         bool programmed = false;
         std::optional<uint64_t> number;  // the number the device used up
         QString serial;
-        QString said;         // what happened, for the operator
-        QString stopped;      // why the run cannot go on (the state or the log cannot be written)
+        QString said;     // what happened, for the operator
+        QString stopped;  // why the run cannot go on (no number left, the state or the log cannot be written)
         bool logged = false;  // the device's line is in the log
         QStringList notes;
     };
