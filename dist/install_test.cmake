@@ -37,7 +37,7 @@ set(environment FTD2XX_SIM=${scratch}/ft232bm.ini XDG_CONFIG_HOME=${scratch}/con
 run_installed("kestrom ${VERSION}" ${PREFIX}/bin/kestrom --version)
 run_installed("QV000001" ${PREFIX}/bin/kestrom --report)
 run_installed("0      FT232BM  0403:6001  QV000001  USB FTDI port" ${PREFIX}/bin/kestrom list)
-run_installed("--serial --start --count" bash -c
+run_installed("--format --start --count" bash -c
   "source '${PREFIX}/${DATA_DIR}/bash-completion/completions/kestrom'\nCOMP_WORDS=(kestrom produce t.ini --)\nCOMP_CWORD=3\n_kestrom\necho \"\${COMPREPLY[*]}\"")
 # The driver only in the system folder: the window takes it from there and copies
 # nothing, neither into that folder nor into its own.

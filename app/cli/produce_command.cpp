@@ -1,10 +1,10 @@
-// `kestrom produce TEMPLATE --serial FORMAT --start N [--count K]`: a production
+// `kestrom produce TEMPLATE --format FORMAT --start N [--count K]`: a production
 // run. It waits for a device, programs it from the template with the next serial
 // number (reserved in the state file first), logs it in the CSV file, tells the
-// operator, waits for the device to go, and goes on; Ctrl+C stops it between
-// devices. The exit code is 1 when any device failed.
+// operator, waits for the device to go, and goes on; Ctrl+C (or the terminal
+// closing, SIGTERM, SIGQUIT, a closed output) stops it between devices. The exit
+// code is 1 when any device failed.
 #include <QDir>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 #include <csignal>
@@ -24,6 +24,14 @@ extern "C" void askToStop(int) {
     stopAsked = 1;
 }
 
+// Each of them ends the run after the device being written, never in the middle of
+// it: a closed terminal or output as much as Ctrl+C.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
+void handleStopSignals(void (*handler)(int)) {
+    for (const int signal : kStopSignals) std::signal(signal, handler);
+}
+
 constexpr int kDefaultPollMs = 250;
 constexpr int kLongestPollMs = 10000;
 constexpr int kSleepSliceMs = 50;
@@ -39,9 +47,8 @@ bool waitUntil(const std::function<bool()> &done, int pollMs) {
     return !stopAsked;
 }
 
-QString runFile(const QString &format, const char *extension) {
-    QString name = format;
-    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9._-]")), QStringLiteral("_"));
+QString runFile(const SerialFormat &format, const char *extension) {
+    const QString name = runFileName(format.key());
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/kestrom/production/%1.%2").arg(name, QLatin1String(extension));
 }
@@ -69,36 +76,73 @@ bool programAndTell(ProductionStation &station, const Arguments &args, Tally &ta
         if (notesSaid.insert(note).second)
             printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     }
-    if (!outcome.stopped.isEmpty()) {
-        args.failure(kDeviceFailed, outcome.stopped);
-        return false;
-    }
     const QString who = outcome.serial.isEmpty() ? QString() : outcome.serial + QStringLiteral(": ");
+    // A device that was written or failed is always told, logged or not.
     if (outcome.programmed) {
         ++tally.programmed;
         printOut(QStringLiteral("[%1] %2%3. Unplug it.\n").arg(tally.handled).arg(who, outcome.said));
-    } else {
+    } else if (!outcome.said.isEmpty()) {
         ++tally.failed;
         printOut(QStringLiteral("[%1] %2FAILED: %3. Unplug it.\n").arg(tally.handled).arg(who, outcome.said));
         args.failure(kDeviceFailed, who + outcome.said);
     }
-    return true;
+    if (outcome.stopped.isEmpty()) return true;
+    if (outcome.number && !outcome.logged) {
+        args.failure(kDeviceFailed,
+                     QStringLiteral("%1; %2 (number %3) is not in the log yet: the next run logs it")
+                         .arg(outcome.stopped, outcome.serial, QString::number(*outcome.number)));
+    } else {
+        args.failure(kDeviceFailed, outcome.stopped);
+    }
+    return false;
+}
+
+// The last line of a run.
+QString summary(const ProductionState &state, const SerialFormat &format, const Tally &tally) {
+    const QString next = state.next() > format.largest()
+                             ? QStringLiteral("no number of %1 is left").arg(format.text())
+                             : QStringLiteral("the next number is %1 (%2)")
+                                   .arg(QString::number(state.next()), format.serial(state.next()));
+    return QStringLiteral("%1: %2 programmed, %3 failed; %4.\n")
+        .arg(stopAsked ? QStringLiteral("Stopped") : QStringLiteral("Done"),
+             QString::number(tally.programmed), QString::number(tally.failed), next);
+}
+
+// The state of the run, opened and taken forward to `first`; a run on the default
+// state file takes in the numbers of earlier ones of the same serial numbers.
+std::unique_ptr<ProductionState> openState(const Arguments &args, const QString &path, bool byDefault,
+                                           const SerialFormat &format, uint64_t first, int &exitCode) {
+    QString error;
+    std::unique_ptr<ProductionState> state = ProductionState::open(path, format, error);
+    std::optional<QStringList> merged = state && byDefault ? state->mergeEarlier(error) : QStringList();
+    if (!state || !merged || !state->startAt(first, error)) {
+        exitCode = args.failure(kBadInput, error);
+        return nullptr;
+    }
+    for (const QString &earlier : *merged) {
+        printOut(QStringLiteral("The numbers of %1 (the same serial numbers) go on in %2; it is set aside.\n")
+                     .arg(QDir::toNativeSeparators(earlier), QDir::toNativeSeparators(path)));
+    }
+    return state;
 }
 
 }  // namespace
 
 int runProduce(const QStringList &arguments) {
     Arguments args(
-        "produce", "TEMPLATE --serial FORMAT --start N [--count K] [options]",
+        "produce", "TEMPLATE --format FORMAT --start N [--count K] [options]",
         "Programs devices plugged in one after another at one index, each from TEMPLATE with the\n"
         "next serial number of FORMAT (such as KS%06d). Each number is reserved in the state file\n"
         "before its device is written and never used again, even when the device fails or the\n"
         "program dies; each device is backed up, read back and logged as one line of the CSV log.\n"
         "Ctrl+C stops between devices. Exit code 1 when any device failed.");
     args.addDeviceOptions(false);
-    const QCommandLineOption serial(QStringLiteral("serial"),
-                                    QStringLiteral("The serial numbers, a format with one number."),
-                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption formatOption(QStringLiteral("format"),
+                                          QStringLiteral("The serial numbers, a format with one number."),
+                                          QStringLiteral("FORMAT"));
+    QCommandLineOption oldFormatOption(QStringLiteral("serial"), QStringLiteral("The old name of --format."),
+                                       QStringLiteral("FORMAT"));
+    oldFormatOption.setFlags(QCommandLineOption::HiddenFromHelp);
     const QCommandLineOption start(
         QStringLiteral("start"),
         QStringLiteral("The first number (a run that used more goes on after them)."), QStringLiteral("N"));
@@ -118,26 +162,36 @@ int runProduce(const QStringList &arguments) {
     const QCommandLineOption set(QStringLiteral("set"),
                                  QStringLiteral("Set a field besides the template (again for more)."),
                                  QStringLiteral("Field=Value"));
-    for (const QCommandLineOption &option : {serial, start, count, stateFile, logFile, poll, set})
+    for (const QCommandLineOption &option :
+         {formatOption, oldFormatOption, start, count, stateFile, logFile, poll, set})
         args.addOption(option);
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("TEMPLATE")})) return *done;
 
     const QCommandLineParser &p = args.parser();
-    if (!p.isSet(serial) || !p.isSet(start))
-        return args.usageError(QStringLiteral("--serial FORMAT and --start N are needed"));
-    const std::optional<uint64_t> first = wholeNumber(p.value(start), 0, std::numeric_limits<int64_t>::max());
+    const bool oldName = p.isSet(oldFormatOption);
+    if (oldName && p.isSet(formatOption))
+        return args.usageError(QStringLiteral("--serial is the old name of --format: give only --format"));
+    if (!(oldName || p.isSet(formatOption)) || !p.isSet(start))
+        return args.usageError(QStringLiteral("--format FORMAT and --start N are needed"));
+    if (oldName) {
+        printError(QString::fromLatin1(args.name()),
+                   QStringLiteral("note: --serial is the old name of --format; it still works here"));
+    }
+    QString problem;
+    const std::optional<SerialFormat> format =
+        SerialFormat::parse(p.value(oldName ? oldFormatOption : formatOption), problem);
+    if (!format) return args.usageError(QStringLiteral("--format %1").arg(problem));
+    const std::optional<uint64_t> first = wholeNumber(p.value(start), 0, format->largest());
     const std::optional<uint64_t> wanted =
         p.isSet(count) ? wholeNumber(p.value(count), 1, std::numeric_limits<int32_t>::max())
                        : std::optional<uint64_t>(0);
     const std::optional<uint64_t> pollMs = wholeNumber(p.value(poll), 1, kLongestPollMs);
     if (!first || !wanted || !pollMs) {
         return args.usageError(
-            QStringLiteral("--start takes a number from 0, --count one from 1, --poll one from 1 to %1")
-                .arg(kLongestPollMs));
+            QStringLiteral("--start takes a number from 0 to %1 (the last of %2), --count "
+                           "one from 1, --poll one from 1 to %3")
+                .arg(QString::number(format->largest()), format->text(), QString::number(kLongestPollMs)));
     }
-    QString problem;
-    const std::optional<SerialFormat> format = SerialFormat::parse(p.value(serial), problem);
-    if (!format) return args.usageError(QStringLiteral("--serial %1").arg(problem));
     QStringList problems;
     const std::optional<TemplateSource> source =
         TemplateSource::read(args.positional().first(), p.values(set), problems);
@@ -148,20 +202,19 @@ int runProduce(const QStringList &arguments) {
     platform::D2xxBinding *d2xx = device->d2xx;
     const int index = device->index;
 
-    const QString statePath = p.isSet(stateFile) ? p.value(stateFile) : runFile(format->text(), "state");
-    QString error;
-    const std::unique_ptr<ProductionState> state = ProductionState::open(statePath, format->text(), error);
-    if (!state || !state->startAt(*first, error)) return args.failure(kBadInput, error);
-    const QString firstSerial = format->serial(state->next());
-    if (const QString tooLong = valueProblem(*findField(QStringLiteral("SerialNumber")), {0, firstSerial});
-        !tooLong.isEmpty()) {
-        return args.usageError(
-            QStringLiteral("--serial: the serial number %1 does not fit: %2").arg(firstSerial, tooLong));
-    }
-    const ProductionLog log(p.isSet(logFile) ? p.value(logFile) : runFile(format->text(), "csv"));
+    stopAsked = 0;
+    handleStopSignals(&askToStop);
+    const QString statePath = p.isSet(stateFile) ? p.value(stateFile) : runFile(*format, "state");
+    const std::unique_ptr<ProductionState> state =
+        openState(args, statePath, !p.isSet(stateFile), *format, *first, exitCode);
+    if (!state) return exitCode;
+    const ProductionLog log(p.isSet(logFile) ? p.value(logFile) : runFile(*format, "csv"));
     ProductionStation station({*d2xx, *source, *format, *state, log, index});
-    QString said;
-    if (!station.settleInterrupted(said, error)) return args.failure(kDeviceFailed, error);
+    if (const QString why = station.numberProblem(); !why.isEmpty())
+        return args.usageError(QStringLiteral("--format: %1").arg(why));
+    QString error, said;
+    if (!log.prepare(error) || !station.settleInterrupted(said, error))
+        return args.failure(kDeviceFailed, error);
     if (!said.isEmpty()) printOut(said + u'\n');
 
     printOut(QStringLiteral("Producing from %1: serial numbers %2 from %3 (%4).\nState: %5\nLog: %6\n"
@@ -170,26 +223,22 @@ int runProduce(const QStringList &arguments) {
                       QString::number(state->next()), format->serial(state->next()),
                       QDir::toNativeSeparators(statePath), QDir::toNativeSeparators(log.path()),
                       QString::number(index)));
-    stopAsked = 0;
-    std::signal(SIGINT, &askToStop);
-    std::signal(SIGTERM, &askToStop);
     Tally tally;
     std::set<QString> notesSaid;
+    QString ended;
     bool going = true;
     while (going && waitUntil([&] { return station.present(); }, int(*pollMs))) {
         QThread::msleep(unsigned(*pollMs));  // a device just plugged in settles first
-        going = programAndTell(station, args, tally, notesSaid);
-        if (!going) return kDeviceFailed;
+        if (!programAndTell(station, args, tally, notesSaid)) return kDeviceFailed;
         if (*wanted != 0 && tally.programmed == int(*wanted)) break;
+        ended = station.numberProblem();
+        if (!ended.isEmpty()) break;
         going = waitUntil([&] { return !station.present(); }, int(*pollMs));
         if (going) printOut(QStringLiteral("Plug in the next device.\n"));
     }
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    printOut(QStringLiteral("%1: %2 programmed, %3 failed; the next number is %4 (%5).\n")
-                 .arg(stopAsked ? QStringLiteral("Stopped") : QStringLiteral("Done"),
-                      QString::number(tally.programmed), QString::number(tally.failed),
-                      QString::number(state->next()), format->serial(state->next())));
+    printOut(summary(*state, *format, tally));
+    handleStopSignals(SIG_DFL);
+    if (!ended.isEmpty()) return args.failure(kDeviceFailed, ended);
     return tally.failed > 0 ? kDeviceFailed : kDone;
 }
 

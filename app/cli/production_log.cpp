@@ -4,15 +4,28 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <cerrno>
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+
+#include "folder_room.h"
 
 namespace kestrom::cli {
 
 namespace {
 
 const QByteArray kHeader = QByteArrayLiteral("time,number,serial,vid_pid,result,backup\n");
+
+QString cannotWrite(const QString &path, const QString &why) {
+    return QStringLiteral("the log %1 cannot be written: %2").arg(QDir::toNativeSeparators(path), why);
+}
+
+// Whether the file's last byte ends a line: one a full disk cut short does not.
+bool endsLine(const QString &path) {
+    QFile file(path);
+    return !file.open(QIODevice::ReadOnly) || !file.seek(file.size() - 1) || file.read(1) == "\n";
+}
 
 }  // namespace
 
@@ -22,15 +35,33 @@ QString csvField(const QString &text) {
     return u'"' + QString(text).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-bool ProductionLog::append(const LogLine &line, QString &error) const {
+bool ProductionLog::write(const QByteArray &bytes, QString &error) const {
     QDir().mkpath(QFileInfo(path_).absolutePath());
     QFile file(path_);
     const bool fresh = !file.exists() || file.size() == 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) {
-        error = QStringLiteral("the log %1 cannot be written: %2")
-                    .arg(QDir::toNativeSeparators(path_), file.errorString());
+    const auto failed = [&](const QString &why) {
+        error = cannotWrite(path_, why);
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return failed(file.errorString());
+    const QByteArray whole = (fresh ? kHeader : endsLine(path_) ? QByteArray() : QByteArray("\n")) + bytes;
+    if (file.write(whole) != whole.size() || !file.flush()) return failed(file.errorString());
+#ifdef Q_OS_UNIX
+    if (::fsync(file.handle()) != 0) return failed(fileErrorText(errno));
+#endif
+    return true;
+}
+
+bool ProductionLog::prepare(QString &error) const {
+    if (!write({}, error)) return false;
+    if (const QString room = folderWriteProblem(QFileInfo(path_).absolutePath()); !room.isEmpty()) {
+        error = cannotWrite(path_, room);
         return false;
     }
+    return true;
+}
+
+bool ProductionLog::append(const LogLine &line, QString &error) const {
     const QStringList fields{line.time.toOffsetFromUtc(line.time.offsetFromUtc()).toString(Qt::ISODate),
                              line.number ? QString::number(*line.number) : QString(),
                              line.serial,
@@ -39,16 +70,7 @@ bool ProductionLog::append(const LogLine &line, QString &error) const {
                              QDir::toNativeSeparators(line.backup)};
     QStringList quoted;
     for (const QString &field : fields) quoted << csvField(field);
-    const QByteArray bytes = (fresh ? kHeader : QByteArray()) + quoted.join(u',').toUtf8() + '\n';
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        error = QStringLiteral("the log %1 cannot be written: %2")
-                    .arg(QDir::toNativeSeparators(path_), file.errorString());
-        return false;
-    }
-#ifdef Q_OS_UNIX
-    ::fsync(file.handle());
-#endif
-    return true;
+    return write(quoted.join(u',').toUtf8() + '\n', error);
 }
 
 bool ProductionLog::holds(uint64_t number) const {

@@ -26,12 +26,18 @@ public:
     explicit ProductionLog(QString path) : path_(std::move(path)) {}
     const QString &path() const { return path_; }
 
+    // Makes sure lines can be appended before the first device is written: the file
+    // opens for appending (a new one gets its header) and its disk has room.
+    bool prepare(QString &error) const;
     // Appends one line (and the header to a new file); false with the reason.
     bool append(const LogLine &line, QString &error) const;
     // True when a line for `number` is there already.
     bool holds(uint64_t number) const;
 
 private:
+    // Appends `bytes` after the header a new or empty file needs, synced to the disk.
+    bool write(const QByteArray &bytes, QString &error) const;
+
     QString path_;
 };
 

@@ -2,14 +2,17 @@
 // and the number of a write in progress. A number is reserved here, the file
 // written whole and renamed into place, before its device is written, so a run that
 // dies never hands it out again; a lock beside the file keeps a second run away
-// (the lock of a run that died goes with it).
+// (the lock of a run that died goes with it). Numbers are 32-bit and never wrap.
 #pragma once
 
 #include <QDateTime>
 #include <QLockFile>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
+
+#include "serial_format.h"
 
 namespace kestrom::cli {
 
@@ -20,14 +23,33 @@ struct PendingWrite {
     QString vidPid;
     QString backup;
     QDateTime started;
+    // How the write ended when the run knew it but could not log it; empty when the
+    // run ended in the middle of it.
+    QString result;
 };
+
+// The name a run's files take after a format: its characters other than letters,
+// digits, '.', '_' and '-' as '_' ("KS%06d" gives "KS_06d").
+QString runFileName(const QString &format);
 
 class ProductionState {
 public:
-    // Opens the state file at `path` for `format` (creating it), taking its lock.
-    // Nothing, with the reason, when another run holds it, it belongs to another
-    // format, or it cannot be read or written.
-    static std::unique_ptr<ProductionState> open(const QString &path, const QString &format, QString &error);
+    // The next number once every 32-bit number is used.
+    static constexpr uint64_t kNumbersEnd = uint64_t(UINT32_MAX) + 1;
+
+    // Opens the state file at `path` for `format` (creating it) and writes it back,
+    // which shows it can be written before any device is, taking its lock. Nothing,
+    // with the reason, when another run holds it, it belongs to a format that gives
+    // other serial numbers, it is damaged, or it cannot be read or written.
+    static std::unique_ptr<ProductionState> open(const QString &path, const SerialFormat &format,
+                                                 QString &error);
+
+    // Earlier versions named the state file after the format as it was typed, so
+    // "KS%06d" and "KS%06u" each had one. Takes the numbers of every state file of
+    // the folder so named whose format gives the same serial numbers into this one
+    // and sets it aside (".merged-TIME" added to its name): the files merged, or nothing
+    // with the reason. Files of other names, which --state chose, stay apart.
+    std::optional<QStringList> mergeEarlier(QString &error);
 
     uint64_t next() const { return next_; }
     // The write a run that ended in the middle left; nothing when none did.
@@ -38,6 +60,8 @@ public:
     // Reserves the next number for `write` (its number is set) and keeps it as the
     // write in progress; written before the device is.
     bool reserve(PendingWrite &write, QString &error);
+    // Keeps how the write in progress ended, for the run that logs it later.
+    bool remember(const QString &result, QString &error);
     // The write in progress has ended and is logged.
     bool settle(QString &error);
 

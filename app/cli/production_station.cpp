@@ -19,7 +19,7 @@ constexpr const char *kSerialSwitches[] = {"SerNumEnable", "SerNumEnable5", "Ser
 void giveSerial(Template &settings, uint32_t chipType, const QString &serial, const QString &format) {
     const FieldSpec *serialField = findField(QStringLiteral("SerialNumber"));
     std::erase_if(settings.settings, [&](const Setting &s) { return s.field == serialField; });
-    settings.settings.push_back({serialField, {0, serial}, QStringLiteral("--serial %1").arg(format)});
+    settings.settings.push_back({serialField, {0, serial}, QStringLiteral("--format %1").arg(format)});
     for (const char *name : kSerialSwitches) {
         const FieldSpec *field = findField(QLatin1String(name));
         const bool named = std::any_of(settings.settings.begin(), settings.settings.end(),
@@ -44,8 +44,24 @@ ProductionStation::Outcome ProductionStation::failed(Outcome outcome, LogLine &l
     return outcome;
 }
 
+QString ProductionStation::numberProblem() const {
+    const uint64_t next = s_.state.next();
+    if (next > s_.format.largest()) {
+        return QStringLiteral("the format '%1' has no number left: its last is %2 and the next would be %3")
+            .arg(s_.format.text(), QString::number(s_.format.largest()), QString::number(next));
+    }
+    const QString serial = s_.format.serial(next);
+    if (const QString problem = valueProblem(*findField(QStringLiteral("SerialNumber")), {0, serial});
+        !problem.isEmpty()) {
+        return QStringLiteral("the serial number %1 does not fit: %2").arg(serial, problem);
+    }
+    return {};
+}
+
 ProductionStation::Outcome ProductionStation::programOne() {
     Outcome outcome;
+    outcome.stopped = numberProblem();
+    if (!outcome.stopped.isEmpty()) return outcome;
     LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}};
     DeviceChange change(s_.d2xx, s_.index);
     if (const FT_STATUS status = change.read(); status != FT_OK) {
@@ -54,11 +70,6 @@ ProductionStation::Outcome ProductionStation::programOne() {
     }
     line.vidPid = vidPid(change.before().identity.id);
     const QString serial = s_.format.serial(s_.state.next());
-    const FieldSpec &serialField = *findField(QStringLiteral("SerialNumber"));
-    if (const QString problem = valueProblem(serialField, {0, serial}); !problem.isEmpty()) {
-        outcome.stopped = QStringLiteral("the serial number %1 does not fit: %2").arg(serial, problem);
-        return outcome;
-    }
     QStringList problems;
     const std::optional<EepromContents> contents = contentsFor(
         change, s_.source, [&](Template &t) { giveSerial(t, change.chipType(), serial, s_.format.text()); },
@@ -70,7 +81,7 @@ ProductionStation::Outcome ProductionStation::programOne() {
         return failed(outcome, line,
                       QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
     }
-    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time};
+    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}};
     if (!s_.state.reserve(pending, error)) {
         change.abandon();
         outcome.stopped = error;
@@ -80,31 +91,43 @@ ProductionStation::Outcome ProductionStation::programOne() {
     outcome.serial = line.serial = serial;
     line.backup = change.backup();
     outcome.programmed = change.program(*contents, error);
-    if (outcome.programmed) {
-        outcome.said = QStringLiteral("programmed and read back (%1 %2)")
-                           .arg(safety::chipName(change.chipType()), line.vidPid);
-        line.result = QStringLiteral("ok");
-        if (!s_.log.append(line, error)) outcome.stopped = error;
-    } else {
-        outcome = failed(outcome, line, error);
-    }
-    if (outcome.stopped.isEmpty() && !s_.state.settle(error)) outcome.stopped = error;
+    outcome.said = outcome.programmed ? QStringLiteral("programmed and read back (%1 %2)")
+                                            .arg(safety::chipName(change.chipType()), line.vidPid)
+                                      : error;
+    line.result = outcome.programmed ? QStringLiteral("ok") : QStringLiteral("failed: %1").arg(error);
+    logNumbered(outcome, line);
     return outcome;
+}
+
+void ProductionStation::logNumbered(Outcome &outcome, const LogLine &line) {
+    QString error;
+    if (!s_.log.append(line, error)) {
+        outcome.stopped = error;
+        // When this cannot be saved either, the next run logs the number as interrupted.
+        QString unsaved;
+        s_.state.remember(line.result, unsaved);
+        return;
+    }
+    outcome.logged = true;
+    if (!s_.state.settle(error)) outcome.stopped = error;
 }
 
 bool ProductionStation::settleInterrupted(QString &said, QString &error) {
     const std::optional<PendingWrite> pending = s_.state.pending();
     if (!pending) return true;
-    if (!s_.log.holds(pending->number) &&
-        !s_.log.append({pending->started, pending->number, pending->serial, pending->vidPid,
-                        QStringLiteral("interrupted"), pending->backup},
-                       error)) {
+    const QString result = pending->result.isEmpty() ? QStringLiteral("interrupted") : pending->result;
+    if (!s_.log.holds(pending->number) && !s_.log.append({pending->started, pending->number, pending->serial,
+                                                          pending->vidPid, result, pending->backup},
+                                                         error)) {
         return false;
     }
-    said = QStringLiteral(
-               "%1: the last run ended while it wrote this number; logged as interrupted, never used again "
-               "(the device's old contents are in %2)")
-               .arg(pending->serial, QDir::toNativeSeparators(pending->backup));
+    said = pending->result.isEmpty()
+               ? QStringLiteral(
+                     "%1: the last run ended while it wrote this number; logged as interrupted, "
+                     "never used again (the device's old contents are in %2)")
+                     .arg(pending->serial, QDir::toNativeSeparators(pending->backup))
+               : QStringLiteral("%1: the last run could not log this number; logged now as %2")
+                     .arg(pending->serial, result);
     return s_.state.settle(error);
 }
 

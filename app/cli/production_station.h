@@ -28,13 +28,17 @@ public:
 
     // Whether a device is plugged in at the station's index.
     bool present() const;
+    // Why the next number cannot be given to a device (the format's numbers are used
+    // up, or its serial number does not fit the chip); empty when it can.
+    QString numberProblem() const;
 
     struct Outcome {
         bool programmed = false;
         std::optional<uint64_t> number;  // the number the device used up
         QString serial;
         QString said;     // what happened, for the operator
-        QString stopped;  // why the run cannot go on (the state or the log cannot be written)
+        QString stopped;  // why the run cannot go on (no number left, the state or the log cannot be written)
+        bool logged = false;  // the device's line is in the log
         QStringList notes;
     };
     // Programs the device at the index with the next number.
@@ -47,6 +51,9 @@ public:
 
 private:
     Outcome failed(Outcome outcome, LogLine &line, const QString &why);
+    // Logs the line of a device that used a number up; when it cannot be, the state
+    // keeps how it ended for the next run to log.
+    void logNumbered(Outcome &outcome, const LogLine &line);
 
     Setup s_;
 };

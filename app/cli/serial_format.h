@@ -16,6 +16,13 @@ public:
 
     QString serial(uint64_t number) const;
     const QString &text() const { return text_; }
+    // The one spelling of every format that gives the same serial numbers: "KS%06u"
+    // is "KS%06d", and "KS%1d", "KS%01d" and "KS%0d" are "KS%d". Runs share their
+    // numbers by it.
+    QString key() const;
+    // The greatest number the format takes: %d is a signed 32-bit number, the others
+    // unsigned.
+    uint64_t largest() const { return signed_ ? INT32_MAX : UINT32_MAX; }
 
 private:
     QString text_;
@@ -25,6 +32,7 @@ private:
     bool zeros_ = false;
     int base_ = 10;
     bool upper_ = false;
+    bool signed_ = false;
 };
 
 }  // namespace kestrom::cli

@@ -94,7 +94,7 @@ void ProduceCycle(benchmark::State &state) {
         TemplateSource::read(scratch.file("board.ini"), {}, problems);
     const std::optional<SerialFormat> format = SerialFormat::parse(QStringLiteral("KS%06d"), error);
     const std::unique_ptr<ProductionState> run =
-        ProductionState::open(scratch.file("run.json"), format->text(), error);
+        ProductionState::open(scratch.file("run.json"), *format, error);
     const ProductionLog log(scratch.file("run.csv"));
     if (!scratch.ready() || !source || !run) {
         state.SkipWithError("the scratch run could not be set up");

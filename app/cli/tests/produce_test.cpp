@@ -1,14 +1,23 @@
 // kestrom produce on simulated devices plugged in one after another: five devices,
 // one that fails and one that loses its power in the middle of the write; numbers
-// reserved before each write and never used twice, and a complete CSV log. And two
-// runs that would share one state file, and Ctrl+C.
+// reserved before each write and never used twice, and a complete CSV log. Two runs
+// that would share one state file, formats that give the same serial numbers, damaged
+// state files, logs that cannot be written, and the signals that stop a run.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
+#include <QThread>
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 
 #include "cli_run.h"
 
@@ -56,11 +65,16 @@ protected:
     void unplug() { devices("[none]\nchip = BM\npresent = 0\n"); }
 
     // A run from number 7; without a count it goes on until it is stopped.
-    QStringList produce(const char *count, const QStringList &more = {}) const {
-        QStringList arguments{"produce", "board.ini", "--serial", "KS%04d",   "--start", "7",
+    QStringList produce(const char *count, const QStringList &more = {},
+                        const char *format = "KS%04d") const {
+        QStringList arguments{"produce", "board.ini", "--format", format,     "--start", "7",
                               "--poll",  "20",        "--state",  "run.json", "--log",   "records/run.csv"};
         if (count != nullptr) arguments << "--count" << count;
         return arguments + more;
+    }
+    // One board through a run of `format` with the default state and log.
+    Outcome produceOne(const char *format, const char *flag = "--format") const {
+        return run({"produce", "board.ini", flag, format, "--start", "1", "--count", "1", "--poll", "20"});
     }
     // The fields show reads from a board, plugged in alone.
     QJsonObject fieldsOf(const std::string &board) {
@@ -159,41 +173,218 @@ TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
         << log;
 }
 
-TEST_F(Produce, WhenTheLogOrTheStateCannotBeWrittenTheRunStops) {
+TEST_F(Produce, TheLogIsCheckedBeforeTheFirstBoardAndABoardItMissesIsToldAndLoggedLater) {
     std::filesystem::create_directory(path("logs"));
     plug("b1");
-    const Outcome unlogged = run(produce("1", {"--log", "logs", "--state", "other.json"}));
-    EXPECT_EQ(1, unlogged.exitCode);
-    EXPECT_NE(std::string::npos, unlogged.err.find("kestrom produce: the log logs cannot be written"))
-        << unlogged.err;
+    for (const std::string log : {"/proc/x.csv", "logs"}) {
+        const Outcome refused = run(produce("1", {"--log", QString::fromStdString(log)}));
+        EXPECT_EQ(1, refused.exitCode);
+        EXPECT_EQ(0u, refused.err.find("kestrom produce: the log " + log + " cannot be written"))
+            << refused.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("b1.bin"))) << "refused before the board was touched";
+    EXPECT_TRUE(backups().empty());
 
+    // The log goes while the run waits: the operator still reads the board's serial,
+    // and the next run logs it as it ended.
     unplug();
     Watched station;
     start(station.process, produce("1"));
     ASSERT_TRUE(station.waitFor("Ctrl+C stops.\n")) << station.out;
+    std::filesystem::remove(path("records/run.csv"));
+    std::filesystem::create_directory(path("records/run.csv"));
+    plug("b2");
+    ASSERT_TRUE(station.waitFor("[1] KS0007: programmed and read back")) << station.out;
+    ASSERT_TRUE(station.process.waitForFinished(20000));
+    EXPECT_EQ(1, station.process.exitCode());
+    EXPECT_NE(std::string::npos, station.process.readAllStandardError().toStdString().find(
+                                     "KS0007 (number 7) is not in the log yet: the next run logs it"));
+    std::filesystem::remove(path("records/run.csv"));
+    const Outcome next = run(produce("1"));
+    EXPECT_NE(std::string::npos,
+              next.out.find("KS0007: the last run could not log this number; logged now as ok"))
+        << next.out;
+    const std::string log = readBytes("records/run.csv");
+    EXPECT_NE(std::string::npos, log.find(",7,KS0007,0403:6015,ok,")) << log;
+    EXPECT_NE(std::string::npos, log.find(",8,KS0008,0403:6015,ok,")) << log;
+
+    // The state goes while the run waits: no number is reserved, nothing written.
+    unplug();
+    start(station.process, produce("1"));
+    ASSERT_TRUE(station.waitFor("Ctrl+C stops.\n")) << station.out;
     std::filesystem::remove(path("run.json"));
     std::filesystem::create_directory(path("run.json"));
-    plug("b2");
+    plug("b3");
     ASSERT_TRUE(station.process.waitForFinished(20000));
     EXPECT_EQ(1, station.process.exitCode());
     EXPECT_NE(std::string::npos, station.process.readAllStandardError().toStdString().find(
                                      "the state file run.json cannot be written"));
-    EXPECT_FALSE(std::filesystem::exists(path("b2.bin"))) << "no number reserved, nothing written";
+    EXPECT_FALSE(std::filesystem::exists(path("b3.bin")));
+}
+
+TEST_F(Produce, ClosingTheTerminalOrTheOutputStopsTheRunBetweenBoards) {
+    for (const int signal : {SIGHUP, SIGQUIT, SIGTERM}) {
+        Watched waiting;
+        start(waiting.process, produce("1"));
+        ASSERT_TRUE(waiting.waitFor("Ctrl+C stops.\n")) << waiting.out;
+        ::kill(pid_t(waiting.process.processId()), signal);
+        EXPECT_TRUE(waiting.waitFor("Stopped: 0 programmed, 0 failed; the next number is 7 (KS0007).\n"))
+            << signal << ": " << waiting.out;
+        ASSERT_TRUE(waiting.process.waitForFinished(20000));
+        EXPECT_EQ(QProcess::NormalExit, waiting.process.exitStatus()) << signal;
+    }
+
+    // Nobody reads its output any more: the board in hand is finished and logged.
+    Watched unread;
+    start(unread.process,
+          QStringList{"-c", "\"$0\" \"$@\" | head -n 4; echo \"exit ${PIPESTATUS[0]}\" >&2", KESTROM_FILE} +
+              produce(nullptr),
+          QStringLiteral("bash"));
+    ASSERT_TRUE(unread.waitFor("Ctrl+C stops.\n")) << unread.out;
+    plug("b1");
+    ASSERT_TRUE(unread.process.waitForFinished(20000));
+    EXPECT_NE(std::string::npos, unread.process.readAllStandardError().toStdString().find("exit 0\n"));
+    EXPECT_NE(std::string::npos, readBytes("records/run.csv").find(",7,KS0007,0403:6015,ok,"));
+}
+
+TEST_F(Produce, ATerminalClosedInTheMiddleOfABoardLetsItFinish) {
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        GTEST_SKIP() << "strace, which slows the board down, is not installed";
+    // Every rename (backup, journal, state, the chip's image) takes 300 ms.
+    const QStringList slowed{"-f",        "-qq",
+                             "-o",        "/dev/null",
+                             "-e",        "trace=rename,renameat,renameat2",
+                             "-e",        "inject=rename,renameat,renameat2:delay_exit=300000",
+                             KESTROM_FILE};
+    Watched board;
+    start(board.process, slowed + produce(nullptr), QStringLiteral("strace"));
+    ASSERT_TRUE(board.waitFor("Ctrl+C stops.\n")) << board.out;
+    plug("b1");
+    QElapsedTimer timer;
+    timer.start();
+    while (backups().empty() && timer.elapsed() < 20000) QThread::msleep(10);
+    const std::string children = readBytes("/proc/" + std::to_string(board.process.processId()) + "/task/" +
+                                           std::to_string(board.process.processId()) + "/children");
+    ASSERT_FALSE(children.empty());
+    ::kill(pid_t(std::stoi(children)), SIGHUP);
+    ASSERT_TRUE(board.waitFor("[1] KS0007: programmed and read back")) << board.out;
+    ASSERT_TRUE(board.waitFor("Stopped: 1 programmed, 0 failed; the next number is 8 (KS0008).\n"))
+        << board.out;
+    ASSERT_TRUE(board.process.waitForFinished(20000));
+    EXPECT_EQ(0, board.process.exitCode());
+    EXPECT_EQ("KS0007", fieldsOf("b1")["SerialNumber"].toString().toStdString());
+}
+
+TEST_F(Produce, TheLockOfARunThatEndedOnAFullDiskIsNotTakenForARunningOne) {
+    if (::geteuid() != 0) GTEST_SKIP() << "a full disk is a small tmpfs here, which only root can mount";
+    std::filesystem::create_directory(path("small"));
+    if (::mount("tmpfs", path("small").c_str(), "tmpfs", 0, "size=128k") != 0)
+        GTEST_SKIP() << "no tmpfs could be mounted: " << std::strerror(errno);
+    const std::shared_ptr<void> unmount(nullptr,
+                                        [&](void *) { ::umount2(path("small").c_str(), MNT_DETACH); });
+    const QStringList onSmallDisk = produce(nullptr, {"--state", "small/run.json", "--log", "small/run.csv"});
+    Watched ended;
+    start(ended.process, onSmallDisk);
+    ASSERT_TRUE(ended.waitFor("Ctrl+C stops.\n")) << ended.out;
+    const qint64 pid = ended.process.processId();
+    ended.process.kill();
+    ASSERT_TRUE(ended.process.waitForFinished(20000));
+    ASSERT_TRUE(std::filesystem::exists(path("small/run.json.lock")));
+    std::ofstream(path("small/filler"), std::ios::binary) << std::string(256 * 1024, 'x');  // what fits
+
+    const Outcome refused = run(onSmallDisk);
+    EXPECT_EQ(2, refused.exitCode);
+    EXPECT_EQ(std::string::npos, refused.err.find("another run")) << refused.err;
+    EXPECT_NE(std::string::npos,
+              refused.err.find("the lock small/run.json.lock of a run that ended (process " +
+                               std::to_string(pid) + ") cannot be replaced: the disk is full"))
+        << refused.err;
 }
 
 TEST_F(Produce, WhatCannotBeUnderstoodEndsBeforeAnyDeviceIsTouched) {
-    for (const QStringList &arguments :
-         {QStringList{"produce", "board.ini", "--serial", "KS%s", "--start", "1"},
-          QStringList{"produce", "board.ini", "--serial", "KS%d"},
-          QStringList{"produce", "board.ini", "--serial", "KS%d", "--start", "-1"},
-          QStringList{"produce", "board.ini", "--serial", "KS%d", "--start", "1", "--count", "0"},
-          QStringList{"produce", "board.ini", "--serial", "ABCDEFGHIJKLMNOP%06d", "--start", "1"},
-          QStringList{"produce", "missing.ini", "--serial", "KS%d", "--start", "1"}}) {
-        const Outcome outcome = run(arguments);
-        EXPECT_EQ(2, outcome.exitCode) << arguments.join(' ').toStdString();
+    const std::pair<QStringList, const char *> refused[] = {
+        {{"KS%s", "--start", "1"}, "'KS%s' has a % that is not %d, %u, %x or %X"},
+        {{"KS%d"}, "--format FORMAT and --start N are needed"},
+        {{"KS%d", "--start", "-1"}, "--start takes a number from 0 to 2147483647"},
+        {{"KS%u", "--start", "4294967296"}, "--start takes a number from 0 to 4294967295"},
+        {{"KS%d", "--start", "1", "--count", "0"}, "--count one from 1"},
+        {{"ABCDEFGHIJKLMNOP%06d", "--start", "1"}, "the serial number ABCDEFGHIJKLMNOP000001 does not fit"},
+        {{"KS%999999d", "--start", "1"}, "asks for a number 999999 characters wide"},
+        {{"KS%99999999999d", "--start", "1"}, "asks for a number 99999999999 characters wide"},
+        {{QString::fromUtf8("KS%\u0665d"), "--start", "1"}, "in other digits than 0 to 9"},
+        {{"KS%d", "--start", "1", "--serial", "KS%d"}, "--serial is the old name of --format"}};
+    for (const auto &[more, expected] : refused) {
+        const Outcome outcome = run(QStringList{"produce", "board.ini", "--format"} + more);
+        EXPECT_EQ(2, outcome.exitCode) << more.join(' ').toStdString();
         EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
+        EXPECT_NE(std::string::npos, outcome.err.find(expected)) << outcome.err;
+        EXPECT_EQ(std::string::npos, outcome.err.find("%%")) << outcome.err;
     }
+    const Outcome missing = run({"produce", "missing.ini", "--format", "KS%d", "--start", "1"});
+    EXPECT_EQ(2, missing.exitCode) << missing.err;
     EXPECT_FALSE(std::filesystem::exists(path("records")));
+}
+
+TEST_F(Produce, FormatsThatGiveTheSameSerialsShareTheirNumbersAcrossVersions) {
+    // A state file an earlier version left, named after the format as it was typed.
+    std::filesystem::create_directories(path("data/kestrom/production"));
+    writeBytes("data/kestrom/production/KS_06u.state", "{\"format\": \"KS%06u\", \"next\": \"5\"}");
+    writeBytes("data/kestrom/production/AB_d.state", "{\"format\": \"AB%d\", \"next\": \"90\"}");
+    // One that --state named, for a line of its own: never merged.
+    writeBytes("data/kestrom/production/line2.state", "{\"format\": \"KS%06d\", \"next\": \"900\"}");
+    plug("b1");
+    const std::pair<const char *, const char *> runs[] = {
+        {"KS%06d", "[1] KS000005: programmed"}, {"KS%06u", "[1] KS000006: programmed"},
+        {"KS%1d", "[1] KS1: programmed"},       {"KS%0d", "[1] KS2: programmed"},
+        {"KS%01u", "[1] KS3: programmed"},      {"KS%d", "[1] KS4: programmed"}};
+    for (const auto &[format, expected] : runs) {
+        const Outcome outcome = produceOne(format);
+        EXPECT_EQ(0, outcome.exitCode) << format << ": " << outcome.err;
+        EXPECT_NE(std::string::npos, outcome.out.find(expected)) << format << ": " << outcome.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("data/kestrom/production/KS_06u.state")));
+    EXPECT_TRUE(std::filesystem::exists(path("data/kestrom/production/AB_d.state"))) << "another format's";
+    EXPECT_TRUE(std::filesystem::exists(path("data/kestrom/production/line2.state")));
+    const std::string log = readBytes("data/kestrom/production/KS_06d.csv");
+    EXPECT_NE(std::string::npos, log.find(",5,KS000005,")) << log;
+    EXPECT_NE(std::string::npos, log.find(",6,KS000006,")) << log;
+
+    const Outcome old = produceOne("KS%06d", "--serial");
+    EXPECT_EQ(0, old.exitCode) << old.err;
+    EXPECT_NE(std::string::npos, old.out.find("[1] KS000007: programmed")) << old.out;
+    EXPECT_EQ("kestrom produce: note: --serial is the old name of --format; it still works here\n", old.err);
+}
+
+TEST_F(Produce, NumbersNeverWrapAndADamagedStateIsRefused) {
+    plug("b1");
+    writeBytes("run.json", "{\"format\": \"KS%u\", \"next\": \"4294967295\"}");
+    const Outcome last = run(produce(nullptr, {}, "KS%u"));
+    EXPECT_NE(std::string::npos, last.out.find("[1] KS4294967295: programmed")) << last.out;
+    EXPECT_NE(std::string::npos, last.out.find("Done: 1 programmed, 0 failed; no number of KS%u is left.\n"));
+    EXPECT_EQ(1, last.exitCode) << "the run could not go on";
+    const Outcome after = run(produce("1", {}, "KS%u"));
+    EXPECT_EQ(2, after.exitCode);
+    EXPECT_NE(std::string::npos, after.err.find("the format 'KS%u' has no number left")) << after.err;
+
+    const std::pair<const char *, const char *> damaged[] = {
+        {R"({"format": "KS%u", "next": "18446744073709551615"})",
+         "its next number '18446744073709551615' is not one from 0 to 4294967296"},
+        {R"({"format": "KS%u", "next": "8", "pending": {"number": "8", "serial": "KS8"}})",
+         "the number of the device being written, '8', is not below the next number 8"},
+        {R"({"format": "KS%u", "next": "8", "pending": {"serial": "KS7"}})",
+         "the number of the device being written, '', is not below the next number 8"},
+        {R"({"format": "KS%u", "next": "8")", "it is not JSON"},
+        {"", "it is empty"}};
+    for (const auto &[contents, expected] : damaged) {
+        writeBytes("run.json", contents);
+        const Outcome outcome = run(produce("1", {}, "KS%u"));
+        EXPECT_EQ(2, outcome.exitCode) << contents;
+        EXPECT_NE(std::string::npos,
+                  outcome.err.find(std::string("the state file run.json is damaged: ") + expected))
+            << outcome.err;
+        EXPECT_EQ(contents, readBytes("run.json")) << "left as it was";
+    }
+    EXPECT_EQ(1u, backups().size()) << "only the board of the first run was touched";
 }
 
 }  // namespace

@@ -24,7 +24,16 @@ TEST(SerialFormat, OneNumberFormattedAsAskedAndEveryOtherFormatRefused) {
         ASSERT_TRUE(parsed) << format << ": " << problem.toStdString();
         EXPECT_EQ(QString::fromLatin1(serial), parsed->serial(123)) << format;
     }
-    for (const char *bad : {"KS", "KS%%", "%d%d", "KS%s", "KS%", "%-5d", "%020d", "%ld"}) {
+    // Formats are known by the serial numbers they give.
+    const std::pair<const char *, const char *> keys[] = {{"KS%06u", "KS%06d"}, {"KS%1d", "KS%d"},
+                                                          {"KS%01u", "KS%d"},   {"KS%0d", "KS%d"},
+                                                          {"%%A%5X", "%%A%5X"}, {"%0006x", "%06x"}};
+    for (const auto &[format, key] : keys) {
+        QString problem;
+        EXPECT_EQ(QString::fromLatin1(key), SerialFormat::parse(QString::fromLatin1(format), problem)->key());
+    }
+    for (const char *bad :
+         {"KS", "KS%%", "%d%d", "KS%s", "KS%", "%-5d", "%020d", "%ld", "%0000000000000000000000020d"}) {
         QString problem;
         EXPECT_FALSE(SerialFormat::parse(QString::fromLatin1(bad), problem)) << bad;
         EXPECT_FALSE(problem.isEmpty()) << bad;
@@ -32,23 +41,25 @@ TEST(SerialFormat, OneNumberFormattedAsAskedAndEveryOtherFormatRefused) {
 }
 
 TEST(ProductionState, AReservedNumberIsNeverHandedOutAgainAndAWriteInProgressIsKept) {
+    QString problem;
+    const SerialFormat format = *SerialFormat::parse(QStringLiteral("KS%04d"), problem);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("run/state.json"));
     QString error;
     {
-        auto state = ProductionState::open(path, QStringLiteral("KS%04d"), error);
+        auto state = ProductionState::open(path, format, error);
         ASSERT_TRUE(state) << error.toStdString();
         ASSERT_TRUE(state->startAt(7, error));
         EXPECT_TRUE(state->startAt(3, error));
         EXPECT_EQ(7u, state->next()) << "--start never goes back";
-        EXPECT_FALSE(ProductionState::open(path, QStringLiteral("KS%04d"), error)) << "one run at a time";
+        EXPECT_FALSE(ProductionState::open(path, format, error)) << "one run at a time";
         EXPECT_TRUE(error.contains(u"another run")) << error.toStdString();
         PendingWrite write{
-            0, QStringLiteral("KS0007"), QStringLiteral("0403:6001"), QStringLiteral("b.bin"), {}};
+            0, QStringLiteral("KS0007"), QStringLiteral("0403:6001"), QStringLiteral("b.bin"), {}, {}};
         ASSERT_TRUE(state->reserve(write, error));
         EXPECT_EQ(7u, write.number);
     }  // the run ends without settling: as if it died while writing
-    auto state = ProductionState::open(path, QStringLiteral("KS%04d"), error);
+    auto state = ProductionState::open(path, format, error);
     ASSERT_TRUE(state) << error.toStdString();
     EXPECT_EQ(8u, state->next());
     ASSERT_TRUE(state->pending());
@@ -59,16 +70,16 @@ TEST(ProductionState, AReservedNumberIsNeverHandedOutAgainAndAWriteInProgressIsK
     // A reservation that cannot be written reserves nothing.
     QFile::remove(path);
     ASSERT_TRUE(QDir().mkdir(path));
-    PendingWrite lost{0, QStringLiteral("KS0008"), {}, {}, {}};
+    PendingWrite lost{0, QStringLiteral("KS0008"), {}, {}, {}, {}};
     EXPECT_FALSE(state->reserve(lost, error));
     EXPECT_EQ(8u, state->next());
     EXPECT_FALSE(state->pending());
     state.reset();
     QDir().rmdir(path);
-    state = ProductionState::open(path, QStringLiteral("KS%04d"), error);
+    state = ProductionState::open(path, format, error);
     ASSERT_TRUE(state && state->startAt(9, error));
     state.reset();
-    EXPECT_FALSE(ProductionState::open(path, QStringLiteral("AB%d"), error));
+    EXPECT_FALSE(ProductionState::open(path, *SerialFormat::parse(QStringLiteral("AB%d"), error), error));
     EXPECT_TRUE(error.contains(u"belongs to the format 'KS%04d'")) << error.toStdString();
 }
 
@@ -93,6 +104,15 @@ TEST(ProductionLog, OneLinePerDeviceWithFieldsQuotedWhereTheyMustBe) {
               file.readAll());
     EXPECT_TRUE(log.holds(12));
     EXPECT_FALSE(log.holds(1));
+    // A line a full disk cut short ends before the next begins.
+    file.close();
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("2026-03-04T05:06:07+01:00,13,KS1");
+    file.close();
+    ASSERT_TRUE(log.append({time, 14, QStringLiteral("KS14"), {}, QStringLiteral("ok"), {}}, error));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().endsWith(",13,KS1\n2026-03-04T05:06:07+01:00,14,KS14,,ok,\n"));
+    EXPECT_TRUE(log.holds(14));
 }
 
 }  // namespace
