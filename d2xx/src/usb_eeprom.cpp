@@ -80,27 +80,44 @@ void UsbEeprom::forgetSizes() {
     memory.words.clear();
 }
 
-size_t UsbEeprom::words() {
+bool UsbEeprom::sizeKnownWithoutReading() {
     if (size_ == Size::Unread) {
         if (type_ == TYPE_R || type_ == TYPE_230X) {
             // The FT232R's internal area, the X series' as libftdi has it.
             settle(type_ == TYPE_R ? 64 : 128);
         } else if (const auto remembered = rememberedSize(identity_)) {
             settle(*remembered);
-        } else {
-            const SizeProbe probe = eepromWordsByWrap([this](size_t address, uint16_t &value) {
-                return readChip(address, value, FT_EEPROM_READ_FAILED) == FT_OK;
-            });
-            if (probe.result == SizeProbe::Known) {
-                settle(probe.words);
-                rememberSize(identity_, probe.words);
-            } else if (probe.result == SizeProbe::Blank) {
-                size_ = Size::Blank;
-            }
-            // A failed read leaves it unread: the next read tries again and reports the failure.
         }
     }
+    return size_ == Size::Known;
+}
+
+size_t UsbEeprom::words() {
+    if (!sizeKnownWithoutReading() && size_ == Size::Unread) {
+        const SizeProbe probe = eepromWordsByWrap([this](size_t address, uint16_t &value) {
+            return readChip(address, value, FT_EEPROM_READ_FAILED) == FT_OK;
+        });
+        if (probe.result == SizeProbe::Known) {
+            settle(probe.words);
+            rememberSize(identity_, probe.words);
+        } else if (probe.result == SizeProbe::Blank) {
+            size_ = Size::Blank;
+        }
+        // A failed read leaves it unread: the next read tries again and reports the failure.
+    }
     return size_ == Size::Known ? words_ : kAddressSpace;
+}
+
+std::optional<std::vector<uint16_t>> UsbEeprom::blankConfiguration() {
+    if (sizeKnownWithoutReading()) return std::nullopt;
+    std::vector<uint16_t> words(kSmallestPart);
+    for (size_t address = 0; address < words.size(); ++address) {
+        if (readChip(address, words[address], FT_EEPROM_READ_FAILED) != FT_OK ||
+            words[address] != kBlankWord) {
+            return std::nullopt;
+        }
+    }
+    return words;
 }
 
 FT_STATUS UsbEeprom::settleSizeForChange() {

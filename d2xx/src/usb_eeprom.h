@@ -26,6 +26,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ftd2xx.h"
 
@@ -46,6 +47,10 @@ public:
     // Before a change: the size settled, with the marker on a blank part. FT_OK, or
     // the status of the transfer that failed.
     FT_STATUS settleSizeForChange();
+    // While the size is not known: words 0-63 when they all read blank. Whatever the
+    // part's size, its configuration is then blank, and reading every address to
+    // tell the size would not change that. Nothing otherwise, or when a read fails.
+    std::optional<std::vector<uint16_t>> blankConfiguration();
 
     FT_STATUS read(size_t address, uint16_t &value);
     FT_STATUS write(size_t address, uint16_t value);
@@ -71,6 +76,8 @@ private:
     // Before a write: the chip prepared as libftdi's EEPROM writer prepares it
     // (reset, modem status, latency timer 0x77).
     FT_STATUS prepareWrites();
+    // The FT232R's and X series' fixed sizes, or one remembered.
+    bool sizeKnownWithoutReading();
     FT_STATUS sizeByMarker();
     void forgetContents() { cache_.fill(std::nullopt); }
     void settle(size_t words);
