@@ -2,18 +2,27 @@
 // each at full speed) of one EEPROM report, one auto-update tick, one Write and
 // one Erase, counted by a virtual chip under the unmodified libusb and libftdi1.
 // An FT232BM with a 93C46 and an FT2232C with a 93C56, each plugged in afresh.
+// And one `kestrom write` (a new serial number) on a virtual FT232BM whose 93C46
+// is blank or programmed, each in a process of its own.
 //
 // Counters: "transfers" per step (the first report of the process, which also
 // tells the part's size, is "first_report"), split into EEPROM reads, writes and
 // erases, with "floor": one read per distinct word the step needs within one open
 // (an Erase reads what the chip holds first, to keep its own settings), one write
 // and one read-back per word written, one erase and a blank check of every word,
-// plus telling the size once.
+// plus telling the size once. The window's Write: a backup read, the erase, the
+// program and its read-back. `kestrom write`: every word read once, the size told
+// once (64 more reads on a programmed 93C46; on a blank part, whose every address
+// reads alike, the marker: two writes and two reads), two transfers per word
+// written, and the write set-up (reset, modem status, latency timer read, set and
+// put back). A blank part's words are every address the chip can send (256): it
+// shows no size until the marker is written, and nothing is written before the
+// backup is made.
 //
 // It runs itself again under umockdev's preload library when started without it.
-#include "offscreen_benchmarks.h"
-
 #include <QApplication>
+#include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -21,9 +30,11 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "eeprom_model.h"
 #include "main_window.h"
+#include "offscreen_benchmarks.h"
 #include "testbed.h"
 
 namespace {
@@ -82,7 +93,9 @@ void Transfers(benchmark::State &state, Step step) {
     state.counters["first_floor"] = benchmark::Counter(3 * words);
 
     kestrom::mainwindow::MainWindow window(libraries);
-    const auto button = [&](const char *name) { return window.findChild<QAbstractButton *>(QString::fromLatin1(name)); };
+    const auto button = [&](const char *name) {
+        return window.findChild<QAbstractButton *>(QString::fromLatin1(name));
+    };
     button("device1")->setChecked(true);
     const std::function<void()> run[] = {
         [&] { window.ReportEeprom(); },
@@ -90,14 +103,14 @@ void Transfers(benchmark::State &state, Step step) {
         [&] { button("write1")->click(); },
         [&] { button("eeprom_erase")->click(); },
     };
-    // The window's Write and Erase first back the chip up, in an open of their own.
-    const double floors[] = {2 * words, words, words + 4 * words + 1, words + 2 * words + 1};
+    const double floors[] = {2 * words, words, 3 * words + 1, words + 2 * words + 1};
     const auto which = static_cast<size_t>(step);
     Counts sum;
     double iterations = 0;
     for (auto _ : state) {
         const Counts one = measure(chip, run[which]);
-        sum = {sum.reads + one.reads, sum.writes + one.writes, sum.erases + one.erases, sum.total + one.total};
+        sum = {sum.reads + one.reads, sum.writes + one.writes, sum.erases + one.erases,
+               sum.total + one.total};
         ++iterations;
     }
     report(state, sum, iterations, floors[which]);
@@ -106,13 +119,81 @@ void Transfers(benchmark::State &state, Step step) {
     }
 }
 
+unsigned differing(const std::vector<uint16_t> &a, const std::vector<uint16_t> &b) {
+    unsigned words = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) words += a[i] != b[i];
+    return words;
+}
+
+constexpr double kWordsRead = 64, kAddresses = 256, kSizeByWrap = 64, kMarker = 4, kWriteSetUp = 5;
+
+// Argument: 0 a blank 93C46, 1 one programmed before (the example's).
+void KestromWrite(benchmark::State &state) {
+    const bool blank = state.range(0) == 0;
+    const QTemporaryDir folder;
+    const QString templateFile = folder.filePath(QStringLiteral("serial.ini"));
+    QFile file(templateFile);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write("[template]\nchip = FT232BM\nSerNumEnable = 1\nSerialNumber = \"KS000002\"\n") < 0) {
+        state.SkipWithError("the template cannot be written");
+        return;
+    }
+    file.close();
+    const std::vector<uint16_t> image =
+        blank ? std::vector<uint16_t>{} : loadImage(std::string(KESTROM_EXAMPLES_DIR "/") + "ft232bm.bin");
+    Counts sum;
+    double iterations = 0, floor = 0;
+    for (auto _ : state) {
+        Testbed bed;
+        VirtualChip &chip = bed.plug({ChipKind::FT232BM, 64, image});
+        const std::vector<uint16_t> before = chip.eeprom();
+        // The testbed's own variables (UMOCKDEV_DIR) are new with it.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
+        QProcess kestrom;
+        kestrom.setProcessEnvironment(environment);
+        kestrom.start(QStringLiteral(KESTROM_FILE), {QStringLiteral("write"), templateFile});
+        if (!kestrom.waitForFinished(60000) || kestrom.exitCode() != 0) {
+            state.SkipWithError(
+                ("kestrom write failed: " + kestrom.readAllStandardError().toStdString()).c_str());
+            return;
+        }
+        const Counts one = countsOf(chip);
+        sum = {sum.reads + one.reads, sum.writes + one.writes, sum.erases + one.erases,
+               sum.total + one.total};
+        floor = (blank ? kAddresses + kMarker : kWordsRead + kSizeByWrap) +
+                2.0 * differing(before, chip.eeprom()) + kWriteSetUp;
+        ++iterations;
+    }
+    report(state, sum, iterations, floor);
+}
+
+// Production stations (`kestrom produce --stations`), when the command has them:
+// 1, 4 and 8 virtual FT232BM boards on one bus (Testbed::plug once per board) with
+// FaultPlan().transferTime(1 ms).writeTime(5 ms), counting per board the transfers,
+// the seconds, the boards per minute, and the 8-board to 1-board throughput.
+
 }  // namespace
 
 // Argument: 0 the FT232BM with a 93C46, 1 the FT2232C with a 93C56.
-BENCHMARK_CAPTURE(Transfers, report, Step::Report)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Transfers, report, Step::Report)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Transfers, tick, Step::Tick)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Transfers, write, Step::Write)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(Transfers, erase, Step::Erase)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Transfers, write, Step::Write)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Transfers, erase, Step::Erase)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(KestromWrite)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv) {
     // The virtual chips live in umockdev's testbed.
