@@ -101,7 +101,7 @@ size_t UsbEeprom::words() {
             settle(probe.words);
             rememberSize(identity_, probe.words);
         } else if (probe.result == SizeProbe::Blank) {
-            size_ = Size::Blank;
+            size_ = Size::Unsized;
         }
         // A failed read leaves it unread: the next read tries again and reports the failure.
     }
@@ -120,12 +120,23 @@ std::optional<std::vector<uint16_t>> UsbEeprom::blankConfiguration() {
     return words;
 }
 
+bool UsbEeprom::blankAt(size_t address) {
+    uint16_t value = 0;
+    return readChip(address, value, FT_EEPROM_READ_FAILED) == FT_OK && value == kBlankWord;
+}
+
 FT_STATUS UsbEeprom::settleSizeForChange() {
+    // A blank first 64 words, and blank where the marker can land: the marker tells
+    // the size at once, and only the words the change needs are read.
+    if (size_ == Size::Unread && blankConfiguration() && blankAt(kMarkerAddress % 128) &&
+        blankAt(kMarkerAddress)) {
+        size_ = Size::Unsized;
+    }
     words();
     switch (size_) {
         case Size::Known:
             return FT_OK;
-        case Size::Blank:
+        case Size::Unsized:
             return sizeByMarker();
         case Size::Unread:
             break;
@@ -223,8 +234,8 @@ FT_STATUS UsbEeprom::erase() {
     return transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, FT_EEPROM_ERASE_FAILED);
 }
 
-// The part reads blank at every address: the marker's word is blank, and is made
-// blank again whatever the reads find.
+// The part reads blank wherever the marker can land, and is made blank there again
+// whatever the reads find.
 FT_STATUS UsbEeprom::sizeByMarker() {
     if (const FT_STATUS status = prepareWrites(); status != FT_OK) return status;
     if (const FT_STATUS status = writeChip(kMarkerAddress, kMarker, FT_EEPROM_WRITE_FAILED);

@@ -15,7 +15,9 @@
 // so until a change asks for it every address is read as itself. Only before a
 // change is such a part sized by writing: the marker libftdi uses (0x55AA to word
 // 0xC0, read back where the part's address width lands it), blanked again at
-// once. If the marker is nowhere, no EEPROM is fitted (0 words).
+// once. If the marker is nowhere, no EEPROM is fitted (0 words). A change on a
+// part whose first 64 words read blank, and the words the marker can land on,
+// needs no more reads to size it: the marker comes at once.
 #pragma once
 
 #include <ftdi.h>
@@ -67,7 +69,8 @@ public:
     static void forgetSizes();
 
 private:
-    enum class Size { Unread, Known, Blank };
+    // Unsized: reading told nothing (a blank part), every address is read as itself.
+    enum class Size { Unread, Known, Unsized };
 
     FT_STATUS transfer(uint8_t request, uint16_t value, uint16_t index, unsigned char *data, uint16_t length,
                        FT_STATUS failure);
@@ -79,6 +82,7 @@ private:
     // The FT232R's and X series' fixed sizes, or one remembered.
     bool sizeKnownWithoutReading();
     FT_STATUS sizeByMarker();
+    bool blankAt(size_t address);
     void forgetContents() { cache_.fill(std::nullopt); }
     void settle(size_t words);
 

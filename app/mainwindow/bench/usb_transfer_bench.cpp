@@ -15,9 +15,10 @@
 // once (64 more reads on a programmed 93C46; on a blank part, whose every address
 // reads alike, the marker: two writes and two reads), two transfers per word
 // written, and the write set-up (reset, modem status, latency timer read, set and
-// put back). A blank part's words are every address the chip can send (256): it
-// shows no size until the marker is written, and nothing is written before the
-// backup is made.
+// put back). OneOpenWrite makes the same change through the D2XX calls in one
+// open, as a caller that holds the chip from its backup to its check. A blank
+// part's words are every address the chip can send (256): it shows no size until
+// the marker is written, and nothing is written before the backup is made.
 //
 // It runs itself again under umockdev's preload library when started without it.
 #include <QApplication>
@@ -26,12 +27,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "eeprom_codec.h"
 #include "eeprom_model.h"
 #include "main_window.h"
 #include "offscreen_benchmarks.h"
@@ -60,6 +64,10 @@ Counts countsOf(const VirtualChip &chip) {
 
 Counts operator-(const Counts &a, const Counts &b) {
     return {a.reads - b.reads, a.writes - b.writes, a.erases - b.erases, a.total - b.total};
+}
+
+Counts operator+(const Counts &a, const Counts &b) {
+    return {a.reads + b.reads, a.writes + b.writes, a.erases + b.erases, a.total + b.total};
 }
 
 Counts measure(const VirtualChip &chip, const std::function<void()> &step) {
@@ -109,8 +117,7 @@ void Transfers(benchmark::State &state, Step step) {
     double iterations = 0;
     for (auto _ : state) {
         const Counts one = measure(chip, run[which]);
-        sum = {sum.reads + one.reads, sum.writes + one.writes, sum.erases + one.erases,
-               sum.total + one.total};
+        sum = sum + one;
         ++iterations;
     }
     report(state, sum, iterations, floors[which]);
@@ -126,6 +133,11 @@ unsigned differing(const std::vector<uint16_t> &a, const std::vector<uint16_t> &
 }
 
 constexpr double kWordsRead = 64, kAddresses = 256, kSizeByWrap = 64, kMarker = 4, kWriteSetUp = 5;
+
+// The floor of a change of a 93C46 that writes `written` words.
+double changeFloor(bool blank, unsigned written) {
+    return (blank ? kAddresses + kMarker : kWordsRead + kSizeByWrap) + 2.0 * written + kWriteSetUp;
+}
 
 // Argument: 0 a blank 93C46, 1 one programmed before (the example's).
 void KestromWrite(benchmark::State &state) {
@@ -159,11 +171,59 @@ void KestromWrite(benchmark::State &state) {
                 ("kestrom write failed: " + kestrom.readAllStandardError().toStdString()).c_str());
             return;
         }
-        const Counts one = countsOf(chip);
-        sum = {sum.reads + one.reads, sum.writes + one.writes, sum.erases + one.erases,
-               sum.total + one.total};
-        floor = (blank ? kAddresses + kMarker : kWordsRead + kSizeByWrap) +
-                2.0 * differing(before, chip.eeprom()) + kWriteSetUp;
+        sum = sum + countsOf(chip);
+        floor = changeFloor(blank, differing(before, chip.eeprom()));
+        ++iterations;
+    }
+    report(state, sum, iterations, floor);
+}
+
+// The same change made in one open, as a caller that holds the chip from its backup
+// to its check does: every address read, FT_EE_Program, every address read again.
+void OneOpenWrite(benchmark::State &state) {
+    const bool blank = state.range(0) == 0;
+    const std::vector<uint16_t> image =
+        blank ? std::vector<uint16_t>{} : loadImage(std::string(KESTROM_EXAMPLES_DIR "/") + "ft232bm.bin");
+    kestrom::platform::D2xxBinding &d2xx = kestrom::platform::programLibraries().d2xx;
+    Counts sum;
+    double iterations = 0, floor = 0;
+    for (auto _ : state) {
+        Testbed bed;
+        VirtualChip &chip = bed.plug({ChipKind::FT232BM, 64, image});
+        const std::vector<uint16_t> before = chip.eeprom();
+        FT_HANDLE handle = nullptr;
+        std::vector<uint16_t> words(256);
+        const auto readAll = [&] {
+            for (uint32_t offset = 0; offset < words.size(); ++offset)
+                d2xx.FT_ReadEE(handle, offset, &words[offset]);
+        };
+        if (d2xx.FT_Open(0, &handle) != FT_OK) {
+            state.SkipWithError("the virtual chip did not open");
+            return;
+        }
+        readAll();
+        kestrom::d2xx::EepromContents contents;
+        if (kestrom::d2xx::decode(FT_DEVICE_BM, std::span(words).first(64), contents) != FT_OK)
+            contents = kestrom::d2xx::chipDefaults(FT_DEVICE_BM);
+        contents.serialNumber = "KS000002";
+        contents.fields.SerNumEnable = 1;
+        std::array<char, 64> manufacturer{}, manufacturerId{}, description{}, serial{};
+        FT_PROGRAM_DATA record{};
+        record.Signature2 = 0xFFFFFFFF;
+        record.Manufacturer = manufacturer.data();
+        record.ManufacturerId = manufacturerId.data();
+        record.Description = description.data();
+        record.SerialNumber = serial.data();
+        kestrom::d2xx::fillRecord(contents, record);
+        const FT_STATUS programmed = d2xx.FT_EE_Program(handle, &record);
+        readAll();
+        d2xx.FT_Close(handle);
+        if (programmed != FT_OK) {
+            state.SkipWithError("FT_EE_Program failed on the virtual chip");
+            return;
+        }
+        sum = sum + countsOf(chip);
+        floor = changeFloor(blank, differing(before, chip.eeprom()));
         ++iterations;
     }
     report(state, sum, iterations, floor);
@@ -194,6 +254,7 @@ BENCHMARK_CAPTURE(Transfers, erase, Step::Erase)
     ->Iterations(3)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(KestromWrite)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(OneOpenWrite)->Arg(0)->Arg(1)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv) {
     // The virtual chips live in umockdev's testbed.
