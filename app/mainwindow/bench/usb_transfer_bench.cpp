@@ -139,18 +139,10 @@ double changeFloor(bool blank, unsigned written) {
     return (blank ? kAddresses + kMarker : kWordsRead + kSizeByWrap) + 2.0 * written + kWriteSetUp;
 }
 
-// Argument: 0 a blank 93C46, 1 one programmed before (the example's).
-void KestromWrite(benchmark::State &state) {
+// Runs `change` once an iteration on a fresh virtual FT232BM whose 93C46 is blank
+// (argument 0) or programmed before (1, the example's); an error it returns ends the run.
+void ChangeOfA93C46(benchmark::State &state, const std::function<std::string()> &change) {
     const bool blank = state.range(0) == 0;
-    const QTemporaryDir folder;
-    const QString templateFile = folder.filePath(QStringLiteral("serial.ini"));
-    QFile file(templateFile);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write("[template]\nchip = FT232BM\nSerNumEnable = 1\nSerialNumber = \"KS000002\"\n") < 0) {
-        state.SkipWithError("the template cannot be written");
-        return;
-    }
-    file.close();
     const std::vector<uint16_t> image =
         blank ? std::vector<uint16_t>{} : loadImage(std::string(KESTROM_EXAMPLES_DIR "/") + "ft232bm.bin");
     Counts sum;
@@ -159,16 +151,8 @@ void KestromWrite(benchmark::State &state) {
         Testbed bed;
         VirtualChip &chip = bed.plug({ChipKind::FT232BM, 64, image});
         const std::vector<uint16_t> before = chip.eeprom();
-        // The testbed's own variables (UMOCKDEV_DIR) are new with it.
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
-        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
-        QProcess kestrom;
-        kestrom.setProcessEnvironment(environment);
-        kestrom.start(QStringLiteral(KESTROM_FILE), {QStringLiteral("write"), templateFile});
-        if (!kestrom.waitForFinished(60000) || kestrom.exitCode() != 0) {
-            state.SkipWithError(
-                ("kestrom write failed: " + kestrom.readAllStandardError().toStdString()).c_str());
+        if (const std::string error = change(); !error.empty()) {
+            state.SkipWithError(error.c_str());
             return;
         }
         sum = sum + countsOf(chip);
@@ -178,29 +162,41 @@ void KestromWrite(benchmark::State &state) {
     report(state, sum, iterations, floor);
 }
 
+void KestromWrite(benchmark::State &state) {
+    const QTemporaryDir folder;
+    const QString templateFile = folder.filePath(QStringLiteral("serial.ini"));
+    QFile file(templateFile);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write("[template]\nchip = FT232BM\nSerNumEnable = 1\nSerialNumber = \"KS000002\"\n") < 0) {
+        state.SkipWithError("the template cannot be written");
+        return;
+    }
+    file.close();
+    ChangeOfA93C46(state, [&]() -> std::string {
+        // The testbed's own variables (UMOCKDEV_DIR) are new with it.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_DATA_HOME"), folder.path());
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), folder.path());
+        QProcess kestrom;
+        kestrom.setProcessEnvironment(environment);
+        kestrom.start(QStringLiteral(KESTROM_FILE), {QStringLiteral("write"), templateFile});
+        if (kestrom.waitForFinished(60000) && kestrom.exitCode() == 0) return {};
+        return "kestrom write failed: " + kestrom.readAllStandardError().toStdString();
+    });
+}
+
 // The same change made in one open, as a caller that holds the chip from its backup
 // to its check does: every address read, FT_EE_Program, every address read again.
 void OneOpenWrite(benchmark::State &state) {
-    const bool blank = state.range(0) == 0;
-    const std::vector<uint16_t> image =
-        blank ? std::vector<uint16_t>{} : loadImage(std::string(KESTROM_EXAMPLES_DIR "/") + "ft232bm.bin");
     kestrom::platform::D2xxBinding &d2xx = kestrom::platform::programLibraries().d2xx;
-    Counts sum;
-    double iterations = 0, floor = 0;
-    for (auto _ : state) {
-        Testbed bed;
-        VirtualChip &chip = bed.plug({ChipKind::FT232BM, 64, image});
-        const std::vector<uint16_t> before = chip.eeprom();
+    ChangeOfA93C46(state, [&]() -> std::string {
         FT_HANDLE handle = nullptr;
         std::vector<uint16_t> words(256);
         const auto readAll = [&] {
             for (uint32_t offset = 0; offset < words.size(); ++offset)
                 d2xx.FT_ReadEE(handle, offset, &words[offset]);
         };
-        if (d2xx.FT_Open(0, &handle) != FT_OK) {
-            state.SkipWithError("the virtual chip did not open");
-            return;
-        }
+        if (d2xx.FT_Open(0, &handle) != FT_OK) return "the virtual chip did not open";
         readAll();
         kestrom::d2xx::EepromContents contents;
         if (kestrom::d2xx::decode(FT_DEVICE_BM, std::span(words).first(64), contents) != FT_OK)
@@ -218,15 +214,8 @@ void OneOpenWrite(benchmark::State &state) {
         const FT_STATUS programmed = d2xx.FT_EE_Program(handle, &record);
         readAll();
         d2xx.FT_Close(handle);
-        if (programmed != FT_OK) {
-            state.SkipWithError("FT_EE_Program failed on the virtual chip");
-            return;
-        }
-        sum = sum + countsOf(chip);
-        floor = changeFloor(blank, differing(before, chip.eeprom()));
-        ++iterations;
-    }
-    report(state, sum, iterations, floor);
+        return programmed == FT_OK ? "" : "FT_EE_Program failed on the virtual chip";
+    });
 }
 
 // Production stations (`kestrom produce --stations`), when the command has them:
