@@ -44,6 +44,13 @@ public:
     virtual FT_STATUS readImage(std::vector<uint16_t> &image);
     virtual FT_STATUS writeImage(const std::vector<uint16_t> &image);
 
+    // Before a call that changes the part: what it takes to know the part's size, a
+    // write included (reads never write to tell it). The default has nothing to do.
+    virtual FT_STATUS prepareChange() { return FT_OK; }
+    // What the part holds at `address` as read on this handle, when a write of the
+    // same value need not be made; the default knows nothing, so every word is written.
+    virtual std::optional<uint16_t> heldWord(size_t /*address*/) const { return std::nullopt; }
+
     virtual FT_STATUS close() { return FT_OK; }
 
     // What the EEPROM held before the last FT_EraseEE on this handle, until the next

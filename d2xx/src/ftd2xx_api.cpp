@@ -65,6 +65,13 @@ FT_STATUS readConfig(Device &device, std::vector<uint16_t> &image) {
     return device.readImage(image);
 }
 
+// Before a change: the part's size settled (a blank part's by a write), then what it holds.
+FT_STATUS readConfigForChange(Device &device, std::vector<uint16_t> &image) {
+    if (!layoutKnown(device.chipType())) return FT_NOT_SUPPORTED;
+    if (const FT_STATUS status = device.prepareChange(); status != FT_OK) return status;
+    return device.readImage(image);
+}
+
 // What the EEPROM holds now; when it holds nothing valid, what it held before an
 // erase on this handle, else the chip's defaults.
 FT_STATUS currentContents(Device &device, std::vector<uint16_t> &image, EepromContents &contents) {
@@ -211,7 +218,7 @@ FT_API FT_STATUS FT_CALL FT_EE_Program(FT_HANDLE ftHandle, PFT_PROGRAM_DATA pDat
     return onDevice(ftHandle, "FT_EE_Program", [&](Device &device) -> FT_STATUS {
         const uint32_t chip = device.chipType();
         std::vector<uint16_t> image;
-        if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
+        if (const FT_STATUS status = readConfigForChange(device, image); status != FT_OK) return status;
         // Fields the record's version does not carry keep what the EEPROM holds.
         EepromContents contents;
         if (const FT_STATUS status = currentContents(device, image, contents); status != FT_OK) return status;
@@ -249,6 +256,7 @@ FT_API FT_STATUS FT_CALL FT_EEPROM_Program(FT_HANDLE ftHandle, void *eepromData,
     return onDevice(ftHandle, "FT_EEPROM_Program", [&](Device &device) -> FT_STATUS {
         const uint32_t chip = device.chipType();
         std::vector<uint16_t> image;
+        if (const FT_STATUS status = readConfigForChange(device, image); status != FT_OK) return status;
         EepromContents contents;
         if (const FT_STATUS status = currentContents(device, image, contents); status != FT_OK) return status;
         if (!readCallerText(Manufacturer, kChipManufacturer, contents.manufacturer) ||
@@ -265,6 +273,7 @@ FT_API FT_STATUS FT_CALL FT_EEPROM_Program(FT_HANDLE ftHandle, void *eepromData,
 
 FT_API FT_STATUS FT_CALL FT_EraseEE(FT_HANDLE ftHandle) {
     return onDevice(ftHandle, "FT_EraseEE", [](Device &device) {
+        if (const FT_STATUS status = device.prepareChange(); status != FT_OK) return status;
         std::vector<uint16_t> image;
         EepromContents held;
         const bool valid = readConfig(device, image) == FT_OK && decode(device.chipType(), image, held) == FT_OK;
@@ -295,6 +304,7 @@ FT_API FT_STATUS FT_CALL FT_ReadEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, ui
 FT_API FT_STATUS FT_CALL FT_WriteEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t wValue) {
     if (dwWordOffset > kMaxWordOffset) return FT_INVALID_PARAMETER;
     return onDevice(ftHandle, "FT_WriteEE", [&](Device &device) -> FT_STATUS {
+        if (const FT_STATUS status = device.prepareChange(); status != FT_OK) return status;
         if (device.eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
         return written(device, writeWordVerified(device, dwWordOffset % device.eepromWords(), wValue));
     });

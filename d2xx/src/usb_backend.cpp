@@ -54,7 +54,12 @@ public:
         return eeprom_.write(address, value);
     }
 
+    // Its callers only decode the image: a blank configuration needs no more reads.
     FT_STATUS readImage(std::vector<uint16_t> &image) override {
+        if (auto blank = eeprom_.blankConfiguration()) {
+            image = std::move(*blank);
+            return FT_OK;
+        }
         if (eepromWords() == 0) return FT_EEPROM_NOT_PRESENT;
         return Device::readImage(image);
     }
@@ -71,6 +76,9 @@ public:
     }
 
     FT_STATUS erase() override { return eeprom_.erase(); }
+
+    FT_STATUS prepareChange() override { return eeprom_.settleSizeForChange(); }
+    std::optional<uint16_t> heldWord(size_t address) const override { return eeprom_.held(address); }
 
     // Lets go of the chip (an unplugged one all the same, so this always succeeds),
     // then of its lock. Nothing else is asked of a closed device; closing twice is
@@ -122,7 +130,8 @@ public:
         }
         libusb_device_handle *handle = nullptr;
         if (const int error = libusb_open(device, &handle); error != 0) {
-            return logUsbFailure("libusb_open(" + key.substr(4) + ")", libusbErrorText(error), FT_DEVICE_NOT_OPENED);
+            return logUsbFailure("libusb_open(" + key.substr(4) + ")", libusbErrorText(error),
+                                 FT_DEVICE_NOT_OPENED);
         }
         // The context closes the handle; the handle keeps `device` referenced.
         FtdiContext ftdi = listing.release();

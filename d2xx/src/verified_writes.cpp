@@ -1,5 +1,7 @@
 #include "verified_writes.h"
 
+#include "eeprom_codec.h"
+
 namespace kestrom::d2xx {
 namespace {
 
@@ -14,14 +16,41 @@ FT_STATUS readBack(Device &device, const std::vector<uint16_t> &expected, FT_STA
     return FT_OK;
 }
 
+bool held(const Device &device, size_t address, uint16_t value) {
+    return device.heldWord(address) == value;
+}
+
+// The words of `image` that the part does not hold already, one by one; `passedOver`
+// tells whether any was left as it was. When none can be, the backend writes the whole
+// image its own way (the simulated part in one store).
+FT_STATUS writeDiffering(Device &device, const std::vector<uint16_t> &image, bool &passedOver) {
+    passedOver = false;
+    for (size_t address = 0; address < image.size() && !passedOver; ++address)
+        passedOver = held(device, address, image[address]);
+    if (!passedOver) return device.writeImage(image);
+    for (size_t address = 0; address < image.size() && address < device.eepromWords(); ++address) {
+        if (held(device, address, image[address]) || reservedWord(device.chipType(), address)) continue;
+        if (const FT_STATUS status = device.writeWord(address, image[address]); status != FT_OK)
+            return status;
+    }
+    return FT_OK;
+}
+
 }  // namespace
 
 FT_STATUS writeImageVerified(Device &device, const std::vector<uint16_t> &image) {
+    bool passedOver = false;
+    if (const FT_STATUS status = writeDiffering(device, image, passedOver); status != FT_OK) return status;
+    const FT_STATUS checked = readBack(device, image, FT_EEPROM_WRITE_FAILED);
+    // A word that did not take: every word is written once, those left as they were
+    // included, and read from the part again before the call fails.
+    if (checked != FT_EEPROM_WRITE_FAILED || !passedOver) return checked;
     if (const FT_STATUS status = device.writeImage(image); status != FT_OK) return status;
     return readBack(device, image, FT_EEPROM_WRITE_FAILED);
 }
 
 FT_STATUS writeWordVerified(Device &device, size_t address, uint16_t value) {
+    if (held(device, address, value)) return FT_OK;
     if (const FT_STATUS status = device.writeWord(address, value); status != FT_OK) return status;
     uint16_t readValue = 0;
     if (const FT_STATUS status = device.readWord(address, readValue); status != FT_OK) return status;

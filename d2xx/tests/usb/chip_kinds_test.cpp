@@ -24,7 +24,9 @@ struct Kind {
     const char *vidPid = nullptr;  // what FTD2XX_VIDPID must name for it to be listed
 };
 
-void PrintTo(const Kind &kind, std::ostream *out) { *out << kind.name; }
+void PrintTo(const Kind &kind, std::ostream *out) {
+    *out << kind.name;
+}
 
 std::vector<uint16_t> ownIds() {
     d2xx::EepromContents contents = d2xx::chipDefaults(FT_DEVICE_BM);
@@ -46,28 +48,13 @@ const Kind kKinds[] = {
     {"FT2232C_93C56", ChipKind::FT2232C, FT_DEVICE_2232C, 128, [] { return example("ft2232c.bin"); }},
     {"FT232R", ChipKind::FT232R, FT_DEVICE_232R, 64, [] { return example("ft232r.bin"); }},
     {"own_VID_PID", ChipKind::FT232BM, FT_DEVICE_BM, 64, ownIds, "1234:5678"},
-    {"FT2232H_93C66", ChipKind::FT2232H, FT_DEVICE_2232H, 256, [] { return boardImage(FT_DEVICE_2232H, 256); }},
-    {"FT4232H_93C56", ChipKind::FT4232H, FT_DEVICE_4232H, 128, [] { return boardImage(FT_DEVICE_4232H, 128); }},
+    {"FT2232H_93C66", ChipKind::FT2232H, FT_DEVICE_2232H, 256,
+     [] { return boardImage(FT_DEVICE_2232H, 256); }},
+    {"FT4232H_93C56", ChipKind::FT4232H, FT_DEVICE_4232H, 128,
+     [] { return boardImage(FT_DEVICE_4232H, 128); }},
     {"FT232H_93C46", ChipKind::FT232H, FT_DEVICE_232H, 64, [] { return boardImage(FT_DEVICE_232H, 64); }},
     {"blank_FT232H_93C56", ChipKind::FT232H, FT_DEVICE_232H, 128, [] { return std::vector<uint16_t>{}; }},
     {"FT230X", ChipKind::FTX, FT_DEVICE_X_SERIES, 128, [] { return boardImage(FT_DEVICE_X_SERIES, 128); }},
-};
-
-// A record with room behind its text pointers.
-struct Record {
-    Record() {
-        data.Signature2 = 0xFFFFFFFF;
-        data.Version = 2;
-        data.Manufacturer = manufacturer.data();
-        data.ManufacturerId = manufacturerId.data();
-        data.Description = description.data();
-        data.SerialNumber = serial.data();
-    }
-    FT_PROGRAM_DATA data{};
-    std::array<char, 36> manufacturer{};
-    std::array<char, 20> manufacturerId{};
-    std::array<char, 68> description{};
-    std::array<char, 20> serial{};
 };
 
 class ChipKinds : public VirtualUsb, public ::testing::WithParamInterface<Kind> {
@@ -164,11 +151,14 @@ TEST_P(ChipKinds, ListsOpensReadsProgramsWritesAndErasesOverUsb) {
 
     // The serial ports were the kernel's all along.
     EXPECT_EQ(chip.driverDetaches(), 0u);
-    for (uint8_t i = 0; i < interfaceCount(k.kind); ++i) EXPECT_TRUE(chip.driverBound(i)) << "interface " << int{i};
+    for (uint8_t i = 0; i < interfaceCount(k.kind); ++i)
+        EXPECT_TRUE(chip.driverBound(i)) << "interface " << int{i};
 }
 
 INSTANTIATE_TEST_SUITE_P(Usb, ChipKinds, ::testing::ValuesIn(kKinds),
-                         [](const ::testing::TestParamInfo<Kind> &info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Kind> &info) {
+                             return std::string(info.param.name);
+                         });
 
 }  // namespace
 }  // namespace kestrom::virtualchip

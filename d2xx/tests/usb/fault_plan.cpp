@@ -27,6 +27,20 @@ FaultPlan &FaultPlan::transferTime(std::chrono::microseconds time) {
     return *this;
 }
 
+FaultPlan &FaultPlan::writeTime(std::chrono::microseconds time) {
+    writeTime_ = time;
+    return *this;
+}
+
+FaultPlan &FaultPlan::dropWrites(unsigned count) {
+    droppedWrites_ = count;
+    return *this;
+}
+
+FaultPlan &FaultPlan::writeProtect() {
+    return dropWrites(kEvery);
+}
+
 FaultPlan &FaultPlan::noKernelStrings() {
     kernelStrings_ = false;
     return *this;

@@ -24,6 +24,13 @@ public:
     FaultPlan &refuseNode();
     // Each control transfer takes this long, as on a real bus (about 1 ms).
     FaultPlan &transferTime(std::chrono::microseconds time);
+    // Each EEPROM word written takes this much longer: the part's write cycle.
+    FaultPlan &writeTime(std::chrono::microseconds time);
+    // The first `count` EEPROM word writes are answered but not kept, as by a cell
+    // that did not take them.
+    FaultPlan &dropWrites(unsigned count);
+    // The part's write-protect pin is held: no write and no erase is kept.
+    FaultPlan &writeProtect();
     // The kernel kept none of the chip's strings in sysfs (its reads failed when the
     // chip was plugged in): whoever wants them must ask the chip.
     FaultPlan &noKernelStrings();
@@ -33,6 +40,10 @@ public:
     bool stalls(const std::string &request) const { return stalled_.count(request) != 0; }
     bool refusesNode() const { return refuseNode_; }
     std::chrono::microseconds timePerTransfer() const { return transferTime_; }
+    std::chrono::microseconds timePerWordWritten() const { return writeTime_; }
+    // Whether the `n`th EEPROM word write (counted from 1) is kept.
+    bool keepsWrite(unsigned n) const { return n > droppedWrites_; }
+    bool writeProtected() const { return droppedWrites_ == kEvery; }
     bool kernelKeepsStrings() const { return kernelStrings_; }
 
 private:
@@ -40,7 +51,10 @@ private:
     std::optional<unsigned> unplugAfter_;
     std::set<std::string> stalled_;
     bool refuseNode_ = false;
+    static constexpr unsigned kEvery = ~0u;
     std::chrono::microseconds transferTime_{0};
+    std::chrono::microseconds writeTime_{0};
+    unsigned droppedWrites_ = 0;
     bool kernelStrings_ = true;
 };
 

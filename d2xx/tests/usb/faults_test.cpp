@@ -26,7 +26,9 @@ protected:
     }
 };
 
-bool isEeprom(const std::string &request) { return request.find("EEPROM") != std::string::npos; }
+bool isEeprom(const std::string &request) {
+    return request.find("EEPROM") != std::string::npos;
+}
 
 TEST_F(Faults, UnplugAtEveryStepOfAProgramNeverHangsNorPassesAsWritten) {
     ASSERT_EQ((bm(), FT_EE_READ_()), ROMGATE_OK);
@@ -48,8 +50,8 @@ TEST_F(Faults, UnplugAtEveryStepOfAProgramNeverHangsNorPassesAsWritten) {
     }
     for (const size_t n : moments) {
         for (const bool after : {false, true}) {
-            SCOPED_TRACE(testing::Message() << "unplugged " << (after ? "after" : "before") << " EEPROM transfer "
-                                            << n << " (" << steps[n - 1] << ")");
+            SCOPED_TRACE(testing::Message() << "unplugged " << (after ? "after" : "before")
+                                            << " EEPROM transfer " << n << " (" << steps[n - 1] << ")");
             newBus();
             FaultPlan plan;
             after ? plan.unplugAfterEepromTransfer(static_cast<unsigned>(n))
@@ -72,7 +74,8 @@ TEST_F(Faults, UnplugAtEveryStepOfAProgramNeverHangsNorPassesAsWritten) {
                         status == FT_EEPROM_ERASE_FAILED)
                 << "status " << status;
             if (missed <= erase + 1) {
-                EXPECT_EQ(chip.eeprom(), example("ft232bm.bin")) << "pulled out before the erase: nothing lost";
+                EXPECT_EQ(chip.eeprom(), example("ft232bm.bin"))
+                    << "pulled out before the erase: nothing lost";
             }
         }
     }
@@ -98,9 +101,15 @@ TEST_F(Faults, AStalledRequestFailsItsCallAndSaysWhy) {
         FT_STATUS (*call)(FT_HANDLE);
     };
     const Case cases[] = {
-        {"READ_EEPROM", FT_EEPROM_READ_FAILED, "-> FT_EEPROM_READ_FAILED (11)", [](FT_HANDLE h) { uint16_t w; return FT_ReadEE(h, 3, &w); }},
-        {"WRITE_EEPROM", FT_EEPROM_WRITE_FAILED, "-> FT_EEPROM_WRITE_FAILED (12)", [](FT_HANDLE h) { return FT_WriteEE(h, 3, 0xBEEF); }},
-        {"ERASE_EEPROM", FT_EEPROM_ERASE_FAILED, "-> FT_EEPROM_ERASE_FAILED (13)", [](FT_HANDLE h) { return FT_EraseEE(h); }},
+        {"READ_EEPROM", FT_EEPROM_READ_FAILED, "-> FT_EEPROM_READ_FAILED (11)",
+         [](FT_HANDLE h) {
+             uint16_t w;
+             return FT_ReadEE(h, 3, &w);
+         }},
+        {"WRITE_EEPROM", FT_EEPROM_WRITE_FAILED, "-> FT_EEPROM_WRITE_FAILED (12)",
+         [](FT_HANDLE h) { return FT_WriteEE(h, 3, 0xBEEF); }},
+        {"ERASE_EEPROM", FT_EEPROM_ERASE_FAILED, "-> FT_EEPROM_ERASE_FAILED (13)",
+         [](FT_HANDLE h) { return FT_EraseEE(h); }},
     };
     setenv("FTD2XX_LOG", "1", 1);
     for (const Case &c : cases) {
@@ -162,23 +171,24 @@ TEST_F(Faults, StringsTheKernelDidNotKeepComeFromTheChip) {
     setenv("FTD2XX_LOG", "1", 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(listed(0), "status 3");
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("[LIBUSB_ERROR_ACCESS] -> FT_DEVICE_NOT_OPENED (3)"),
-              std::string::npos);
+    EXPECT_NE(
+        testing::internal::GetCapturedStderr().find("[LIBUSB_ERROR_ACCESS] -> FT_DEVICE_NOT_OPENED (3)"),
+        std::string::npos);
 }
 
-TEST_F(Faults, ABoardWithoutEepromSaysSo) {
-    plug({ChipKind::FT232BM, 0, {}});
+TEST_F(Faults, ABoardWithoutEepromReadsBlankAndAChangeSaysItHasNone) {
+    VirtualChip &chip = plug({ChipKind::FT232BM, 0, {}});
     FT_HANDLE handle = open();
-    char description[64] = {}, serial[16] = {};
-    FT_PROGRAM_DATA record{};
-    record.Signature2 = 0xFFFFFFFF;
-    record.Description = description;
-    record.SerialNumber = serial;
-    EXPECT_EQ(FT_EE_Read(handle, &record), FT_EEPROM_NOT_PRESENT);
+    Record record;
+    // Reading cannot tell it from a blank part, and a read does not write to find out.
+    EXPECT_EQ(FT_EE_Read(handle, &record.data), FT_EEPROM_NOT_PROGRAMMED);
     uint16_t word = 0;
-    EXPECT_EQ(FT_ReadEE(handle, 0, &word), FT_EEPROM_NOT_PRESENT);
+    EXPECT_EQ(FT_ReadEE(handle, 0, &word), FT_OK);
+    EXPECT_EQ(word, 0xFFFF);
+    EXPECT_EQ(chip.transfers("WRITE_EEPROM"), 0u);
     EXPECT_EQ(FT_WriteEE(handle, 0, 0x1234), FT_EEPROM_NOT_PRESENT) << "no word address to wrap to";
     EXPECT_EQ(FT_EraseEE(handle), FT_EEPROM_NOT_PRESENT);
+    EXPECT_EQ(FT_ReadEE(handle, 0, &word), FT_EEPROM_NOT_PRESENT) << "once told, the open knows";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,7 +24,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    VirtualChip &plug(const ChipSpec &spec, FaultPlan faults = {}) { return bed_->plug(spec, std::move(faults)); }
+    VirtualChip &plug(const ChipSpec &spec, FaultPlan faults = {}) {
+        return bed_->plug(spec, std::move(faults));
+    }
     Testbed &bed() { return *bed_; }
     // Everything unplugged: a bus of its own for the next chip.
     void newBus();
@@ -37,6 +40,25 @@ private:
     std::optional<std::string> savedSim_, savedRuntime_;
     std::string runtime_;
     std::vector<FT_HANDLE> handles_;
+};
+
+// A program-data record with room behind its text pointers.
+struct Record {
+    Record() {
+        data.Signature2 = 0xFFFFFFFF;
+        data.Version = 2;
+        data.Manufacturer = manufacturer.data();
+        data.ManufacturerId = manufacturerId.data();
+        data.Description = description.data();
+        data.SerialNumber = serial.data();
+    }
+    Record(const Record &) = delete;
+    Record &operator=(const Record &) = delete;
+    FT_PROGRAM_DATA data{};
+    std::array<char, 36> manufacturer{};
+    std::array<char, 20> manufacturerId{};
+    std::array<char, 68> description{};
+    std::array<char, 20> serial{};
 };
 
 // An image from examples/.

@@ -53,7 +53,8 @@ constexpr std::array kVendorRequests{
 
 template <size_t N>
 const char *find(const std::array<Named, N> &table, uint8_t request) {
-    const auto it = std::find_if(table.begin(), table.end(), [&](const Named &n) { return n.request == request; });
+    const auto it =
+        std::find_if(table.begin(), table.end(), [&](const Named &n) { return n.request == request; });
     return it == table.end() ? nullptr : it->name;
 }
 
@@ -62,7 +63,9 @@ bool isEepromRequest(const Setup &setup) {
            setup.request <= kEraseEeprom;
 }
 
-bool isIn(const Setup &setup) { return (setup.requestType & kDirectionIn) != 0; }
+bool isIn(const Setup &setup) {
+    return (setup.requestType & kDirectionIn) != 0;
+}
 
 Answer copied(std::span<const uint8_t> from, std::span<uint8_t> to) {
     const size_t length = std::min(from.size(), to.size());
@@ -92,7 +95,11 @@ VirtualChip::VirtualChip(const ChipSpec &spec, FaultPlan faults)
       driverBound_(interfaceCount(spec.kind), true) {}
 
 Answer VirtualChip::control(const Setup &setup, std::span<uint8_t> data) {
+    // The time is taken outside the lock, as chips on one bus work side by side.
     std::this_thread::sleep_for(faults_.timePerTransfer());
+    if ((setup.requestType & kTypeMask) == kTypeVendor && setup.request == kWriteEeprom) {
+        std::this_thread::sleep_for(faults_.timePerWordWritten());
+    }
     std::unique_lock lock(mutex_);
     if (!plugged_) return {Answer::Gone};
     const std::string name = requestName(setup);
@@ -170,14 +177,15 @@ Answer VirtualChip::vendorRequest(const Setup &setup, std::span<uint8_t> data) {
         }
         case kReadEeprom: {
             const uint16_t word = eeprom_.read(address);
-            const std::array<uint8_t, 2> bytes{static_cast<uint8_t>(word & 0xFF), static_cast<uint8_t>(word >> 8)};
+            const std::array<uint8_t, 2> bytes{static_cast<uint8_t>(word & 0xFF),
+                                               static_cast<uint8_t>(word >> 8)};
             return copied(bytes, data);
         }
         case kWriteEeprom:
-            eeprom_.write(address, setup.value);
+            if (faults_.keepsWrite(++eepromWrites_)) eeprom_.write(address, setup.value);
             break;
         case kEraseEeprom:
-            eeprom_.erase();
+            if (!faults_.writeProtected()) eeprom_.erase();
             break;
         case kSetLatencyTimer:
             latency_[port] = static_cast<uint8_t>(setup.value & 0xFF);

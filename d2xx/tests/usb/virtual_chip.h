@@ -2,7 +2,8 @@
 // host sends to its endpoint 0. The standard requests answer from the descriptors
 // it enumerated with; the FTDI vendor requests set up its serial ports and read,
 // write and erase its EEPROM. Every control transfer that reaches it is counted by
-// request name, and its fault plan can make it stall, vanish or take its time.
+// request name, and its fault plan can make it stall, vanish, take its time or
+// keep no write.
 //
 // The host side (the kernel's usbdevfs and the serial driver bound to the chip's
 // interfaces) is in usbdevfs_ioctl.h; putting it on a bus is testbed.h's job.
@@ -106,6 +107,7 @@ private:
     unsigned driverDetaches_ = 0;
     std::vector<std::string> log_;
     unsigned eepromTransfers_ = 0;  // since plugged in, for the fault plan
+    unsigned eepromWrites_ = 0;     // likewise
     std::map<uint8_t, uint8_t> latency_;
 };
 
