@@ -6,6 +6,7 @@
 #include "eeprom_codec.h"
 #include "image_check.h"
 #include "main_window.h"
+#include "tick_pause.h"
 
 namespace kestrom::mainwindow {
 
@@ -47,6 +48,7 @@ void MainWindow::onSaveImage() {
 }
 
 void MainWindow::onProgramImage() {
+    const TickPause pause(timer_);
     const std::optional<QString> path = dialogs::programDialogs().openFile(
         this, {QStringLiteral("Program EEPROM Image"), kImageFilters, QString()});
     if (!path) return;
