@@ -34,7 +34,13 @@ int runCommandLine(const QStringList &arguments) {
                        "report of device 0 and opens no window;\n"
                        "the exit code is 0 when the device answered, 1 when it did not.\n"
                        "Usage: kestrom [options], or kestrom COMMAND [options] for the commands below."));
-    const QCommandLineOption help = parser.addHelpOption();
+    // Qt's own help option would add a --help-all about Qt's options, which a command
+    // line without a window does not take.
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Displays help on commandline options."));
+    const QCommandLineOption helpAll(QStringLiteral("help-all"),
+                                     QStringLiteral("Displays this help and the help of every command."));
+    parser.addOptions({help, helpAll});
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption report(QStringLiteral("report"),
                                     QStringLiteral("Print the EEPROM text report and hex dump of device 0."));
@@ -46,8 +52,9 @@ int runCommandLine(const QStringList &arguments) {
     parser.addOptions({report, noText, noBinary});
 
     if (!parser.parse(arguments)) return usageError(parser.errorText());
-    if (parser.isSet(help)) {
+    if (parser.isSet(help) || parser.isSet(helpAll)) {
         print(stdout, parser.helpText() + cli::commandsHelp());
+        if (parser.isSet(helpAll)) cli::printEveryCommandsHelp();
         return 0;
     }
     if (parser.isSet(version)) {

@@ -1,5 +1,16 @@
 # bash completion for kestrom: its commands, each command's options, files where
 # a command takes one, and the record's field names after --set.
+
+# File names for the word being completed, one per line so that names with spaces stay
+# whole; readline then quotes them as it inserts them.
+_kestrom_files() {
+    local typed=$1 IFS=$'\n'
+    typed=${typed#[\'\"]}
+    typed=${typed//\\/}
+    COMPREPLY=($(compgen -f -- "$typed"))
+    compopt -o filenames 2>/dev/null
+}
+
 _kestrom() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
     local fields="VendorId ProductId Manufacturer Description SerialNumber MaxPower PnP SelfPowered
@@ -21,7 +32,7 @@ _kestrom() {
     case $prev in
         --device | --serial | --format | --start | --count | --poll) return 0 ;;
         --state | --log)
-            COMPREPLY=($(compgen -f -- "$cur"))
+            _kestrom_files "$cur"
             return 0
             ;;
         --set)
@@ -34,7 +45,7 @@ _kestrom() {
     local options files=1
     case $command in
         "")
-            options="--report --no-text --no-binary --help --version list show dump restore template write produce"
+            options="--report --no-text --no-binary --help --help-all --version list show dump restore template write produce"
             files=0
             ;;
         list) options="--json --help" files=0 ;;
@@ -51,7 +62,7 @@ _kestrom() {
     if [[ $cur == -* || $files == 0 ]]; then
         COMPREPLY=($(compgen -W "$options" -- "$cur"))
     else
-        COMPREPLY=($(compgen -f -- "$cur"))
+        _kestrom_files "$cur"
     fi
 }
 complete -F _kestrom kestrom

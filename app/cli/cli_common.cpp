@@ -1,9 +1,12 @@
 #include "cli_common.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <array>
 #include <cstdio>
 
+#include "device_access.h"
 #include "libraries.h"
 #include "status_text.h"
 
@@ -45,7 +48,12 @@ void printError(const QString &command, const QString &message) {
 QString statusText(FT_STATUS status) {
     QString name = reports::StatusText(int64_t(status));
     name.remove(u'*');
-    return QStringLiteral("status %1 (%2)").arg(status).arg(name.trimmed());
+    const QString text = QStringLiteral("status %1 (%2)").arg(status).arg(name.trimmed());
+    if (status != FT_DEVICE_NOT_OPENED) return text;
+    // The driver answers 3 both for a device another program holds and for a device
+    // node this user may not open; only the second is mended by the udev rule.
+    if (reports::DeviceNodeRefused()) return text + QStringLiteral(". ") + reports::UdevRuleHint();
+    return text + QStringLiteral(": the device is in use by another program");
 }
 
 Arguments::Arguments(const char *name, const char *usage, const char *about)
@@ -182,6 +190,18 @@ QString Arguments::helpText() const {
 }
 
 platform::D2xxBinding *loadedDriver(const char *command) {
+    // A devices file that is not there would read as no devices at all.
+    if (const QString simulated = qEnvironmentVariable("FTD2XX_SIM"); !simulated.isEmpty()) {
+        const QFileInfo file(simulated);
+        if (!file.isFile() || !file.isReadable()) {
+            printError(QString::fromLatin1(command),
+                       QStringLiteral("FTD2XX_SIM names %1, which %2")
+                           .arg(QDir::toNativeSeparators(simulated),
+                                file.exists() ? QStringLiteral("is not a readable simulated-devices file")
+                                              : QStringLiteral("does not exist")));
+            return nullptr;
+        }
+    }
     platform::D2xxBinding &d2xx = platform::programLibraries().d2xx;
     if (d2xx.load()) return &d2xx;
     printError(QString::fromLatin1(command), QString::fromStdString(d2xx.message()));

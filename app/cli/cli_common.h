@@ -20,7 +20,9 @@ enum ExitCode : int {
 void printOut(const QString &text);
 // One failure: "kestrom <command>: <message>" on a line of its own.
 void printError(const QString &command, const QString &message);
-// A D2XX status as a message says it: "status 2 (FT DEVICE NOT FOUND)".
+// A D2XX status as a message says it: "status 2 (FT DEVICE NOT FOUND)". A device
+// that did not open (3) is said to be in use by another program, or, when its device
+// node refuses this user, the udev rule is named.
 QString statusText(FT_STATUS status);
 
 // One subcommand's arguments: its options, --help, and a usage error as one line.

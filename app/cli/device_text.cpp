@@ -9,6 +9,29 @@ QString vidPid(uint32_t id) {
         .toUpper();
 }
 
+QString printable(const QString &text) {
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        const QChar::Category category = c.category();
+        if (category != QChar::Other_Control && category != QChar::Separator_Line &&
+            category != QChar::Separator_Paragraph) {
+            shown += c;
+        } else if (c == u'\n') {
+            shown += QStringLiteral("\\n");
+        } else if (c == u'\r') {
+            shown += QStringLiteral("\\r");
+        } else if (c == u'\t') {
+            shown += QStringLiteral("\\t");
+        } else {
+            shown +=
+                QStringLiteral("\\x") +
+                QStringLiteral("%1").arg(c.unicode(), c.unicode() > 0xFF ? 4 : 2, 16, QChar(u'0')).toUpper();
+        }
+    }
+    return shown;
+}
+
 QString alignedColumns(const QList<QStringList> &rows) {
     QList<qsizetype> widths;
     for (const QStringList &row : rows) {

@@ -12,6 +12,9 @@ namespace kestrom::cli {
 
 // "0403:6001" of VID << 16 | PID.
 QString vidPid(uint32_t id);
+// `text` with its control characters written out ("\n", "\x1B"), so that a chip's
+// texts cannot break a line or steer the terminal.
+QString printable(const QString &text);
 // Rows of columns, each column as wide as its widest cell, two spaces apart.
 QString alignedColumns(const QList<QStringList> &rows);
 // Opens device `index` for its chip type, USB IDs and strings only.

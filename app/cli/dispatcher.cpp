@@ -1,5 +1,7 @@
 #include "dispatcher.h"
 
+#include <cstdio>
+
 #include "commands.h"
 
 namespace kestrom::cli {
@@ -42,6 +44,14 @@ QString commandsHelp() {
     text += QStringLiteral(
         "\nExit codes of the commands: 0 done, 1 the device failed or refused, 2 bad usage or bad input.\n");
     return text;
+}
+
+void printEveryCommandsHelp() {
+    for (const Command &command : kCommands) {
+        std::fputs("\n", stdout);
+        std::fflush(stdout);
+        command.run({QLatin1String(command.name), QStringLiteral("--help")});
+    }
 }
 
 }  // namespace kestrom::cli

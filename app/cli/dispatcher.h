@@ -13,5 +13,7 @@ std::optional<int> runSubcommand(const QStringList &arguments);
 
 // The subcommands and what each does, for the program's --help.
 QString commandsHelp();
+// Each subcommand's own --help, one after another, on standard output.
+void printEveryCommandsHelp();
 
 }  // namespace kestrom::cli

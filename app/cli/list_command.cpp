@@ -5,6 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <array>
+#include <optional>
 
 #include "chip_words.h"
 #include "cli_common.h"
@@ -25,23 +26,24 @@ struct Listed {
     QString description;
 };
 
-QString listedText(platform::D2xxBinding &d2xx, uint32_t index, uint32_t what) {
+std::optional<QString> listedText(platform::D2xxBinding &d2xx, uint32_t index, uint32_t what) {
     std::array<char, kListBuffer> text{};
     if (d2xx.FT_ListDevices(reinterpret_cast<void *>(uintptr_t(index)), text.data(),
                             FT_LIST_BY_INDEX | what) != FT_OK) {
-        return {};
+        return std::nullopt;
     }
     text.back() = '\0';
     return QString::fromUtf8(text.data());
 }
 
+// A text the listing did not give is the device's own, when it opened; where both
+// fail, the device's status says why the text is missing.
 Listed describe(platform::D2xxBinding &d2xx, uint32_t index) {
-    Listed listed{int(index),
-                  FT_OK,
-                  {},
-                  listedText(d2xx, index, FT_OPEN_BY_SERIAL_NUMBER),
-                  listedText(d2xx, index, FT_OPEN_BY_DESCRIPTION)};
+    Listed listed{int(index), FT_OK, {}, {}, {}};
     listed.status = readIdentity(d2xx, int(index), listed.identity);
+    listed.serial = listedText(d2xx, index, FT_OPEN_BY_SERIAL_NUMBER).value_or(listed.identity.serialNumber);
+    listed.description =
+        listedText(d2xx, index, FT_OPEN_BY_DESCRIPTION).value_or(listed.identity.description);
     return listed;
 }
 
@@ -64,7 +66,7 @@ QString table(const std::vector<Listed> &devices) {
             {QString::number(device.index),
              known ? safety::chipName(device.identity.type) : QStringLiteral("?"),
              known ? vidPid(device.identity.id) : QStringLiteral("(%1)").arg(statusText(device.status)),
-             device.serial, device.description});
+             printable(device.serial), printable(device.description)});
     }
     return alignedColumns(rows);
 }

@@ -3,6 +3,7 @@
 // chip's layout; --force lets an image of another layout through), backed up,
 // journaled and read back.
 #include <QDir>
+#include <QFileInfo>
 
 #include "backup_store.h"
 #include "cli_common.h"
@@ -11,6 +12,20 @@
 #include "image_check.h"
 
 namespace kestrom::cli {
+
+namespace {
+
+// What keeps `file` from being read as an image at all; empty when it is a file.
+QString notAFile(const QString &file) {
+    const QFileInfo info(file);
+    const QString name = QDir::toNativeSeparators(file);
+    if (!info.exists()) return QStringLiteral("%1 does not exist").arg(name);
+    if (info.isDir()) return QStringLiteral("%1 is a folder, not an image file").arg(name);
+    if (!info.isReadable()) return QStringLiteral("%1 cannot be read: permission denied").arg(name);
+    return {};
+}
+
+}  // namespace
 
 int runRestore(const QStringList &arguments) {
     Arguments args("restore", "FILE [--device N | --serial S] [--force]",
@@ -23,6 +38,7 @@ int runRestore(const QStringList &arguments) {
     args.addOption(force);
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("FILE")})) return *done;
     const QString file = args.positional().first();
+    if (const QString missing = notAFile(file); !missing.isEmpty()) return args.failure(kBadInput, missing);
     const std::optional<std::vector<uint16_t>> image = safety::BackupStore::load(file);
     if (!image) {
         return args.failure(kBadInput,

@@ -79,9 +79,9 @@ QString text(int index, const DeviceConfig &config) {
     const safety::ChipIdentity &id = config.chip.identity;
     const size_t words = config.chip.words.size();
     QString out = QStringLiteral("Device %1: %2 %3, serial \"%4\", \"%5\"\nEEPROM: %6 words (%7), %8\n")
-                      .arg(QString::number(index), safety::chipName(id.type), vidPid(id.id), id.serialNumber,
-                           id.description, QString::number(words), partName(id.type, words),
-                           eepromStateText(config.chip));
+                      .arg(QString::number(index), safety::chipName(id.type), vidPid(id.id),
+                           printable(id.serialNumber), printable(id.description), QString::number(words),
+                           partName(id.type, words), eepromStateText(config.chip));
     if (config.recordStatus != FT_OK) {
         return out + QStringLiteral("No configuration to show: FT_EE_Read answered %1.\n")
                          .arg(statusText(config.recordStatus));
@@ -92,7 +92,8 @@ QString text(int index, const DeviceConfig &config) {
     if (config.userAreaBytes) out += QStringLiteral("User area: %1 bytes\n").arg(*config.userAreaBytes);
     QList<QStringList> rows;
     for (const FieldSpec *field : shownFields(id.type)) {
-        rows.append({QLatin1String(field->name), formatValue(*field, valueOf(*field, config.contents)),
+        rows.append({QLatin1String(field->name),
+                     printable(formatValue(*field, valueOf(*field, config.contents))),
                      QLatin1String(field->meaning)});
     }
     return out + u'\n' + alignedColumns(rows);

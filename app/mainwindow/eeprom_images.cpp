@@ -7,6 +7,7 @@
 #include "eeprom_codec.h"
 #include "image_check.h"
 #include "main_window.h"
+#include "tick_pause.h"
 
 namespace kestrom::mainwindow {
 
@@ -55,6 +56,7 @@ void MainWindow::onSaveImage() {
 }
 
 void MainWindow::onProgramImage() {
+    const TickPause pause(timer_);
     const std::optional<QString> path = dialogs::programDialogs().openFile(
         this, {QCoreApplication::translate("MainWindow", "Program EEPROM Image"), imageFilters(), QString()});
     if (!path) return;

@@ -7,6 +7,7 @@
 #include "eeprom_codec.h"
 #include "field_binding.h"
 #include "main_window.h"
+#include "tick_pause.h"
 
 namespace kestrom::mainwindow {
 
@@ -92,6 +93,7 @@ bool MainWindow::textsFit(const safety::ChipWords &chip) {
 }
 
 void MainWindow::onWrite() {
+    const TickPause pause(timer_);
     if (!newIdsAgreed()) return;
     platform::RomgateBinding &romgate = libraries_.romgate;
     const int32_t chip = romgate.FT_GetFTDevice_();
@@ -115,6 +117,7 @@ void MainWindow::onWrite() {
 }
 
 void MainWindow::onErase() {
+    const TickPause pause(timer_);
     platform::RomgateBinding &romgate = libraries_.romgate;
     changeSafely(QStringLiteral("Erase"), [&] {
         if (romgate.FT_EraseEE_() != ROMGATE_OK) {

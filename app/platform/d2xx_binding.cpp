@@ -1,5 +1,6 @@
 #include "d2xx_binding.h"
 
+#include <array>
 #include <utility>
 
 #include "library_names.h"
@@ -22,6 +23,11 @@ enum Slot : size_t {
     kSlotCount
 };
 
+// By slot.
+constexpr std::array<const char *, kSlotCount> kCallNames{
+    "FT_ListDevices", "FT_Open",    "FT_ReadEE",  "FT_Close",      "FT_GetDeviceInfo",
+    "FT_WriteEE",     "FT_EraseEE", "FT_EE_Read", "FT_EE_Program", "FT_EE_UASize"};
+
 constexpr FT_STATUS kNoDevice = FT_DEVICE_NOT_FOUND;
 
 }  // namespace
@@ -36,63 +42,71 @@ D2xxBinding::D2xxBinding(ExportTable::Finder find)
           kSlotCount, [](std::string &) { return true; }, std::move(find)) {}
 
 // The user hears about the copy beside the program: that it is missing, or why it
-// did not load.
+// did not load. A library without the D2XX calls is not taken for one without devices.
 bool D2xxBinding::open(const std::filesystem::path &programFolder, std::string &message) {
-    if (library_.load(programFolder / kDriverFileName)) return true;
-    message = library_.message();
-    return library_.loadFromSearchPath(kDriverFileName);
+    if (!library_.load(programFolder / kDriverFileName)) {
+        message = library_.message();
+        if (!library_.loadFromSearchPath(kDriverFileName)) return false;
+    }
+    std::string missing;
+    for (const char *name : kCallNames) {
+        if (library_.symbol(name) == nullptr) missing += (missing.empty() ? "" : ", ") + std::string(name);
+    }
+    if (missing.empty()) return true;
+    message = notADriverMessage(kDriverFileName, missing);
+    return false;
 }
 
 FT_STATUS D2xxBinding::FT_ListDevices(void *arg1, void *arg2, uint32_t flags) {
     using Call = FT_STATUS(FT_CALL *)(void *, void *, uint32_t);
-    return exports_.call<Call>(kListDevices, "FT_ListDevices", kNoDevice, arg1, arg2, flags);
+    return exports_.call<Call>(kListDevices, kCallNames[kListDevices], kNoDevice, arg1, arg2, flags);
 }
 
 FT_STATUS D2xxBinding::FT_Open(int device, FT_HANDLE *handle) {
     using Call = FT_STATUS(FT_CALL *)(int, FT_HANDLE *);
-    return exports_.call<Call>(kOpen, "FT_Open", kNoDevice, device, handle);
+    return exports_.call<Call>(kOpen, kCallNames[kOpen], kNoDevice, device, handle);
 }
 
 FT_STATUS D2xxBinding::FT_ReadEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t *value) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t, uint16_t *);
-    return exports_.call<Call>(kReadEE, "FT_ReadEE", kNoDevice, handle, wordOffset, value);
+    return exports_.call<Call>(kReadEE, kCallNames[kReadEE], kNoDevice, handle, wordOffset, value);
 }
 
 FT_STATUS D2xxBinding::FT_Close(FT_HANDLE handle) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE);
-    return exports_.call<Call>(kClose, "FT_Close", kNoDevice, handle);
+    return exports_.call<Call>(kClose, kCallNames[kClose], kNoDevice, handle);
 }
 
 FT_STATUS D2xxBinding::FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber,
                                         char *description, void *dummy) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *, uint32_t *, char *, char *, void *);
-    return exports_.call<Call>(kGetDeviceInfo, "FT_GetDeviceInfo", kNoDevice, handle, type, id, serialNumber,
-                               description, dummy);
+    return exports_.call<Call>(kGetDeviceInfo, kCallNames[kGetDeviceInfo], kNoDevice, handle, type, id,
+                               serialNumber, description, dummy);
 }
 
 FT_STATUS D2xxBinding::FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t, uint16_t);
-    return exports_.call<Call>(kWriteEE, "FT_WriteEE", kNoDevice, handle, wordOffset, value);
+    return exports_.call<Call>(kWriteEE, kCallNames[kWriteEE], kNoDevice, handle, wordOffset, value);
 }
 
 FT_STATUS D2xxBinding::FT_EraseEE(FT_HANDLE handle) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE);
-    return exports_.call<Call>(kEraseEE, "FT_EraseEE", kNoDevice, handle);
+    return exports_.call<Call>(kEraseEE, kCallNames[kEraseEE], kNoDevice, handle);
 }
 
 FT_STATUS D2xxBinding::FT_EE_Read(FT_HANDLE handle, FT_PROGRAM_DATA *data) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, FT_PROGRAM_DATA *);
-    return exports_.call<Call>(kEeRead, "FT_EE_Read", kNoDevice, handle, data);
+    return exports_.call<Call>(kEeRead, kCallNames[kEeRead], kNoDevice, handle, data);
 }
 
 FT_STATUS D2xxBinding::FT_EE_Program(FT_HANDLE handle, FT_PROGRAM_DATA *data) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, FT_PROGRAM_DATA *);
-    return exports_.call<Call>(kEeProgram, "FT_EE_Program", kNoDevice, handle, data);
+    return exports_.call<Call>(kEeProgram, kCallNames[kEeProgram], kNoDevice, handle, data);
 }
 
 FT_STATUS D2xxBinding::FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *);
-    return exports_.call<Call>(kEeUaSize, "FT_EE_UASize", kNoDevice, handle, bytes);
+    return exports_.call<Call>(kEeUaSize, kCallNames[kEeUaSize], kNoDevice, handle, bytes);
 }
 
 }  // namespace kestrom::platform

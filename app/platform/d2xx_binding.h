@@ -1,8 +1,9 @@
 // The program's own D2XX calls (listing, open, identity, words, the record, erase,
 // close), bound by name
 // from libftd2xx: the program folder's copy first, then the system's search.
-// While the library or a call is unavailable the call answers FT_DEVICE_NOT_FOUND,
-// as if no device were connected.
+// A library that lacks any of these calls is refused as a whole, its message naming
+// them. While the library is unavailable every call answers FT_DEVICE_NOT_FOUND, as
+// if no device were connected.
 #pragma once
 
 #include <cstdint>

@@ -20,4 +20,9 @@ inline std::string libraryMissingMessage(std::string_view fileName) {
     return "library " + std::string(fileName) + " Not found ...";
 }
 
+// "libftd2xx.so is not a D2XX driver: it lacks FT_Open, FT_Close"
+inline std::string notADriverMessage(std::string_view fileName, std::string_view missingCalls) {
+    return std::string(fileName) + " is not a D2XX driver: it lacks " + std::string(missingCalls);
+}
+
 }  // namespace kestrom::platform

@@ -90,6 +90,15 @@ TEST_F(CommandLine, HelpAndVersion) {
     for (const char *option : {"--report", "--no-text", "--no-binary", "--version"}) {
         EXPECT_NE(std::string::npos, help.out.find(option)) << option;
     }
+    // --help names --help-all, which shows every command's help as well.
+    EXPECT_NE(std::string::npos, help.out.find("--help-all")) << help.out;
+    const Outcome all = run({"--help-all"});
+    EXPECT_EQ(0, all.exitCode) << all.err;
+    EXPECT_EQ(0u, all.out.find(help.out)) << all.out;
+    for (const char *usage :
+         {"Usage: kestrom list ", "Usage: kestrom restore FILE", "Usage: kestrom produce "}) {
+        EXPECT_NE(std::string::npos, all.out.find(usage)) << usage;
+    }
     const Outcome version = run({"--version"});
     EXPECT_EQ(0, version.exitCode);
     EXPECT_EQ("kestrom " KESTROM_VERSION "\n", version.out);

@@ -36,14 +36,19 @@ std::string lockFileName(std::string_view key) {
 
 // Opens the lock file without truncating or taking over another user's file: an
 // existing one is opened as it is (read access is enough for flock), a missing one made.
-int openLockFile(const std::string &path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0 && errno == ENOENT) {
+// Another open may make and remove the file between these steps; it is then looked
+// for again. -1 with errno when it cannot be opened: EEXIST when it kept coming and
+// going, anything else when the folder has no room for it.
+int openLockFile(const std::string &path, int attempts) {
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd >= 0 || errno != ENOENT) return fd;
         fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
                     S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH);
-        if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd >= 0 || errno != EEXIST) return fd;
     }
-    return fd;
+    errno = EEXIST;
+    return -1;
 }
 
 bool sameFile(int fd, const std::string &path) {
@@ -62,8 +67,10 @@ enum class Outcome { Held, Busy, Unusable };
 Outcome lockAt(const std::string &path, int &fd) {
     constexpr int kAttempts = 8;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        fd = openLockFile(path);
-        if (fd < 0) return Outcome::Unusable;
+        fd = openLockFile(path, kAttempts);
+        // A file that keeps coming and going is in use; only a folder without room for
+        // it sends the lock elsewhere, or two opens could hold the device in two places.
+        if (fd < 0) return errno == EEXIST ? Outcome::Busy : Outcome::Unusable;
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(fd);
             return Outcome::Busy;

@@ -36,4 +36,24 @@ TEST_F(Docs, TheManualPageAndTheCompletionNameEveryCommandAndOption) {
     }
 }
 
+TEST_F(Docs, TheCompletionKeepsFileNamesWithSpacesWhole) {
+    writeBytes("board one.ini", "");
+    writeBytes("board two.ini", "");
+    // Each answer on a line of its own, as bash holds them, in order.
+    const auto complete = [&](const QString &line) {
+        const QStringList words = line.split(u'|');
+        const Outcome outcome =
+            run(QStringLiteral("bash"),
+                {"-c", QStringLiteral("source '%1'; COMP_WORDS=(%2); COMP_CWORD=%3; _kestrom; "
+                                      "printf '%s\\n' \"${COMPREPLY[@]}\" | sort")
+                           .arg(KESTROM_DIST_DIR "/kestrom.bash", words.join(u' '))
+                           .arg(words.size() - 1)});
+        return outcome.out;
+    };
+    EXPECT_EQ("board one.ini\nboard two.ini\n", complete("kestrom|write|bo"));
+    EXPECT_EQ("board one.ini\n", complete("kestrom|write|'board\\ o'"));
+    EXPECT_EQ("board two.ini\n", complete("kestrom|restore|'\"board t'"));
+    EXPECT_EQ("board one.ini\n", complete("kestrom|produce|t.ini|--log|'board o'"));
+}
+
 }  // namespace

@@ -46,6 +46,7 @@ TEST_F(Images, AnImageThatDoesNotSuitTheChipIsRefusedBeforeAnythingIsWritten) {
     writeBytes("odd.bin", "\x01\x02\x03");
     writeBytes("big.bin", example("ft2232c.bin"));
     writeBytes("am.bin", example("ft8u232am.bin"));
+    std::filesystem::create_directory(path("folder.bin"));
     struct Case {
         const char *file;
         const char *said;
@@ -62,7 +63,8 @@ TEST_F(Images, AnImageThatDoesNotSuitTheChipIsRefusedBeforeAnythingIsWritten) {
                "programs it anyway)\n"},
           Case{"odd.bin",
                "kestrom restore: odd.bin is not an image: it cannot be read or holds no whole words\n"},
-          Case{"missing.bin", "kestrom restore: missing.bin is not an image"}}) {
+          Case{"missing.bin", "kestrom restore: missing.bin does not exist\n"},
+          Case{"folder.bin", "kestrom restore: folder.bin is a folder, not an image file\n"}}) {
         const Outcome outcome = run({"restore", c.file});
         EXPECT_EQ(2, outcome.exitCode) << c.file;
         EXPECT_EQ(0u, outcome.err.find(c.said)) << outcome.err;

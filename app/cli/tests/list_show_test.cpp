@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cstring>
 #include <filesystem>
 
 #include "cli_run.h"
@@ -189,6 +190,97 @@ TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
     const Outcome alone = run(QString::fromStdString((folder / "kestrom").string()), {"list"});
     EXPECT_EQ(1, alone.exitCode);
     EXPECT_EQ("kestrom list: library libftd2xx.so Not found ...\n", alone.err);
+}
+
+}  // namespace
+
+namespace {
+
+// Device 0's description as a program of another maker could have written it.
+void programDescription(FT_HANDLE handle, const char *description) {
+    char manufacturer[64] = {}, manufacturerId[16] = {}, text[64] = {}, serial[16] = {};
+    FT_PROGRAM_DATA data{};
+    data.Signature2 = 0xFFFFFFFF;
+    data.Manufacturer = manufacturer, data.ManufacturerId = manufacturerId;
+    data.Description = text, data.SerialNumber = serial;
+    ASSERT_EQ(FT_OK, FT_EE_Read(handle, &data));
+    std::strcpy(text, description);
+    ASSERT_EQ(FT_OK, FT_EE_Program(handle, &data));
+    FT_Close(handle);
+}
+
+TEST_F(ListShow, AChipsControlCharactersArePrintedEscaped) {
+    copyAllExamples();
+    useDevicesFile("ft232bm.ini");
+    programDescription(open(0), "Evil\n\x1b[2J\tport");
+    const Outcome listed = run({"list"});
+    const Outcome shown = run({"show"});
+    for (const Outcome &outcome : {listed, shown}) {
+        EXPECT_EQ(0, outcome.exitCode) << outcome.err;
+        EXPECT_EQ(std::string::npos, outcome.out.find('\x1b')) << outcome.out;
+        EXPECT_EQ(std::string::npos, outcome.out.find("Evil\n")) << outcome.out;
+    }
+    EXPECT_NE(std::string::npos, listed.out.find("  Evil\\n\\x1B[2J\\tport\n")) << listed.out;
+    // In the device's line and in its Description field.
+    const std::string escaped = "\"Evil\\n\\x1B[2J\\tport\"";
+    size_t count = 0;
+    for (size_t at = shown.out.find(escaped); at != std::string::npos; at = shown.out.find(escaped, at + 1))
+        ++count;
+    EXPECT_EQ(2u, count) << shown.out;
+    EXPECT_NE(std::string::npos, run({"list", "--json"}).out.find("Evil\\n\\u001b[2J\\tport"));
+}
+
+TEST_F(ListShow, WhatKeepsTheDevicesFromBeingListedIsNamed) {
+    // A listing that fails for a device: its texts are the device's own.
+    writeDevices(
+        "[d]\nchip = BM\nserial = S1\nfail.FT_ListDevices = 4\n"
+        "[e]\nchip = BM\nserial = S2\nfail.FT_ListDevices = 4\nfail.FT_Open = 4\n");
+    EXPECT_EQ(
+        "INDEX  CHIP     VID:PID                   SERIAL  DESCRIPTION\n"
+        "0      FT232BM  0403:6001                 S1      USB <-> Serial\n"
+        "1      ?        (status 4 (FT IO ERROR))          \n",
+        run({"list"}).out);
+
+    // A devices file that is not there is not "No devices."
+    for (const char *file : {"nowhere.ini", ""}) {
+        useDevicesFile(file);
+        const Outcome listed = run({"list"});
+        EXPECT_EQ(1, listed.exitCode);
+        EXPECT_EQ("", listed.out);
+        EXPECT_NE(std::string::npos, listed.err.find("kestrom list: FTD2XX_SIM names ")) << listed.err;
+        EXPECT_NE(std::string::npos, listed.err.find(*file ? "does not exist\n" : "is not a readable"))
+            << listed.err;
+    }
+}
+
+TEST_F(ListShow, ADeviceAnotherProgramHoldsIsSaidToBeInUseByEveryCommand) {
+    copyAllExamples();
+    useDevicesFile("two-devices.ini");
+    FT_HANDLE held = open(1);
+    const std::string inUse = "status 3 (FT DEVICE NOT OPENED): the device is in use by another program";
+    EXPECT_NE(std::string::npos, run({"list"}).out.find("(" + inUse + ")"));
+    for (const QStringList &command :
+         {QStringList{"show"}, QStringList{"dump", "x.bin"}, QStringList{"restore", "two-devices-bm.bin"},
+          QStringList{"template", "save", "t.ini"}}) {
+        const Outcome outcome = run(command + QStringList{"--device", "1"});
+        EXPECT_EQ(1, outcome.exitCode) << command.join(' ').toStdString();
+        EXPECT_NE(std::string::npos, outcome.err.find(inUse + "\n")) << outcome.err;
+    }
+    (void)held;
+}
+
+TEST_F(ListShow, ALibraryWithoutTheD2xxCallsIsNotTakenForNoDevices) {
+    writeDevices("[d]\nchip = BM\n");
+    const std::filesystem::path folder = path("program");
+    std::filesystem::create_directory(folder);
+    std::filesystem::copy_file(KESTROM_FILE, folder / "kestrom");
+    std::filesystem::copy_file(NOT_A_DRIVER, folder / "libftd2xx.so");
+    const Outcome listed = run(QString::fromStdString((folder / "kestrom").string()), {"list"});
+    EXPECT_EQ(1, listed.exitCode);
+    EXPECT_EQ(
+        "kestrom list: libftd2xx.so is not a D2XX driver: it lacks FT_ListDevices, FT_Open, FT_ReadEE, "
+        "FT_Close, FT_GetDeviceInfo, FT_WriteEE, FT_EraseEE, FT_EE_Read, FT_EE_Program, FT_EE_UASize\n",
+        listed.err);
 }
 
 }  // namespace

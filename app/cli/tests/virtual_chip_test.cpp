@@ -47,4 +47,18 @@ TEST_F(OnUsb, ShowReadsAndATemplateWritesOnAVirtualChipAsOnTheSimulatedOne) {
     EXPECT_NE(std::string::npos, written.err.find("serial driver detached 0 times")) << written.err;
 }
 
+TEST_F(OnUsb, ADeviceNodeThatRefusesTheUserNamesTheUdevRuleNotAnotherProgram) {
+#ifdef KESTROM_SANITIZED
+    GTEST_SKIP()
+        << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
+#endif
+    const Outcome refused = onChip({"--refuse", "--image", KESTROM_EXAMPLES_DIR "/ft232bm.bin"}, {"show"});
+    EXPECT_EQ(1, refused.exitCode);
+    EXPECT_NE(std::string::npos,
+              refused.err.find("status 3 (FT DEVICE NOT OPENED). This user may not open the "
+                               "chip's USB device: install the udev rule"))
+        << refused.err;
+    EXPECT_EQ(std::string::npos, refused.err.find("in use")) << refused.err;
+}
+
 }  // namespace

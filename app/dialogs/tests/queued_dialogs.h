@@ -27,6 +27,9 @@ public:
     std::deque<std::optional<QFont>> fontAnswers;
     // Each answers one printer setup: changes the printer and says whether it was OK.
     std::deque<std::function<bool(QPrinter &)>> printerAnswers;
+    // Runs in every yes/no question before it is answered, as events the question's own
+    // loop would handle while it is open.
+    std::function<void()> inQuestion;
     // Runs in every colour dialog, as a user defining custom colours there.
     std::function<void(kestrom::dialogs::CustomColours &)> inColourDialog;
 
@@ -54,6 +57,7 @@ public:
     bool askYesNo(QWidget *, const QString &text, bool noByDefault) override {
         questions.push_back(text);
         questionsWithNoByDefault.push_back(noByDefault);
+        if (inQuestion) inQuestion();
         return next(yesNoAnswers, false);
     }
     void inform(QWidget *, kestrom::dialogs::MessageIcon icon, const QString &text, const QString &detail,

@@ -147,6 +147,29 @@ TEST_F(SafeWritingTest, NewUsbIdsAreWrittenOnlyWhenTheUserAgrees) {
     EXPECT_NE(original, readBytes("ft232bm.bin"));
 }
 
+TEST_F(SafeWritingTest, NoTickReloadsTheEditorWhileTheQuestionIsOpen) {
+    start("ft232bm");
+    click("auto_detekce");
+    find<QLineEdit>("VendorID")->setText(QStringLiteral("1234"));
+    // While the user reads the question, the chip is unplugged and plugged in again:
+    // ticks would see it go, come back and read it into the editor.
+    dialogs.inQuestion = [&] {
+        replug(std::string(kBm) + "present = 0\n");
+        QTest::qWait(1300);
+        replug(kBm);
+        QTest::qWait(2300);
+    };
+    dialogs.yesNoAnswers.push_back(true);
+    click("write1");
+    ASSERT_EQ(1u, dialogs.questions.size());
+    EXPECT_TRUE(dialogs.questions.back().contains(QLatin1String("1234:6001")));
+    EXPECT_EQ(kWritten, line(1));
+    EXPECT_EQ(u"1234", text("VendorID"));
+    const std::string written = readBytes("ft232bm.bin");
+    EXPECT_EQ(0x1234, uint8_t(written[2]) | uint8_t(written[3]) << 8) << "the IDs the user agreed to";
+    EXPECT_TRUE(window().timer().isActive()) << "and the auto update runs again";
+}
+
 TEST_F(SafeWritingTest, TextsThatDoNotFitAreRefusedBeforeAnythingIsErased) {
     start("ft232bm");  // a 93C46: 103 bytes for the three descriptors
     click("read1");

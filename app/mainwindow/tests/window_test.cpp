@@ -147,6 +147,34 @@ TEST_F(WindowTest, KeyFiltersOfProductIdAndMaxPower) {
     vendor->clear();
     QTest::keyClicks(vendor, QStringLiteral("-1zzz"));
     EXPECT_EQ(u"-1zz", vendor->text()) << "no filter, four characters";
+
+    // Keys that type nothing, and shortcuts, keep their job in a filtered box.
+    window().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+    product->setText(QStringLiteral("6001"));
+    product->setFocus();
+    QTest::keyClick(product, Qt::Key_Home);
+    QTest::keyClick(product, Qt::Key_Delete);
+    QTest::keyClick(product, Qt::Key_Right);
+    QTest::keyClick(product, Qt::Key_Backspace);
+    QTest::keyClick(product, Qt::Key_End);
+    QTest::keyClicks(product, QStringLiteral("b"));
+    EXPECT_EQ(u"01B", product->text());
+    QTest::keyClick(product, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(product, QStringLiteral("7"));
+    EXPECT_EQ(u"7", product->text()) << "Ctrl+A selected the text, the digit replaced it";
+    QTest::keyClick(product, Qt::Key_Tab);
+    EXPECT_FALSE(product->hasFocus()) << "Tab moves on to the next field";
+    EXPECT_EQ(u"7", product->text());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(product->hasFocus()) << "and Shift+Tab back";
+    power->setText(QStringLiteral("90"));
+    power->setFocus();
+    QTest::keyClick(power, Qt::Key_Home);
+    QTest::keyClick(power, Qt::Key_Delete);
+    EXPECT_EQ(u"0", power->text());
+    QTest::keyClick(power, Qt::Key_Tab);
+    EXPECT_FALSE(power->hasFocus());
 }
 
 TEST_F(WindowTest, SettingsRoundTripAndFirstRun) {
