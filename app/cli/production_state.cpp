@@ -5,7 +5,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include "checked_file.h"
 
 namespace kestrom::cli {
 
@@ -86,10 +87,10 @@ bool ProductionState::save(QString &error) {
     QJsonObject stored{{kFormat, format_}, {kNext, QString::number(next_)}};
     if (pending_) stored.insert(kPending, json(*pending_));
     const QByteArray bytes = QJsonDocument(stored).toJson();
-    QSaveFile file(path_);  // written whole beside it, flushed, and renamed over it
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    QString reason;  // written whole beside it, flushed, and renamed over it
+    if (!safety::writeFileChecked(path_, bytes, reason)) {
         error = QStringLiteral("the state file %1 cannot be written: %2")
-                    .arg(QDir::toNativeSeparators(path_), file.errorString());
+                    .arg(QDir::toNativeSeparators(path_), reason);
         return false;
     }
     return true;

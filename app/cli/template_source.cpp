@@ -1,13 +1,21 @@
 #include "template_source.h"
 
 #include <QDir>
-#include <QFile>
 #include <algorithm>
 
+#include "checked_file.h"
 #include "chip_words.h"
 #include "template_file.h"
 
 namespace kestrom::cli {
+
+namespace {
+
+// Far more than any template or ftdi_eeprom file holds, far less than a device
+// such as /dev/zero would give.
+constexpr qint64 kTemplateBytesMax = 256 * 1024;
+
+}  // namespace
 
 std::optional<Setting> parseSet(const QString &set, QString &problem) {
     const qsizetype equals = set.indexOf(u'=');
@@ -33,13 +41,13 @@ std::optional<TemplateSource> TemplateSource::read(const QString &path, const QS
     TemplateSource source;
     source.path_ = path;
     const qsizetype before = problems.size();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problems << QStringLiteral("%1 cannot be read: %2")
-                        .arg(QDir::toNativeSeparators(path), file.errorString());
+    QString error;
+    const std::optional<QByteArray> read = safety::readFileBounded(path, kTemplateBytesMax, error);
+    if (!read) {
+        problems << QStringLiteral("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), error);
         return std::nullopt;
     }
-    const QByteArray content = file.readAll();
+    const QByteArray &content = *read;
     const QString name = QDir::toNativeSeparators(path);
     if (isKestromTemplate(content)) {
         source.own_ = parseTemplate(name, content, problems);

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "checked_file.h"
 #include "dialogs.h"
 #include "last_folder.h"
 #include "log_text.h"
@@ -34,14 +34,9 @@ QString whyNotWritable(const QString &path) {
     return {};
 }
 
-SaveResult WriteLogFile(QSaveFile &file, const QString &path, const QStringList &lines) {
-    const QByteArray bytes = joinLines(lines).toLocal8Bit();
-    const bool whole = file.write(bytes) == bytes.size();
-    QString reason = file.errorString();
-    if (!whole) file.cancelWriting();
-    if (!whole || !file.commit()) {
-        if (whole) reason = file.errorString();
-        explain(QStringLiteral("Soubor není uložen celý"), path, reason);
+SaveResult WriteLogFile(safety::CheckedFile &file, const QString &path, const QStringList &lines) {
+    if (!file.write(joinLines(lines).toLocal8Bit()) || !file.commit()) {
+        explain(QStringLiteral("Soubor není uložen celý"), path, file.errorString());
         return SaveResult::Incomplete;
     }
     rememberFolderOf(path);
@@ -75,10 +70,10 @@ SaveResult SaveLogToFile(const QString &path, const QStringList &lines) {
     }
     // Written beside the target and renamed over it at the end: an old file
     // stays whole until the new one is.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        explain(replacing ? QStringLiteral("Soubor nejde přepsat?") : QStringLiteral("Soubor nejde uložit."), path,
-                file.errorString());
+    safety::CheckedFile file(path);
+    if (!file.open()) {
+        explain(replacing ? QStringLiteral("Soubor nejde přepsat?") : QStringLiteral("Soubor nejde uložit."),
+                path, file.errorString());
         return replacing ? SaveResult::CannotReplace : SaveResult::CannotOpen;
     }
     return WriteLogFile(file, path, lines);
