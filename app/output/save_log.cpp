@@ -22,10 +22,11 @@ void explain(const QString &text, const QString &path, const QString &reason) {
                             QDir::toNativeSeparators(path) + u'\n' + reason);
 }
 
-// Why an existing file may not be written; empty when it may. The probe opens it
-// without truncating. A file without any write permission counts as read-only
+// Why an existing file may not be written; empty when it may. Only a regular file
+// is (opening a pipe would wait for a reader); the probe opens it without truncating. A file without any write permission counts as read-only
 // even for a user whom the system would let write it.
 QString whyNotWritable(const QString &path) {
+    if (!QFileInfo(path).isFile()) return QStringLiteral("It is not a regular file");
     QFile probe(path);
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) return probe.errorString();
     const QFileDevice::Permissions writable =
