@@ -13,6 +13,7 @@
 #include <csignal>
 #include <vector>
 
+#include "checked_file.h"
 #include "folder_room.h"
 
 namespace kestrom::cli {
@@ -246,10 +247,9 @@ bool ProductionState::save(QString &error) {
     QJsonObject stored{{kFormat, format_}, {kNext, QString::number(next_)}};
     if (pending_) stored.insert(kPending, json(*pending_));
     const QByteArray bytes = QJsonDocument(stored).toJson();
-    QSaveFile file(path_);  // written whole beside it, flushed, and renamed over it
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error =
-            QStringLiteral("the state file %1 cannot be written: %2").arg(shown(path_), file.errorString());
+    QString reason;  // written whole beside it, flushed, and renamed over it
+    if (!safety::writeFileChecked(path_, bytes, reason)) {
+        error = QStringLiteral("the state file %1 cannot be written: %2").arg(shown(path_), reason);
         return false;
     }
     return true;

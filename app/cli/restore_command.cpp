@@ -39,11 +39,12 @@ int runRestore(const QStringList &arguments) {
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("FILE")})) return *done;
     const QString file = args.positional().first();
     if (const QString missing = notAFile(file); !missing.isEmpty()) return args.failure(kBadInput, missing);
-    const std::optional<std::vector<uint16_t>> image = safety::BackupStore::load(file);
+    QString unreadable;
+    const std::optional<std::vector<uint16_t>> image = safety::BackupStore::load(file, unreadable);
     if (!image) {
-        return args.failure(kBadInput,
-                            QStringLiteral("%1 is not an image: it cannot be read or holds no whole words")
-                                .arg(QDir::toNativeSeparators(file)));
+        return args.failure(
+            kBadInput,
+            QStringLiteral("%1 is not an image: %2").arg(QDir::toNativeSeparators(file), unreadable));
     }
     int exitCode = kDone;
     const std::unique_ptr<DeviceChange> chosen = readChosenDevice(args, exitCode);

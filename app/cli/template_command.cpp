@@ -2,8 +2,8 @@
 // field its chip's record has that a template may set, each with a comment naming
 // the values it allows.
 #include <QDir>
-#include <QSaveFile>
 
+#include "checked_file.h"
 #include "cli_common.h"
 #include "commands.h"
 #include "device_config.h"
@@ -64,11 +64,10 @@ int runTemplate(const QStringList &arguments) {
     const QString source = QStringLiteral("%1 (serial \"%2\") on %3")
                                .arg(args.deviceName(index), config.chip.identity.serialNumber,
                                     QDateTime::currentDateTime().toString(Qt::ISODate));
-    QSaveFile out(file);
-    const QByteArray text = templateText(chipType, config.contents, source);
-    if (!out.open(QIODevice::WriteOnly) || out.write(text) != text.size() || !out.commit()) {
-        return args.failure(kBadInput, QStringLiteral("%1 cannot be written: %2")
-                                           .arg(QDir::toNativeSeparators(file), out.errorString()));
+    QString error;
+    if (!safety::writeFileChecked(file, templateText(chipType, config.contents, source), error)) {
+        return args.failure(
+            kBadInput, QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(file), error));
     }
     printOut(QStringLiteral("Saved the %1 configuration of %2 as the template %3\n")
                  .arg(safety::chipName(chipType), args.deviceName(index), QDir::toNativeSeparators(file)));

@@ -2,10 +2,9 @@
 
 #include <QByteArrayView>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
+#include "checked_file.h"
 #include "chip_words.h"
 #include "template_file.h"
 
@@ -15,23 +14,15 @@ namespace {
 
 const QByteArray kByteOrderMark = QByteArrayLiteral("\xEF\xBB\xBF");
 
+// Far more than any template or ftdi_eeprom file holds, far less than a device
+// such as /dev/zero would give.
+constexpr qint64 kTemplateBytesMax = 256 * 1024;
+
 // The file's bytes as they are; nothing, with the reason, when it cannot be read.
 std::optional<QByteArray> readBytes(const QString &path, QString &problem) {
-    const QString name = QDir::toNativeSeparators(path);
-    if (QFileInfo(path).isDir()) {
-        problem = QStringLiteral("%1 is a folder, not a file").arg(name);
-        return std::nullopt;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        problem = QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString());
-        return std::nullopt;
-    }
-    QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        problem = QStringLiteral("%1 cannot be read: %2").arg(name, file.errorString());
-        return std::nullopt;
-    }
+    QString error;
+    std::optional<QByteArray> content = safety::readFileBounded(path, kTemplateBytesMax, error);
+    if (!content) problem = QStringLiteral("%1 cannot be read: %2").arg(QDir::toNativeSeparators(path), error);
     return content;
 }
 

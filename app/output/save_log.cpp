@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
+#include "checked_file.h"
 #include "dialogs.h"
 #include "last_folder.h"
 #include "log_text.h"
@@ -20,10 +20,11 @@ void explain(const QString &text, const QString &path, const QString &reason) {
                             QDir::toNativeSeparators(path) + u'\n' + reason);
 }
 
-// Why an existing file may not be written; empty when it may. The probe opens it
-// without truncating. A file without any write permission counts as read-only
+// Why an existing file may not be written; empty when it may. Only a regular file
+// is (opening a pipe would wait for a reader); the probe opens it without truncating. A file without any write permission counts as read-only
 // even for a user whom the system would let write it.
 QString whyNotWritable(const QString &path) {
+    if (!QFileInfo(path).isFile()) return QStringLiteral("It is not a regular file");
     QFile probe(path);
     if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) return probe.errorString();
     const QFileDevice::Permissions writable =
@@ -33,14 +34,9 @@ QString whyNotWritable(const QString &path) {
     return {};
 }
 
-SaveResult WriteLogFile(QSaveFile &file, const QString &path, const QStringList &lines) {
-    const QByteArray bytes = joinLines(lines).toLocal8Bit();
-    const bool whole = file.write(bytes) == bytes.size();
-    QString reason = file.errorString();
-    if (!whole) file.cancelWriting();
-    if (!whole || !file.commit()) {
-        if (whole) reason = file.errorString();
-        explain(QCoreApplication::translate("SaveLog", "Soubor není uložen celý"), path, reason);
+SaveResult WriteLogFile(safety::CheckedFile &file, const QString &path, const QStringList &lines) {
+    if (!file.write(joinLines(lines).toLocal8Bit()) || !file.commit()) {
+        explain(QCoreApplication::translate("SaveLog", "Soubor není uložen celý"), path, file.errorString());
         return SaveResult::Incomplete;
     }
     rememberFolderOf(path);
@@ -78,8 +74,8 @@ SaveResult SaveLogToFile(const QString &path, const QStringList &lines) {
     }
     // Written beside the target and renamed over it at the end: an old file
     // stays whole until the new one is.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    safety::CheckedFile file(path);
+    if (!file.open()) {
         explain(replacing ? QCoreApplication::translate("SaveLog", "Soubor nejde přepsat?")
                           : QCoreApplication::translate("SaveLog", "Soubor nejde uložit."),
                 path, file.errorString());

@@ -3,9 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
+#include <algorithm>
 
+#include "checked_file.h"
 #include "eeprom_codec.h"
 
 namespace kestrom::safety {
@@ -19,13 +20,8 @@ QString fileNamePart(const QString &text) {
     return safe.isEmpty() ? QStringLiteral("noserial") : safe;
 }
 
-bool writeAtomically(const QString &path, const QByteArray &bytes, QString &error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+QString cannotWrite(const QString &path, const QString &reason) {
+    return QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
 QString hex4(uint32_t value) { return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }
@@ -48,8 +44,22 @@ std::optional<QString> BackupStore::save(const ChipWords &chip, const QDateTime 
                              .arg(folder_, when.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")), chipName(id.type),
                                   hex4(id.id >> 16), hex4(id.id), fileNamePart(id.serialNumber));
     const QString image = base + QStringLiteral(".bin");
-    if (!writeImageFile(image, chip.words, error)) return std::nullopt;
-    if (!writeAtomically(base + QStringLiteral(".txt"), describeImage(id, chip.words).toUtf8(), error)) {
+    const QString text = base + QStringLiteral(".txt");
+    QString reason;
+    if (!writeImageFile(image, chip.words, reason)) {
+        error = cannotWrite(image, reason);
+        return std::nullopt;
+    }
+    // Read back before the chip is touched: the disk holds what it said it took.
+    const std::optional<std::vector<uint16_t>> stored = load(image, reason);
+    if (!stored || !std::ranges::equal(*stored, chip.words)) {
+        error = QStringLiteral("the backup %1 does not read back as written%2")
+                    .arg(QDir::toNativeSeparators(image), stored ? QString() : QStringLiteral(": ") + reason);
+        QFile::remove(image);
+        return std::nullopt;
+    }
+    if (!writeFileChecked(text, describeImage(id, chip.words).toUtf8(), reason)) {
+        error = cannotWrite(text, reason);
         QFile::remove(image);
         return std::nullopt;
     }
@@ -68,10 +78,18 @@ void BackupStore::prune() {
 }
 
 std::optional<std::vector<uint16_t>> BackupStore::load(const QString &image) {
-    QFile file(image);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    if (bytes.isEmpty() || bytes.size() % 2 != 0) return std::nullopt;
+    QString error;
+    return load(image, error);
+}
+
+std::optional<std::vector<uint16_t>> BackupStore::load(const QString &image, QString &error) {
+    const std::optional<QByteArray> read = readFileBounded(image, kImageBytesMax, error);
+    if (!read) return std::nullopt;
+    const QByteArray &bytes = *read;
+    if (bytes.isEmpty() || bytes.size() % 2 != 0) {
+        error = QStringLiteral("it holds no whole words");
+        return std::nullopt;
+    }
     std::vector<uint16_t> words(size_t(bytes.size() / 2));
     for (size_t i = 0; i < words.size(); ++i) {
         words[i] = uint16_t(uint8_t(bytes[qsizetype(2 * i)]) | uint8_t(bytes[qsizetype(2 * i + 1)]) << 8);
@@ -86,7 +104,7 @@ bool writeImageFile(const QString &path, std::span<const uint16_t> words, QStrin
         bytes.append(char(word & 0xFF));
         bytes.append(char(word >> 8));
     }
-    return writeAtomically(path, bytes, error);
+    return writeFileChecked(path, bytes, error);
 }
 
 QString describeImage(const ChipIdentity &identity, std::span<const uint16_t> words) {

@@ -1,6 +1,6 @@
 // One backup per change: the chip's words as a raw image, and beside it a short
 // text naming the chip, its size, its checksum state and its decoded IDs and texts.
-// Kept under the user's data folder, written atomically, the oldest pruned.
+// Kept under the user's data folder, written whole (each read back), the oldest pruned.
 #pragma once
 
 #include <QDateTime>
@@ -12,6 +12,8 @@
 namespace kestrom::safety {
 
 inline constexpr int kBackupsKept = 1000;
+// The largest raw image read: 512 words, twice the largest part.
+inline constexpr qint64 kImageBytesMax = 1024;
 
 class BackupStore {
 public:
@@ -23,8 +25,10 @@ public:
 
     // Saves `chip` as it was at `when`; the image's path, or nothing with the reason in `error`.
     std::optional<QString> save(const ChipWords &chip, const QDateTime &when, QString &error);
-    // The words of a saved image; nothing when it cannot be read or has no whole words.
+    // The words of a saved image; nothing when it cannot be read, is larger than
+    // kImageBytesMax or has no whole words (with the reason in `error`).
     static std::optional<std::vector<uint16_t>> load(const QString &image);
+    static std::optional<std::vector<uint16_t>> load(const QString &image, QString &error);
 
 private:
     void prune();
@@ -33,7 +37,8 @@ private:
     int kept_;
 };
 
-// Raw images: 16-bit little-endian words. Written atomically; false with the reason.
+// Raw images: 16-bit little-endian words. Written whole or not at all (a file that
+// is not a regular one is never replaced); false with the reason.
 bool writeImageFile(const QString &path, std::span<const uint16_t> words, QString &error);
 
 // The backup's text: chip, size, checksum state, IDs and texts as decoded.

@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
+#include <cctype>
+
+#include "checked_file.h"
 
 namespace kestrom::safety {
 
@@ -35,6 +37,27 @@ std::optional<JournalEntry> readEntry(const QString &file) {
     return entry;
 }
 
+// A text as QSettings reads it back from an INI file: quoted, with \" \\ and \x
+// escapes (a hex digit right after an \x escape escaped too, lest it join it), a
+// leading @ doubled.
+QByteArray iniText(const QString &text) {
+    QString quoted = QStringLiteral("\"");
+    if (text.startsWith(u'@')) quoted += u'@';
+    bool afterHexEscape = false;
+    for (const QChar c : text) {
+        const bool hexDigit = c.unicode() < 0x80 && std::isxdigit(c.unicode());
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || (afterHexEscape && hexDigit)) {
+            quoted += QStringLiteral("\\x%1").arg(c.unicode(), 0, 16);
+            afterHexEscape = true;
+            continue;
+        }
+        if (c == u'"' || c == u'\\') quoted += u'\\';
+        quoted += c;
+        afterHexEscape = false;
+    }
+    return (quoted + u'"').toUtf8();
+}
+
 }  // namespace
 
 QString WriteJournal::defaultFolder() {
@@ -53,28 +76,22 @@ std::optional<JournalEntry> WriteJournal::begin(const QString &operation, const 
     entry.file = QStringLiteral("%1/%2-%3.ini")
                      .arg(folder_, entry.started.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")))
                      .arg(QCoreApplication::applicationPid());
+    const std::pair<QString, QString> values[] = {
+        {kStarted, entry.started.toString(Qt::ISODateWithMs)},
+        {kOperation, operation},
+        {kBackup, backup},
+        {kChip, QString::number(device.type)},
+        {kId, QString::number(device.id)},
+        {kSerial, device.serialNumber},
+        {kDescription, device.description},
+    };
+    QByteArray text = "[General]\n";
+    for (const auto &[key, value] : values) text += key.toUtf8() + '=' + iniText(value) + '\n';
     // Written whole beside its place and renamed there: never half a journal.
-    const QString draft = entry.file + QStringLiteral(".new");
-    {
-        QSettings stored(draft, QSettings::IniFormat);
-        stored.setValue(kStarted, entry.started.toString(Qt::ISODateWithMs));
-        stored.setValue(kOperation, operation);
-        stored.setValue(kBackup, backup);
-        stored.setValue(kChip, device.type);
-        stored.setValue(kId, device.id);
-        stored.setValue(kSerial, device.serialNumber);
-        stored.setValue(kDescription, device.description);
-        stored.sync();
-        if (stored.status() != QSettings::NoError) {
-            error = QStringLiteral("the journal %1 cannot be written").arg(QDir::toNativeSeparators(draft));
-            QFile::remove(draft);
-            return std::nullopt;
-        }
-    }
-    QFile::remove(entry.file);
-    if (!QFile::rename(draft, entry.file)) {
-        error = QStringLiteral("the journal %1 cannot be written").arg(QDir::toNativeSeparators(entry.file));
-        QFile::remove(draft);
+    QString reason;
+    if (!writeFileChecked(entry.file, text, reason)) {
+        error = QStringLiteral("the journal %1 cannot be written: %2")
+                    .arg(QDir::toNativeSeparators(entry.file), reason);
         return std::nullopt;
     }
     return entry;

@@ -81,8 +81,8 @@ FT_STATUS decode(uint32_t chipType, std::span<const uint16_t> image, EepromConte
 EepromContents chipDefaults(uint32_t chipType);
 
 // Builds the image for `contents` into `image` (whose size is the EEPROM's word
-// count). Words past the configuration area keep their values, and so do the X
-// series' user and factory areas. Refuses texts that do not fit, invalid UTF-8, an
+// count). Words past the configuration area keep their values, and so do the user
+// area (from its first word on) and the X series' user and factory areas. Refuses texts that do not fit, invalid UTF-8, an
 // option set holding more than one mode, or a setting the chip does not have (a
 // drive current, a driver type, a CBUS function a pin lacks), with
 // FT_INVALID_PARAMETER, leaving `image` untouched.

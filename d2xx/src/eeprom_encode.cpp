@@ -82,6 +82,21 @@ void keepXAreas(uint32_t chipType, std::span<const uint16_t> image, std::span<ui
     std::copy(image.begin() + kXUserAreaBegin, image.begin() + kXFactoryEnd, w.begin() + kXUserAreaBegin);
 }
 
+// The user area (the whole words between the strings and the checksum) keeps what
+// the part holds there, from its first word on as FT_EE_UARead gives it; strings
+// that grew leave it less room, and its last words go.
+void keepUserArea(uint32_t chipType, std::span<const uint16_t> image, size_t stringsEnd,
+                  std::span<uint16_t> w) {
+    uint32_t heldBytes = 0;
+    if (chipType == FT_DEVICE_X_SERIES || userAreaSize(chipType, image, heldBytes) != FT_OK) return;
+    const size_t checksumWord = w.size() - 1;
+    const size_t firstFree = (stringsEnd + 1) / 2;
+    if (firstFree >= checksumWord) return;
+    const size_t held = heldBytes / 2;
+    std::copy_n(image.begin() + (checksumWord - held), std::min(held, checksumWord - firstFree),
+                w.begin() + firstFree);
+}
+
 struct EncodedText {
     std::u16string units;
     size_t bytes() const { return 2 + 2 * units.size(); }
@@ -150,6 +165,7 @@ FT_STATUS encode(uint32_t chipType, const EepromContents &in, std::span<uint16_t
     setByte(w, at + 1, kPnpMarker1);
     setByte(w, at + 2, f.PnP ? 0x00 : 0x01);
 
+    keepUserArea(chipType, image, at + kPnpBytes, w);
     keepXAreas(chipType, image, w);
     w[words - 1] = chipChecksum(chipType, w, words);
     std::copy(w.begin(), w.end(), image.begin());

@@ -259,7 +259,7 @@ TEST_F(BroughtFiles, WhatCannotBeTakenAsItIsIsRefusedNamingFileLineAndReasonBefo
                  "raw.conf line 2: flash_raw = true asks for the raw image eeprom.bin to be programmed as it "
                  "is: program it with 'kestrom restore eeprom.bin'\n"},
             Case{"folder.conf", "max_power=100\ninclude(\"/tmp\")\n",
-                 "folder.conf line 2: include(\"/tmp\"): /tmp is a folder, not a file\n"},
+                 "folder.conf line 2: include(\"/tmp\"): /tmp cannot be read: it is a folder, not a regular file\n"},
             Case{"missing.conf", "include(\"gone.conf\")\n",
                  "missing.conf line 1: include(\"gone.conf\"): gone.conf cannot be read: No such file or "
                  "directory\n"},

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -90,9 +93,24 @@ TEST_F(SaveLogTest, FailuresAreExplainedAndLeaveFilesAndFolderAsTheyWere) {
     EXPECT_NE(SaveResult::Saved, SaveLogToFile(longName, lines));
     EXPECT_EQ("old", bytes(longName));
     EXPECT_EQ(SaveResult::CannotOpen, SaveLogToFile(QString(), lines)) << "cancelled: silent";
+    ASSERT_EQ(0, mkfifo(QFile::encodeName(path("pipe")).constData(), 0600));
+    EXPECT_EQ(SaveResult::CannotOpen, SaveLogToFile(path("pipe"), lines)) << "refused, not waited on";
+    EXPECT_TRUE(QFileInfo(path("pipe")).exists() && !QFileInfo(path("pipe")).isFile());
+    // A disk that fills up half-way: the old file stays, and the user is told.
+    write(path("full.txt"), "old");
+    qputenv("KESTROM_FULL_DISK", "full.txt");
+    EXPECT_EQ(SaveResult::Incomplete, SaveLogToFile(path("full.txt"), lines));
+    qunsetenv("KESTROM_FULL_DISK");
+    EXPECT_EQ("old", bytes(path("full.txt")));
+    EXPECT_EQ(QStringList{QStringLiteral("full.txt")},
+              QDir(folder.path()).entryList(QStringList{QStringLiteral("full*")}))
+        << "no draft left";
 
-    EXPECT_EQ(1u, dialogs.questions.size()) << "asked about the writable file only";
-    ASSERT_EQ(3u, dialogs.messages.size());
+    EXPECT_EQ(2u, dialogs.questions.size()) << "asked about the writable files only";
+    ASSERT_EQ(5u, dialogs.messages.size());
+    EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[3].text);
+    EXPECT_EQ(u"Soubor není uložen celý", dialogs.messages[4].text);
+    EXPECT_TRUE(dialogs.messages[4].detail.endsWith(u"the disk is full"));
     EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[0].text);
     EXPECT_EQ(u"Soubor nejde uložit.", dialogs.messages[1].text);
     for (const auto &message : dialogs.messages) {

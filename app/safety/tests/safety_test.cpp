@@ -100,6 +100,31 @@ TEST_F(SafetyTest, AJournalEntryStaysUntilTheChangeEndsAndSaysWhatToPutBack) {
     EXPECT_FALSE(error.isEmpty());
 }
 
+TEST_F(SafetyTest, AJournalEntryKeepsEveryTextAChipCanHold) {
+    WriteJournal journal(folder("journal"));
+    ChipIdentity device;
+    device.type = FT_DEVICE_2232C;
+    device.id = 0x04036010;
+    device.serialNumber = QStringLiteral("@Invalid()");
+    device.description = QString::fromUtf8(
+        "\"a\\b\", c; d=\x1b"
+        "3 \x1f"
+        "F \xc5\xa1t\xc4\x9bkno @");
+    const QString backup = QStringLiteral("/tmp/x y/#1;2,3.bin");
+    QString error;
+    ASSERT_TRUE(journal.begin(QStringLiteral("Program EEPROM Image"), device, backup, error))
+        << error.toStdString();
+    ASSERT_EQ(1u, journal.pending().size());
+    const JournalEntry read = journal.pending()[0];
+    EXPECT_EQ(backup, read.backup);
+    EXPECT_EQ(u"Program EEPROM Image", read.operation);
+    EXPECT_EQ(device.type, read.device.type);
+    EXPECT_EQ(device.id, read.device.id);
+    EXPECT_EQ(device.serialNumber, read.device.serialNumber);
+    EXPECT_EQ(device.description, read.device.description);
+    EXPECT_EQ(1, QDir(folder("journal")).entryList(QDir::Files).size()) << "no draft left beside it";
+}
+
 // A backup of an X-series chip goes back whole, around the factory area the chip
 // keeps to itself: its words are never written, and they are what the backup holds.
 TEST_F(SafetyTest, AnXSeriesBackupGoesBackAroundItsFactoryArea) {
