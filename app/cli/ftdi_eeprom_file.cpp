@@ -251,7 +251,7 @@ bool mapChannel(const FtdiEepromOption &option, uint32_t chipType, Template &res
             return true;
         }
         for (size_t i = 0; i < channel.fields.size(); ++i) {
-            addSetting(result, option, *findField(QLatin1String(channel.fields[i])),
+            addSetting(result, option, *findField(chipType, QLatin1String(channel.fields[i])),
                        {option.number == modes[i] ? 1u : 0u, {}}, problems);
         }
         return true;
@@ -263,9 +263,8 @@ bool mapField(const FtdiEepromOption &option, uint32_t chipType, Template &resul
     for (const Mapping &mapping : mappings()) {
         if (option.name != QLatin1String(mapping.option)) continue;
         for (const Target &target : mapping.targets) {
-            const FieldSpec *field = findField(QLatin1String(target.field));
-            if ((target.chip != kAnyChip && target.chip != chipType) || !chipHasField(chipType, *field))
-                continue;
+            const FieldSpec *field = findField(chipType, QLatin1String(target.field));
+            if ((target.chip != kAnyChip && target.chip != chipType) || field == nullptr) continue;
             FieldValue value{uint32_t(option.number), option.text};
             if (option.number < 0 || option.number > long(UINT32_MAX))
                 value.number = UINT32_MAX;  // refused below
