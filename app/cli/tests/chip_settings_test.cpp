@@ -203,4 +203,21 @@ TEST_F(ChipSettings, ValuesAPinOrChipDoesNotTakeAreRefusedBeforeAnythingIsWritte
     EXPECT_EQ(std::string::npos, set.err.find("Cbus8")) << set.err;
 }
 
+TEST_F(ChipSettings, AnFtdiEepromFileSetsTheNewerChipsDriversRs485AndInversions) {
+    writeBytes("quad.conf",
+               "cha_vcp=false\nchc_rs485=true\nuse_serial=false\nsuspend_pull_downs=true\n"
+               "invert_rxd=true\nfilename=\"quad.bin\"\n");
+    useBlankChips(chips()[2]);
+    const Outcome written = run({"write", "quad.conf"});
+    ASSERT_EQ(0, written.exitCode) << written.err;
+    EXPECT_NE(std::string::npos, written.err.find("ignored (no field of the FT4232H): invert_rxd, filename"))
+        << written.err;
+    const QJsonObject fields = shown(0);
+    EXPECT_EQ("D2XX", fields["ADriverType"].toString());
+    EXPECT_EQ("VCP", fields["BDriverType"].toString()) << "not named: the chip's";
+    EXPECT_TRUE(fields["CRIIsTXDEN"].toBool());
+    EXPECT_FALSE(fields["SerNumEnable"].toBool());
+    EXPECT_TRUE(fields["PullDownEnable"].toBool());
+}
+
 }  // namespace
