@@ -1,5 +1,5 @@
 # bash completion for kestrom: its commands, each command's options, files where
-# a command takes one, and the record's field names after --set.
+# a command takes one, and the connected chip's setting names after --set.
 
 # File names for the word being completed, one per line so that names with spaces stay
 # whole; readline then quotes them as it inserts them.
@@ -9,6 +9,18 @@ _kestrom_files() {
     typed=${typed//\\/}
     COMPREPLY=($(compgen -f -- "$typed"))
     compopt -o filenames 2>/dev/null
+}
+
+# The settings of the chip the line chooses (--device, --serial), as show --json names them.
+_kestrom_chip_fields() {
+    local choose=() i
+    for ((i = 1; i < COMP_CWORD; i++)); do
+        case ${COMP_WORDS[i]} in
+            --device | --serial) choose+=("${COMP_WORDS[i]}" "${COMP_WORDS[i + 1]}") ;;
+        esac
+    done
+    "${COMP_WORDS[0]}" show --json "${choose[@]}" 2>/dev/null |
+        sed -n '/"fields": {/,/}/s/^ *"\([A-Za-z0-9]*\)": .*/\1/p' | grep -v '^ManufacturerId$'
 }
 
 _kestrom() {
@@ -36,7 +48,10 @@ _kestrom() {
             return 0
             ;;
         --set)
-            COMPREPLY=($(compgen -W "$fields" -S = -- "$cur"))
+            # Without a chip that answers, the record's names.
+            local chipFields
+            chipFields=$(_kestrom_chip_fields)
+            COMPREPLY=($(compgen -W "${chipFields:-$fields}" -S = -- "$cur"))
             compopt -o nospace 2>/dev/null
             return 0
             ;;

@@ -55,11 +55,14 @@ bool DeviceChange::end(bool succeeded, QString &error, const QString &failure) {
     return succeeded;
 }
 
-// FT_EE_Program's status, or the open's. The device is closed before it is read
+// FT_EE_Program's status (FT_EEPROM_Program's for a chip with its own structure),
+// or the open's. The device is closed before it is read
 // back; a close that fails takes nothing from what the read-back finds.
 FT_STATUS DeviceChange::programRecord(const EepromContents &contents) {
     safety::OpenDevice device(d2xx_, index_);
     if (device.status() != FT_OK) return device.status();
+    if (usesChipStructure(chipType()))
+        return programChipStructure(d2xx_, device.handle(), chipType(), contents);
     ProgramRecord record;
     record.fill(contents);
     return d2xx_.FT_EE_Program(device.handle(), record.data());

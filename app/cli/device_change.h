@@ -36,7 +36,8 @@ public:
     bool begin(const QString &operation, QString &error);
     const QString &backup() const { return change_.backup(); }
 
-    // Programs `contents` through FT_EE_Program and checks that every field of the
+    // Programs `contents` through FT_EE_Program (FT_EEPROM_Program on a chip with
+    // its own structure) and checks that every field of the
     // chip reads back so; false with the reason. Ends the change.
     bool program(const EepromContents &contents, QString &error);
     // Writes `image` from word 0 on and checks it reads back; false with the reason.

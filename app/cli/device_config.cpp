@@ -1,5 +1,8 @@
 #include "device_config.h"
 
+#include <vector>
+
+#include "chip_structures.h"
 #include "cli_common.h"
 
 namespace kestrom::cli {
@@ -39,11 +42,47 @@ FT_STATUS readConfig(platform::D2xxBinding &d2xx, int index, DeviceConfig &confi
     if (device.status() != FT_OK) return device.status();
     ProgramRecord record;
     config.recordStatus = d2xx.FT_EE_Read(device.handle(), record.data());
-    if (config.recordStatus == FT_OK) config.contents = record.contents();
+    if (config.recordStatus == FT_OK) {
+        config.contents = record.contents();
+        config.recordStatus =
+            readChipStructure(d2xx, device.handle(), config.chip.identity.type, config.contents);
+    }
     uint32_t bytes = 0;
     if (config.recordStatus == FT_OK && d2xx.FT_EE_UASize(device.handle(), &bytes) == FT_OK)
         config.userAreaBytes = bytes;
     return FT_OK;
+}
+
+bool usesChipStructure(uint32_t chipType) {
+    const eeprom::ChipTable *chip = eeprom::chipTable(chipType);
+    return chip != nullptr && chip->ownStructure;
+}
+
+FT_STATUS readChipStructure(platform::D2xxBinding &d2xx, FT_HANDLE handle, uint32_t chipType,
+                            EepromContents &contents) {
+    if (!usesChipStructure(chipType)) return FT_OK;
+    std::vector<unsigned char> structure(d2xx::chipStructureSize(chipType));
+    reinterpret_cast<FT_EEPROM_HEADER *>(structure.data())->deviceType = chipType;
+    if (const FT_STATUS status = d2xx.FT_EEPROM_Read(handle, structure.data(), uint32_t(structure.size()),
+                                                     nullptr, nullptr, nullptr, nullptr);
+        status != FT_OK) {
+        return status;
+    }
+    return d2xx::fromChipStructure(chipType, structure.data(), structure.size(), contents);
+}
+
+FT_STATUS programChipStructure(platform::D2xxBinding &d2xx, FT_HANDLE handle, uint32_t chipType,
+                               const EepromContents &contents) {
+    std::vector<unsigned char> structure(d2xx::chipStructureSize(chipType));
+    if (const FT_STATUS status =
+            d2xx::toChipStructure(chipType, contents, structure.data(), structure.size());
+        status != FT_OK) {
+        return status;
+    }
+    std::string manufacturer = contents.manufacturer, manufacturerId = d2xx::manufacturerIdOf(contents);
+    std::string description = contents.description, serialNumber = contents.serialNumber;
+    return d2xx.FT_EEPROM_Program(handle, structure.data(), uint32_t(structure.size()), manufacturer.data(),
+                                  manufacturerId.data(), description.data(), serialNumber.data());
 }
 
 std::optional<int> readChosenConfig(const Arguments &args, DeviceConfig &config, int &exitCode) {
@@ -57,7 +96,7 @@ std::optional<int> readChosenConfig(const Arguments &args, DeviceConfig &config,
 }
 
 QString partName(uint32_t chipType, size_t words) {
-    if (chipType == FT_DEVICE_232R) return QStringLiteral("internal");
+    if (chipType == FT_DEVICE_232R || chipType == FT_DEVICE_X_SERIES) return QStringLiteral("internal");
     switch (words) {
         case 64:
             return QStringLiteral("93C46");

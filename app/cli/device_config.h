@@ -40,12 +40,23 @@ private:
     char serialNumber_[d2xx::kSerialNumberCapacity]{};
 };
 
+// The newer chips' settings beyond the record, through their D2XX structure:
+// FT_EEPROM_Read's over `contents` (whose texts, from FT_EE_Read, stay), and
+// FT_EEPROM_Program of the whole of `contents`. FT_OK and nothing done for a chip
+// whose record holds all it has.
+FT_STATUS readChipStructure(platform::D2xxBinding &d2xx, FT_HANDLE handle, uint32_t chipType,
+                            EepromContents &contents);
+FT_STATUS programChipStructure(platform::D2xxBinding &d2xx, FT_HANDLE handle, uint32_t chipType,
+                               const EepromContents &contents);
+// Whether a chip's settings go through its D2XX structure.
+bool usesChipStructure(uint32_t chipType);
+
 class Arguments;
 // Reads the device the command's options choose: its index, or nothing, with the
 // failure said and its exit code in `exitCode`.
 std::optional<int> readChosenConfig(const Arguments &args, DeviceConfig &config, int &exitCode);
 
-// "93C46", "93C56", "93C66", or "internal" for the FT232R's own area.
+// "93C46", "93C56", "93C66", or "internal" for the FT232R's and the X series' own memory.
 QString partName(uint32_t chipType, size_t words);
 // The bytes the three string descriptors of `contents` take.
 size_t stringBytes(const EepromContents &contents);

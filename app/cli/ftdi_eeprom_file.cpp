@@ -141,7 +141,7 @@ void setChannelModes(const FtdiEepromOption &option, const OptionTarget &target,
         return;
     }
     for (const ChannelModeField &mode : channelModeFields(target.field)) {
-        addSetting(result, option, *findField(mode.field), {option.number == mode.channelType ? 1u : 0u, {}},
+        addSetting(result, option, *findField(FT_DEVICE_2232C, mode.field), {option.number == mode.channelType ? 1u : 0u, {}},
                    problems);
     }
 }
@@ -154,8 +154,8 @@ bool setTarget(const FtdiEepromOption &option, const OptionTarget &target, uint3
         setChannelModes(option, target, result, problems);
         return true;
     }
-    const FieldSpec *field = findField(QLatin1String(target.field));
-    if (!chipHasField(chipType, *field)) return false;
+    const FieldSpec *field = findField(chipType, QLatin1String(target.field));
+    if (field == nullptr) return false;
     FieldValue value{uint32_t(option.number), option.text};
     if (option.number < 0 || option.number > long(UINT32_MAX)) value.number = UINT32_MAX;  // refused below
     if (target.conversion == Conversion::Inverted) value.number = value.number == 0 ? 1 : 0;

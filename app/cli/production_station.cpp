@@ -17,14 +17,14 @@ constexpr const char *kSerialSwitches[] = {"SerNumEnable", "SerNumEnable5", "Ser
 // The template's settings with the run's serial number, and the chip's serial
 // number switched on unless the template itself says otherwise.
 void giveSerial(Template &settings, uint32_t chipType, const QString &serial, const QString &format) {
-    const FieldSpec *serialField = findField(QStringLiteral("SerialNumber"));
+    const FieldSpec *serialField = findField(chipType, QStringLiteral("SerialNumber"));
     std::erase_if(settings.settings, [&](const Setting &s) { return s.field == serialField; });
     settings.settings.push_back({serialField, {0, serial}, QStringLiteral("--format %1").arg(format)});
     for (const char *name : kSerialSwitches) {
-        const FieldSpec *field = findField(QLatin1String(name));
+        const FieldSpec *field = findField(chipType, QLatin1String(name));
         const bool named = std::any_of(settings.settings.begin(), settings.settings.end(),
                                        [&](const Setting &s) { return s.field == field; });
-        if (chipHasField(chipType, *field) && !named)
+        if (field != nullptr && !named)
             settings.settings.push_back({field, {1, {}}, QStringLiteral("produce")});
     }
 }

@@ -1,5 +1,5 @@
-// `kestrom show [--json]`: one device's configuration, every field of the record
-// its chip has, with the EEPROM's size, checksum state, string room and user area.
+// `kestrom show [--json]`: one device's configuration, every setting its chip's
+// EEPROM holds, with the EEPROM's size, checksum state, string room and user area.
 // The JSON object's keys are documented in the README and stay as they are.
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -38,8 +38,8 @@ QJsonValue jsonValue(const FieldSpec &field, const FieldValue &value) {
             return value.text;
         case FieldKind::Flag:
             return value.number != 0;
-        case FieldKind::Cbus:
-            return cbusName(value.number);
+        case FieldKind::Choice:
+            return choiceText(field, value.number);
         default:
             return qint64(value.number);
     }
@@ -103,7 +103,7 @@ QString text(int index, const DeviceConfig &config) {
 
 int runShow(const QStringList &arguments) {
     Arguments args("show", "[--device N | --serial S] [--json]",
-                   "Shows one device's configuration: every field of the record its chip has, and its\n"
+                   "Shows one device's configuration: every setting its chip's EEPROM holds, and its\n"
                    "EEPROM's size, checksum state, string room and user area.");
     args.addDeviceOptions();
     const QCommandLineOption jsonOption(QStringLiteral("json"),

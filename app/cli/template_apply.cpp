@@ -1,7 +1,7 @@
 #include "template_apply.h"
 
 #include <QDir>
-#include <array>
+#include <algorithm>
 
 #include "device_config.h"
 
@@ -18,24 +18,15 @@ QString originOf(const Template &settings, const FieldSpec &field) {
     return kKept;
 }
 
-// The FT2232C's channels: one mode each at most.
-constexpr std::array<std::array<const char *, 3>, 2> kChannelModes{
-    {{"IFAIsFifo", "IFAIsFifoTar", "IFAIsFastSer"}, {"IFBIsFifo", "IFBIsFifoTar", "IFBIsFastSer"}}};
-
+// One mode at most on each channel.
 void checkModes(const Template &settings, uint32_t chipType, const EepromContents &contents,
                 QStringList &problems) {
-    for (const auto &channel : kChannelModes) {
-        QStringList set;
-        for (const char *name : channel) {
-            const FieldSpec *field = findField(QLatin1String(name));
-            if (chipHasField(chipType, *field) && field->number(contents) != 0) {
-                set << QStringLiteral("%1 (%2)").arg(QLatin1String(name), originOf(settings, *field));
-            }
-        }
-        if (set.size() > 1) {
-            problems << QStringLiteral("%1: a channel has one mode at most")
-                            .arg(set.join(QStringLiteral(" and ")));
-        }
+    for (const std::vector<const FieldSpec *> &set : eeprom::modeConflicts(chipType, contents)) {
+        QStringList named;
+        for (const FieldSpec *field : set)
+            named << QStringLiteral("%1 (%2)").arg(QLatin1String(field->name), originOf(settings, *field));
+        problems
+            << QStringLiteral("%1: a channel has one mode at most").arg(named.join(QStringLiteral(" and ")));
     }
 }
 
@@ -60,9 +51,14 @@ void checkRoom(const Template &settings, uint32_t chipType, const EepromContents
 
 }  // namespace
 
-std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t chipType,
+std::optional<EepromContents> applyTemplate(const Template &given, uint32_t chipType,
                                             const EepromContents &base, size_t words, QStringList &problems) {
     const qsizetype before = problems.size();
+    Template settings = given;
+    for (Setting &setting : settings.settings) {
+        if (QString problem; !resolveSetting(setting, chipType, problem)) problems << problem;
+    }
+    if (problems.size() > before) return std::nullopt;
     EepromContents contents = base;
     for (const Setting &setting : settings.settings) {
         const FieldSpec &field = *setting.field;
@@ -74,11 +70,23 @@ std::optional<EepromContents> applyTemplate(const Template &settings, uint32_t c
         }
         setValue(field, contents, setting.value);
     }
+    // A text kept from the chip may be longer than this chip's programming call takes.
+    for (const FieldSpec *field : chipFields(chipType)) {
+        if (field->kind != FieldKind::Text || !field->settable()) continue;
+        const qsizetype bytes = valueOf(*field, contents).text.toUtf8().size();
+        if (bytes > qsizetype(field->greatest)) {
+            problems << QStringLiteral("%1 (%2): %3 bytes, at most %4")
+                            .arg(QLatin1String(field->name), originOf(settings, *field))
+                            .arg(bytes)
+                            .arg(field->greatest);
+        }
+    }
     checkModes(settings, chipType, contents, problems);
     checkRoom(settings, chipType, contents, words, problems);
     if (problems.size() > before) return std::nullopt;
-    // The codec has the last word.
-    std::vector<uint16_t> image(words, 0xFFFF);
+    // The codec has the last word. A blank part reads as 64 words whatever its size; the X
+    // series' internal memory is always its own size.
+    std::vector<uint16_t> image(std::max(words, d2xx::configWords(chipType, words)), 0xFFFF);
     if (const FT_STATUS status = d2xx::encode(chipType, contents, image); status != FT_OK) {
         problems << QStringLiteral("the EEPROM codec refuses this configuration (status %1)").arg(status);
         return std::nullopt;

@@ -1,5 +1,5 @@
 // `kestrom template save FILE`: one device's configuration as a template, every
-// field its chip's record has that a template may set, each with a comment naming
+// setting its chip's EEPROM holds that a template may set, each with a comment naming
 // the values it allows.
 #include <QDir>
 
@@ -32,7 +32,7 @@ int runTemplate(const QStringList &arguments) {
     Arguments args(
         "template", "save FILE [--device N | --serial S]",
         "Saves one device's configuration as a template: an INI file naming the chip kind, one\n"
-        "key per record field with a comment naming the values it allows. 'kestrom write' programs\n"
+        "key per setting of the chip with a comment naming the values it allows. 'kestrom write' programs\n"
         "devices from it.");
     args.addDeviceOptions();
     if (const std::optional<int> done =

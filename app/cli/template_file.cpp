@@ -95,15 +95,29 @@ void takeField(Parse &parse, const QString &key, const QString &written) {
         return;
     }
     QString problem;
-    std::optional<QString> value = field->kind == FieldKind::Text ? unquoteText(written, problem) : written;
-    std::optional<FieldValue> parsed;
-    if (value) parsed = parseValue(*field, *value, problem);
-    if (!parsed) {
+    const std::optional<QString> value =
+        field->kind == FieldKind::Text ? unquoteText(written, problem) : std::optional<QString>(written);
+    if (!value) {
         parse.refuse(parse.line,
                      QStringLiteral("%1 = %2: %3").arg(QLatin1String(field->name), written, problem));
         return;
     }
-    parse.result.settings.push_back({field, *parsed, lineOrigin(parse.name, parse.line)});
+    // The value is read once the chip is known: the file's, or the device's.
+    Setting setting;
+    setting.origin = lineOrigin(parse.name, parse.line);
+    setting.name = QLatin1String(field->name);
+    setting.written = *value;
+    setting.statement = QStringLiteral("%1: %2 = %3").arg(setting.origin, setting.name, written);
+    if (parse.result.chip) {
+        if (!resolveSetting(setting, *parse.result.chip, problem)) {
+            parse.problems << problem;
+            return;
+        }
+    } else if (const QString why = problemOnEveryChip(setting.name, setting.written); !why.isEmpty()) {
+        parse.problems << QStringLiteral("%1: %2").arg(setting.statement, why);
+        return;
+    }
+    parse.result.settings.push_back(std::move(setting));
 }
 
 // Called from C: nothing may escape.
@@ -173,6 +187,13 @@ std::optional<Template> parseTemplate(const QString &name, const QByteArray &con
     if (const int firstError = ini_parse_stream(&readLine, &parse, &collect, &parse); firstError > 0) {
         parse.refuse(firstError, QStringLiteral("not a [section] or key = value line"));
     }
+    if (parse.result.chip) {
+        for (Setting &setting : parse.result.settings) {
+            QString problem;
+            if (setting.field == nullptr && !resolveSetting(setting, *parse.result.chip, problem))
+                parse.problems << problem;
+        }
+    }
     if (!parse.problems.isEmpty()) {
         problems << parse.problems;
         return std::nullopt;
@@ -180,10 +201,29 @@ std::optional<Template> parseTemplate(const QString &name, const QByteArray &con
     return std::move(parse.result);
 }
 
+namespace {
+
+// A comment as lines of at most 90 characters, broken between words (a long list of
+// pin functions would not fit a line the reader takes).
+QString commentLines(const QString &comment) {
+    constexpr qsizetype kWidth = 90;
+    QString lines, line = QStringLiteral("#");
+    for (const QString &word : comment.split(u' ', Qt::SkipEmptyParts)) {
+        if (line.size() > 1 && line.size() + 1 + word.size() > kWidth) {
+            lines += line + u'\n';
+            line = QStringLiteral("#");
+        }
+        line += u' ' + word;
+    }
+    return lines + line + u'\n';
+}
+
+}  // namespace
+
 QByteArray templateText(uint32_t chipType, const EepromContents &contents, const QString &source) {
     QString text = QStringLiteral(
                        "# Kestrom template for an %1, saved from %2.\n"
-                       "# Each key is a field of the program-data record. A template sets only the keys\n"
+                       "# Each key is a setting the chip's EEPROM holds. A template sets only the keys\n"
                        "# it names: delete a line and the chip keeps what it holds. Texts go in double\n"
                        "# quotes; inside them \\\" is a quote, \\\\ a backslash and \\; a semicolon.\n"
                        "[template]\n"
@@ -192,11 +232,14 @@ QByteArray templateText(uint32_t chipType, const EepromContents &contents, const
                        .arg(safety::chipName(chipType), source, knownChipNames());
     for (const FieldSpec *field : chipFields(chipType)) {
         if (!field->settable()) continue;
-        text += QStringLiteral("\n# %1: %2%3\n%4 = %5\n")
-                    .arg(QLatin1String(field->meaning), allowedValues(*field),
-                         field->chipFixed ? QStringLiteral(" (a template may only repeat the chip's)")
-                                          : QString(),
-                         QLatin1String(field->name), formatValue(*field, valueOf(*field, contents)));
+        const QString comment =
+            QStringLiteral("%1: %2%3")
+                .arg(QLatin1String(field->meaning), allowedValues(*field),
+                     field->chipFixed ? QStringLiteral(" (a template may only repeat the chip's)")
+                                      : QString());
+        text += u'\n' + commentLines(comment) +
+                QStringLiteral("%1 = %2\n")
+                    .arg(QLatin1String(field->name), formatValue(*field, valueOf(*field, contents)));
     }
     return text.toUtf8();
 }

@@ -82,10 +82,11 @@ std::optional<Setting> parseSet(const QString &set, QString &problem) {
     } else if (!field->settable()) {
         problem =
             QStringLiteral("--set %1: %2 is not stored in the EEPROM").arg(set, QLatin1String(field->name));
-    } else if (const std::optional<FieldValue> value = parseValue(*field, set.mid(equals + 1), problem)) {
-        return Setting{field, *value, QStringLiteral("--set %1").arg(set)};
+    } else if (const QString why = problemOnEveryChip(name, set.mid(equals + 1)); !why.isEmpty()) {
+        problem = QStringLiteral("--set %1: %2").arg(set, why);
     } else {
-        problem = QStringLiteral("--set %1: %2").arg(set, problem);
+        const QString origin = QStringLiteral("--set %1").arg(set);
+        return Setting{nullptr, {}, origin, QLatin1String(field->name), set.mid(equals + 1), origin};
     }
     return std::nullopt;
 }
@@ -121,6 +122,12 @@ std::optional<TemplateSource> TemplateSource::read(const QString &path, const QS
             problems << problem;
         }
     }
+    // A template that names its chip has the --set values read now, before any device is touched.
+    if (source.own_ && source.own_->chip) {
+        for (Setting &setting : source.sets_) {
+            if (QString problem; !resolveSetting(setting, *source.own_->chip, problem)) problems << problem;
+        }
+    }
     if (problems.size() > before) return std::nullopt;
     return source;
 }
@@ -128,23 +135,22 @@ std::optional<TemplateSource> TemplateSource::read(const QString &path, const QS
 std::optional<Template> TemplateSource::forChip(uint32_t chipType, QStringList &problems) const {
     const qsizetype before = problems.size();
     Template result = own_ ? *own_ : ftdiEepromTemplate(ftdiEeprom_, chipType, problems);
-    for (const Setting &set : sets_) {
-        std::erase_if(result.settings, [&](const Setting &setting) { return setting.field == set.field; });
-        result.settings.push_back(set);
-    }
-    const QString chip = safety::chipName(chipType);
     if (result.chip && *result.chip != chipType) {
         problems << QStringLiteral("%1: the template is for an %2; the device is an %3")
-                        .arg(result.chipOrigin, safety::chipName(*result.chip), chip);
+                        .arg(result.chipOrigin, safety::chipName(*result.chip), safety::chipName(chipType));
         return std::nullopt;  // its fields are another chip's: one line says it
     }
-    for (const Setting &setting : result.settings) {
-        if (!chipHasField(chipType, *setting.field)) {
-            problems << QStringLiteral("%1: %2 is not a field of the %3")
-                            .arg(setting.origin, QLatin1String(setting.field->name), chip);
+    std::vector<Setting> sets = sets_;
+    for (std::vector<Setting> *settings : {&result.settings, &sets}) {
+        for (Setting &setting : *settings) {
+            if (QString problem; !resolveSetting(setting, chipType, problem)) problems << problem;
         }
     }
     if (problems.size() > before) return std::nullopt;
+    for (const Setting &set : sets) {
+        std::erase_if(result.settings, [&](const Setting &setting) { return setting.field == set.field; });
+        result.settings.push_back(set);
+    }
     return result;
 }
 

@@ -20,6 +20,8 @@ enum Slot : size_t {
     kEeRead,
     kEeProgram,
     kEeUaSize,
+    kEepromRead,
+    kEepromProgram,
     kSlotCount
 };
 
@@ -107,6 +109,20 @@ FT_STATUS D2xxBinding::FT_EE_Program(FT_HANDLE handle, FT_PROGRAM_DATA *data) {
 FT_STATUS D2xxBinding::FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *);
     return exports_.call<Call>(kEeUaSize, kCallNames[kEeUaSize], kNoDevice, handle, bytes);
+}
+
+FT_STATUS D2xxBinding::FT_EEPROM_Read(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
+                                      char *manufacturerId, char *description, char *serialNumber) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, void *, uint32_t, char *, char *, char *, char *);
+    return exports_.call<Call>(kEepromRead, "FT_EEPROM_Read", kNoDevice, handle, data, size, manufacturer,
+                               manufacturerId, description, serialNumber);
+}
+
+FT_STATUS D2xxBinding::FT_EEPROM_Program(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
+                                         char *manufacturerId, char *description, char *serialNumber) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, void *, uint32_t, char *, char *, char *, char *);
+    return exports_.call<Call>(kEepromProgram, "FT_EEPROM_Program", kNoDevice, handle, data, size,
+                               manufacturer, manufacturerId, description, serialNumber);
 }
 
 }  // namespace kestrom::platform

@@ -1,5 +1,5 @@
-// The program's own D2XX calls (listing, open, identity, words, the record, erase,
-// close), bound by name
+// The program's own D2XX calls (listing, open, identity, words, the record, the
+// chip structures, erase, close), bound by name
 // from libftd2xx: the program folder's copy first, then the system's search.
 // A library that lacks any of these calls is refused as a whole, its message naming
 // them. While the library is unavailable every call answers FT_DEVICE_NOT_FOUND, as
@@ -32,13 +32,17 @@ public:
     FT_STATUS FT_Open(int device, FT_HANDLE *handle);
     FT_STATUS FT_ReadEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t *value);
     FT_STATUS FT_Close(FT_HANDLE handle);
-    FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber, char *description,
-                               void *dummy);
+    FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber,
+                               char *description, void *dummy);
     FT_STATUS FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value);
     FT_STATUS FT_EraseEE(FT_HANDLE handle);
     FT_STATUS FT_EE_Read(FT_HANDLE handle, FT_PROGRAM_DATA *data);
     FT_STATUS FT_EE_Program(FT_HANDLE handle, FT_PROGRAM_DATA *data);
     FT_STATUS FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes);
+    FT_STATUS FT_EEPROM_Read(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
+                             char *manufacturerId, char *description, char *serialNumber);
+    FT_STATUS FT_EEPROM_Program(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
+                                char *manufacturerId, char *description, char *serialNumber);
 
 private:
     bool open(const std::filesystem::path &programFolder, std::string &message);

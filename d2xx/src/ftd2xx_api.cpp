@@ -21,7 +21,8 @@ constexpr size_t kSerialBuffer = 16;
 constexpr size_t kDescriptionBuffer = 64;
 constexpr uint32_t kMaxWordOffset = 0xFF;  // the widest EEPROM address the chips send
 // The text buffers of FT_EEPROM_Read and FT_EEPROM_Program, NUL included.
-constexpr size_t kChipManufacturer = 32, kChipManufacturerId = 16, kChipDescription = 64, kChipSerial = 16;
+constexpr size_t kChipManufacturer = kChipManufacturerCapacity, kChipManufacturerId = kChipManufacturerIdCapacity,
+                 kChipDescription = kChipDescriptionCapacity, kChipSerial = kChipSerialNumberCapacity;
 
 template <typename Work>
 FT_STATUS guarded(Work &&work) noexcept {

@@ -56,4 +56,25 @@ TEST_F(Docs, TheCompletionKeepsFileNamesWithSpacesWhole) {
     EXPECT_EQ("board one.ini\n", complete("kestrom|produce|t.ini|--log|'board o'"));
 }
 
+TEST_F(Docs, SetCompletesTheSettingNamesOfTheConnectedChipAndTheRecordsWithoutOne) {
+    writeDevices("[d]\nchip = 232H\neeprom = d.bin\neeprom_words = 128\n");
+    useDevicesFile("devices.ini");
+    const auto complete = [&](const QString &words) {
+        const QString script =
+            QStringLiteral(
+                "source '%1'; COMP_WORDS=('%2' %3); COMP_CWORD=$((${#COMP_WORDS[@]} - 1)); "
+                "_kestrom; echo \"${COMPREPLY[*]}\"")
+                .arg(QStringLiteral(KESTROM_DIST_DIR "/kestrom.bash"), QStringLiteral(KESTROM_FILE), words);
+        return run(QStringLiteral("bash"), {"-c", script}).out;
+    };
+    EXPECT_EQ("Cbus0= Cbus1= Cbus2= Cbus3= Cbus4=\n", complete("write t.ini --set Cb"))
+        << "a blank chip: the record's";
+    writeBytes("t.ini", "[template]\nchip = FT232H\n");
+    ASSERT_EQ(0, run({"write", "t.ini"}).exitCode);
+    EXPECT_EQ("Cbus0= Cbus1= Cbus2= Cbus3= Cbus4= Cbus5= Cbus6= Cbus7= Cbus8= Cbus9=\n",
+              complete("write t.ini --set Cb"));
+    EXPECT_EQ("Cbus0= Cbus1= Cbus2= Cbus3= Cbus4=\n", complete("write t.ini --device 3 --set Cb"))
+        << "no such device: the record's names";
+}
+
 }  // namespace

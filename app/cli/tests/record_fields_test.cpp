@@ -69,11 +69,10 @@ TEST(RecordFields, EveryChipHasItsOwnFieldsAndTheCommonOnes) {
         for (const FieldSpec *common : commonFields())
             EXPECT_TRUE(chipHasField(chip, *common)) << common->name;
     }
-    EXPECT_TRUE(chipFields(FT_DEVICE_2232H).empty());
     EXPECT_FALSE(chipHasField(FT_DEVICE_BM, *findField(QStringLiteral("Cbus0"))));
     EXPECT_EQ(FT_DEVICE_2232C, chipByName(QStringLiteral("ft2232c")));
     EXPECT_EQ(FT_DEVICE_232R, chipByName(QStringLiteral("232R")));
-    EXPECT_FALSE(chipByName(QStringLiteral("FT2232H")));
+    EXPECT_FALSE(chipByName(QStringLiteral("FT2232")));
 }
 
 TEST(RecordFields, TheBashCompletionOffersEveryFieldATemplateSets) {

@@ -61,7 +61,7 @@ TEST(TemplateFile, EveryRefusedLineIsNamedAndNothingIsTaken) {
         problems);
     EXPECT_FALSE(result);
     const QStringList expected{
-        "t.ini line 2: chip = FT9000: not a chip Kestrom knows (FT8U232AM, FT232BM, FT2232C, FT232R)",
+        "t.ini line 2: chip = FT9000: not a chip Kestrom knows (FT8U232AM, FT232BM, FT2232C, FT232R, FT2232H, FT4232H, FT232H, FT-X)",
         "t.ini line 3: unknown key 'Bogus'",
         "t.ini line 4: MaxPower = 600: allowed: 0-500, even",
         "t.ini line 6: pnp is set twice (first on line 5)",

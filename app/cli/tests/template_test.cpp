@@ -168,9 +168,6 @@ TEST_F(Templates, AChipThatDoesNotTakeTheWriteIsAFailureThatNamesTheBackup) {
     EXPECT_EQ(1, unknown.exitCode);
     EXPECT_EQ("kestrom write: Kestrom does not know the EEPROM layout of the UNKNOWN (device type 3)\n",
               unknown.err);
-    useBoard("[d]\nchip = 2232H\n");
-    EXPECT_EQ("kestrom write: the command line's templates do not cover the FT2232H's fields yet\n",
-              run({"write", "t.ini"}).err);
 
     useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\nwrite_protect = 1\n");
     const Outcome outcome = run({"write", "t.ini"});

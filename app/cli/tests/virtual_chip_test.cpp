@@ -61,4 +61,29 @@ TEST_F(OnUsb, ADeviceNodeThatRefusesTheUserNamesTheUdevRuleNotAnotherProgram) {
     EXPECT_EQ(std::string::npos, refused.err.find("in use")) << refused.err;
 }
 
+TEST_F(OnUsb, AnFt232hsOwnSettingsAreWrittenThroughUsbAsOnTheSimulatedChip) {
+#ifdef KESTROM_SANITIZED
+    GTEST_SKIP()
+        << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
+#endif
+    writeBytes(
+        "t.ini",
+        "[template]\nchip = FT232H\nCbus0 = TXDEN\nCbus9 = IOMODE\nADDriveCurrent = 8\nDriverType = D2XX\n");
+    const QStringList chip{"--chip", "232H", "--words", "128"};
+    const Outcome usb = onChip(chip + QStringList{"--save", "usb.bin"}, {"write", "t.ini"});
+    ASSERT_EQ(0, usb.exitCode) << usb.err;
+    writeDevices("[d]\nchip = 232H\neeprom = simulated.bin\neeprom_words = 128\n");
+    useDevicesFile("devices.ini");
+    ASSERT_EQ(0, run({"write", "t.ini"}).exitCode);
+    EXPECT_EQ(readBytes("simulated.bin"), readBytes("usb.bin"));
+
+    const Outcome shown =
+        onChip(chip + QStringList{"--image", QString::fromStdString(file("usb.bin"))}, {"show", "--json"});
+    const QJsonObject fields = object(shown, "fields");
+    EXPECT_EQ("TXDEN", fields["Cbus0"].toString());
+    EXPECT_EQ("IOMODE", fields["Cbus9"].toString());
+    EXPECT_EQ(8, fields["ADDriveCurrent"].toInt());
+    EXPECT_EQ("D2XX", fields["DriverType"].toString());
+}
+
 }  // namespace

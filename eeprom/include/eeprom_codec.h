@@ -2,14 +2,14 @@
 // Shared by both backends; they only move words.
 #pragma once
 
-#include "ftd2xx.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "ftd2xx.h"
 
 namespace kestrom::d2xx {
 
@@ -20,6 +20,11 @@ inline constexpr size_t kManufacturerCapacity = 36;
 inline constexpr size_t kManufacturerIdCapacity = 20;
 inline constexpr size_t kDescriptionCapacity = 68;
 inline constexpr size_t kSerialNumberCapacity = 20;
+// And behind the text pointers of FT_EEPROM_Read and FT_EEPROM_Program.
+inline constexpr size_t kChipManufacturerCapacity = 32;
+inline constexpr size_t kChipManufacturerIdCapacity = 16;
+inline constexpr size_t kChipDescriptionCapacity = 64;
+inline constexpr size_t kChipSerialNumberCapacity = 16;
 
 // What an EEPROM holds, decoded: the record's numeric fields (text pointers unused
 // and null) and the three stored texts in UTF-8.
