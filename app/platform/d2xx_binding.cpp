@@ -19,6 +19,7 @@ enum Slot : size_t {
     kEeRead,
     kEeProgram,
     kEeUaSize,
+    kGetDeviceInfoDetail,
     kSlotCount
 };
 
@@ -68,6 +69,16 @@ FT_STATUS D2xxBinding::FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *, uint32_t *, char *, char *, void *);
     return exports_.call<Call>(kGetDeviceInfo, "FT_GetDeviceInfo", kNoDevice, handle, type, id, serialNumber,
                                description, dummy);
+}
+
+FT_STATUS D2xxBinding::FT_GetDeviceInfoDetail(uint32_t index, uint32_t *type, uint32_t *id,
+                                              uint32_t *location, char *serialNumber, char *description) {
+    using Call = FT_STATUS(FT_CALL *)(uint32_t, uint32_t *, uint32_t *, uint32_t *, uint32_t *, char *,
+                                      char *, FT_HANDLE *);
+    uint32_t flags = 0;
+    FT_HANDLE handle = nullptr;
+    return exports_.call<Call>(kGetDeviceInfoDetail, "FT_GetDeviceInfoDetail", kNoDevice, index, &flags, type,
+                               id, location, serialNumber, description, &handle);
 }
 
 FT_STATUS D2xxBinding::FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value) {

@@ -1,4 +1,4 @@
-// The program's own D2XX calls (listing, open, identity, words, the record, erase,
+// The program's own D2XX calls (listing, open, identity and location, words, the record, erase,
 // close), bound by name
 // from libftd2xx: the program folder's copy first, then the system's search.
 // While the library or a call is unavailable the call answers FT_DEVICE_NOT_FOUND,
@@ -31,8 +31,11 @@ public:
     FT_STATUS FT_Open(int device, FT_HANDLE *handle);
     FT_STATUS FT_ReadEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t *value);
     FT_STATUS FT_Close(FT_HANDLE handle);
-    FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber, char *description,
-                               void *dummy);
+    FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber,
+                               char *description, void *dummy);
+    // The device at `index` as listed now, with its location (0: unknown).
+    FT_STATUS FT_GetDeviceInfoDetail(uint32_t index, uint32_t *type, uint32_t *id, uint32_t *location,
+                                     char *serialNumber, char *description);
     FT_STATUS FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value);
     FT_STATUS FT_EraseEE(FT_HANDLE handle);
     FT_STATUS FT_EE_Read(FT_HANDLE handle, FT_PROGRAM_DATA *data);

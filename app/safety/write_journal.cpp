@@ -3,10 +3,19 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringList>
 #include <algorithm>
+#include <cerrno>
+
+#include "backup_store.h"
+
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#endif
 
 namespace kestrom::safety {
 
@@ -19,6 +28,28 @@ const QString kChip = QStringLiteral("chip");
 const QString kId = QStringLiteral("id");
 const QString kSerial = QStringLiteral("serial");
 const QString kDescription = QStringLiteral("description");
+const QString kLocation = QStringLiteral("location");
+const QString kBefore = QStringLiteral("before");
+const QString kAfter = QStringLiteral("after");
+
+// Words as text: four hex digits each, a space between.
+QString wordsText(std::span<const uint16_t> words) {
+    QStringList text;
+    for (const uint16_t word : words) text << QStringLiteral("%1").arg(word, 4, 16, QChar(u'0'));
+    return text.join(u' ');
+}
+
+std::optional<std::vector<uint16_t>> wordsOf(const QString &text) {
+    std::vector<uint16_t> words;
+    for (const QString &item : text.split(u' ', Qt::SkipEmptyParts)) {
+        bool number = false;
+        const uint value = item.toUInt(&number, 16);
+        if (!number || value > 0xFFFF) return std::nullopt;
+        words.push_back(uint16_t(value));
+    }
+    if (words.empty()) return std::nullopt;
+    return words;
+}
 
 std::optional<JournalEntry> readEntry(const QString &file) {
     const QSettings stored(file, QSettings::IniFormat);
@@ -31,7 +62,17 @@ std::optional<JournalEntry> readEntry(const QString &file) {
     entry.device.id = stored.value(kId).toUInt();
     entry.device.serialNumber = stored.value(kSerial).toString();
     entry.device.description = stored.value(kDescription).toString();
+    entry.after = wordsOf(stored.value(kAfter).toString());
+    const std::optional<std::vector<uint16_t>> before = wordsOf(stored.value(kBefore).toString());
     if (!entry.started.isValid() || entry.backup.isEmpty()) return std::nullopt;
+    // An entry without the words it began with names no place either: it is
+    // matched by its backup's words alone, and never called proven.
+    if (before) {
+        entry.before = *before;
+        entry.device.location = stored.value(kLocation).toString().toUInt(nullptr, 16);
+    } else if (const auto saved = BackupStore::load(entry.backup)) {
+        entry.before = *saved;
+    }
     return entry;
 }
 
@@ -43,13 +84,16 @@ QString WriteJournal::defaultFolder() {
 
 WriteJournal::WriteJournal(QString folder) : folder_(std::move(folder)) {}
 
-std::optional<JournalEntry> WriteJournal::begin(const QString &operation, const ChipIdentity &device,
-                                                const QString &backup, QString &error) {
+std::optional<JournalEntry> WriteJournal::begin(const QString &operation, const ChipWords &before,
+                                                const QString &backup,
+                                                const std::optional<std::vector<uint16_t>> &after,
+                                                QString &error) {
+    const ChipIdentity &device = before.identity;
     if (!QDir().mkpath(folder_)) {
         error = QStringLiteral("the folder %1 cannot be made").arg(QDir::toNativeSeparators(folder_));
         return std::nullopt;
     }
-    JournalEntry entry{{}, QDateTime::currentDateTime(), operation, backup, device};
+    JournalEntry entry{{}, QDateTime::currentDateTime(), operation, backup, device, before.words, after};
     entry.file = QStringLiteral("%1/%2-%3.ini")
                      .arg(folder_, entry.started.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")))
                      .arg(QCoreApplication::applicationPid());
@@ -64,6 +108,9 @@ std::optional<JournalEntry> WriteJournal::begin(const QString &operation, const 
         stored.setValue(kId, device.id);
         stored.setValue(kSerial, device.serialNumber);
         stored.setValue(kDescription, device.description);
+        stored.setValue(kLocation, QString::number(device.location, 16));
+        stored.setValue(kBefore, wordsText(before.words));
+        if (after) stored.setValue(kAfter, wordsText(*after));
         stored.sync();
         if (stored.status() != QSettings::NoError) {
             error = QStringLiteral("the journal %1 cannot be written").arg(QDir::toNativeSeparators(draft));
@@ -77,10 +124,27 @@ std::optional<JournalEntry> WriteJournal::begin(const QString &operation, const 
         QFile::remove(draft);
         return std::nullopt;
     }
+    inFlight_.insert(entry.file);
     return entry;
 }
 
-void WriteJournal::end(const JournalEntry &entry) { QFile::remove(entry.file); }
+void WriteJournal::end(const JournalEntry &entry) {
+    inFlight_.remove(entry.file);
+    QFile::remove(entry.file);
+}
+
+// The entry's name ends in the writer's process id.
+bool WriteJournal::inProgress(const JournalEntry &entry) const {
+    if (inFlight_.contains(entry.file)) return true;
+    bool number = false;
+    const qint64 writer = QFileInfo(entry.file).completeBaseName().section(u'-', -1).toLongLong(&number);
+    if (!number || writer <= 0 || writer == QCoreApplication::applicationPid()) return false;
+#ifdef Q_OS_UNIX
+    return ::kill(pid_t(writer), 0) == 0 || errno == EPERM;
+#else
+    return false;
+#endif
+}
 
 std::vector<JournalEntry> WriteJournal::pending() const {
     std::vector<JournalEntry> entries;
