@@ -144,7 +144,8 @@ std::optional<Arguments::ChosenDevice> Arguments::chooseDevice(int &exitCode) co
     }
     const std::optional<int> index = deviceIndex(*d2xx, exitCode);
     if (!index) return std::nullopt;
-    return ChosenDevice{d2xx, *index};
+    return ChosenDevice{d2xx, *index,
+                        bySerial_ && parser_.isSet(kSerial) ? parser_.value(kSerial) : QString()};
 }
 
 int Arguments::readFailure(int index, FT_STATUS status) const {

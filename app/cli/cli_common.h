@@ -52,6 +52,7 @@ public:
     struct ChosenDevice {
         platform::D2xxBinding *d2xx;
         int index;
+        QString serial;  // the serial number it was chosen by; empty when chosen by index
     };
     // The driver, loaded, and the device the options choose; nothing, with the
     // failure said and its exit code in `exitCode`.

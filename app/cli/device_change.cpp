@@ -31,41 +31,47 @@ QString mismatch(uint32_t chipType, const std::vector<uint16_t> &words, const Ee
 DeviceChange::DeviceChange(platform::D2xxBinding &d2xx, int index)
     : d2xx_(d2xx), index_(index), change_(d2xx, backups_, journal_) {}
 
+FT_STATUS DeviceChange::read(bool *opened) {
+    const FT_STATUS status = change_.readDevice(index_, opened, true);
+    if (status == FT_OK) safety::endSettledEntries(journal_, before());
+    return status;
+}
+
 size_t DeviceChange::partWords(bool probeBlank) {
     size_t words = before().words.size();
-    if (probeBlank && d2xx::isBlank(before().words)) safety::probeBlankPartSize(d2xx_, index_, words);
+    if (probeBlank && d2xx::isBlank(before().words) && change_.held() != nullptr)
+        change_.held()->probeBlankPartSize(words);
     return words;
 }
 
-std::optional<safety::JournalEntry> DeviceChange::interruptedChange() const {
-    if (!safety::blankOrDamaged(chipType(), before().words)) return std::nullopt;
-    for (const safety::JournalEntry &entry : journal_.pending()) {
-        if (entry.device.type == chipType()) return entry;
-    }
-    return std::nullopt;
+std::optional<std::vector<uint16_t>> DeviceChange::imageOf(const EepromContents &contents) const {
+    std::vector<uint16_t> image = before().words;
+    if (d2xx::encode(chipType(), contents, image) != FT_OK) return std::nullopt;
+    return image;
 }
 
-bool DeviceChange::begin(const QString &operation, QString &error) {
-    return change_.begin(operation, error);
-}
-
-bool DeviceChange::end(bool succeeded, QString &error, const QString &failure) {
-    change_.finish(succeeded);
+bool DeviceChange::end(bool succeeded, QString &error, const QString &failure, const safety::ChipWords *now) {
+    change_.finish(succeeded, now);
     if (!succeeded) error = failure;
     return succeeded;
 }
 
-// FT_EE_Program's status (FT_EEPROM_Program's for a chip with its own structure),
-// or the open's. The device is closed before it is read
-// back; a close that fails takes nothing from what the read-back finds.
+// FT_EE_Program's status (FT_EEPROM_Program's for a chip with its own structure)
+// on the device the change holds.
 FT_STATUS DeviceChange::programRecord(const EepromContents &contents) {
-    safety::OpenDevice device(d2xx_, index_);
-    if (device.status() != FT_OK) return device.status();
-    if (usesChipStructure(chipType()))
-        return programChipStructure(d2xx_, device.handle(), chipType(), contents);
+    const safety::OpenDevice *device = change_.held();
+    if (device == nullptr) return FT_DEVICE_NOT_OPENED;
+    if (usesChipStructure(chipType())) return programChipStructure(d2xx_, device->handle(), chipType(), contents);
     ProgramRecord record;
     record.fill(contents);
-    return d2xx_.FT_EE_Program(device.handle(), record.data());
+    return d2xx_.FT_EE_Program(device->handle(), record.data());
+}
+
+bool DeviceChange::readBack(safety::ChipWords &after, QString &error) {
+    if (const FT_STATUS read = change_.readNow(after); read != FT_OK) {
+        return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
+    }
+    return true;
 }
 
 bool DeviceChange::program(const EepromContents &contents, QString &error) {
@@ -73,37 +79,47 @@ bool DeviceChange::program(const EepromContents &contents, QString &error) {
         return end(false, error, QStringLiteral("programming failed: %1").arg(statusText(status)));
     }
     safety::ChipWords after;
-    if (const FT_STATUS read = safety::readChipWords(d2xx_, index_, after); read != FT_OK) {
-        return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
-    }
+    if (!readBack(after, error)) return false;
     const QString wrong = mismatch(chipType(), after.words, contents);
-    return end(wrong.isEmpty(), error, QStringLiteral("verifying failed: %1").arg(wrong));
+    return end(wrong.isEmpty(), error, QStringLiteral("verifying failed: %1").arg(wrong), &after);
 }
 
 bool DeviceChange::writeImage(std::span<const uint16_t> image, QString &error) {
-    if (const FT_STATUS status = safety::writeChipWords(d2xx_, index_, image); status != FT_OK) {
+    safety::OpenDevice *device = change_.held();
+    const FT_STATUS status = device != nullptr ? device->write(image) : FT_STATUS{FT_DEVICE_NOT_OPENED};
+    if (status != FT_OK) {
         return end(false, error, QStringLiteral("writing the image failed: %1").arg(statusText(status)));
     }
     safety::ChipWords after;
-    if (const FT_STATUS read = safety::readChipWords(d2xx_, index_, after); read != FT_OK) {
-        return end(false, error, QStringLiteral("reading it back failed: %1").arg(statusText(read)));
-    }
+    if (!readBack(after, error)) return false;
     // A blank part shows no size of its own: it reads as 64 blank words.
     const bool same = d2xx::isBlank(image)
                           ? d2xx::isBlank(after.words)
                           : std::equal(image.begin(), image.end(), after.words.begin(), after.words.end());
     return end(same, error,
-               QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"));
+               QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"), &after);
 }
 
 int changeDevice(const Arguments &args, DeviceChange &change, const QString &operation,
+                 const std::optional<std::vector<uint16_t>> &after,
                  const std::function<bool(QString &error)> &step) {
     QString error;
-    if (!change.begin(operation, error)) {
+    if (!change.begin(operation, error, after)) {
         return args.failure(kDeviceFailed,
                             QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
     }
-    if (!step(error)) {
+    if (!change.stillAsRead(error)) {
+        return args.failure(
+            kDeviceFailed,
+            QStringLiteral("%1: %2: nothing was written").arg(args.deviceName(change.index()), error));
+    }
+    const bool done = step(error);
+    if (const FT_STATUS closed = change.release(); closed != FT_OK) {
+        printError(QString::fromLatin1(args.name()),
+                   QStringLiteral("warning: closing %1 failed afterwards: %2")
+                       .arg(args.deviceName(change.index()), statusText(closed)));
+    }
+    if (!done) {
         return args.failure(kDeviceFailed, QStringLiteral("%1: %2; the old contents are in %3")
                                                .arg(args.deviceName(change.index()), error,
                                                     QDir::toNativeSeparators(change.backup())));
@@ -117,6 +133,17 @@ std::unique_ptr<DeviceChange> readChosenDevice(const Arguments &args, int &exitC
     auto change = std::make_unique<DeviceChange>(*device->d2xx, device->index);
     if (const FT_STATUS status = change->read(); status != FT_OK) {
         exitCode = args.readFailure(device->index, status);
+        return nullptr;
+    }
+    // Devices move up when one before them is unplugged: the index found by the
+    // listing may reach another chip by the time it is opened.
+    if (const QString now = change->before().identity.serialNumber;
+        !device->serial.isEmpty() && now != device->serial) {
+        exitCode = args.failure(
+            kDeviceFailed, QStringLiteral("device %1 no longer has the serial number '%2' (it has '%3'): "
+                                          "nothing was written")
+                               .arg(device->index)
+                               .arg(device->serial, now));
         return nullptr;
     }
     return change;

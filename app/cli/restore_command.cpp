@@ -60,7 +60,7 @@ int runRestore(const QStringList &arguments) {
         return args.failure(kBadInput,
                             QStringLiteral("the image was not programmed: %1%2").arg(check.reason, hint));
     }
-    if (const int changed = changeDevice(args, change, QStringLiteral("Program EEPROM Image"),
+    if (const int changed = changeDevice(args, change, QStringLiteral("Program EEPROM Image"), *image,
                                          [&](QString &error) { return change.writeImage(*image, error); });
         changed != kDone) {
         return changed;

@@ -40,20 +40,22 @@ int runWrite(const QStringList &arguments) {
         return args.failure(kDeviceFailed, problem);
     }
     QStringList notes;
-    if (const std::optional<safety::JournalEntry> interrupted = change.interruptedChange()) {
+    if (const std::optional<safety::InterruptedChange> interrupted = change.interruptedChange()) {
+        const safety::JournalEntry &entry = interrupted->entry;
         notes << QStringLiteral(
-                     "\"%1\" of an %2 never ended (%3) and this one reads %4: its old contents are in %5 "
+                     "\"%1\" of an %2 (serial %3) never ended (%4) and this one reads %5: its old contents "
+                     "are in %6 "
                      "('kestrom restore' puts them back)")
-                     .arg(interrupted->operation, safety::chipName(interrupted->device.type),
-                          interrupted->started.toString(Qt::ISODate),
+                     .arg(entry.operation, safety::chipName(entry.device.type), entry.device.serialNumber,
+                          entry.started.toString(Qt::ISODate),
                           safety::checksumState(change.chipType(), change.before().words),
-                          QDir::toNativeSeparators(interrupted->backup));
+                          QDir::toNativeSeparators(entry.backup));
     }
     const std::optional<EepromContents> contents = contentsFor(change, *source, {}, problems, notes);
     for (const QString &note : notes)
         printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     if (!contents) return args.failures(kBadInput, problems);
-    if (const int changed = changeDevice(args, change, QStringLiteral("Write"),
+    if (const int changed = changeDevice(args, change, QStringLiteral("Write"), change.imageOf(*contents),
                                          [&](QString &error) { return change.program(*contents, error); });
         changed != kDone) {
         return changed;

@@ -68,12 +68,16 @@ void MainWindow::onProgramImage() {
     changeSafely(
         QStringLiteral("Program EEPROM Image"),
         [&] {
-            const FT_STATUS status = safety::writeChipWords(libraries_.d2xx, 0, *image);
+            FT_STATUS closed = FT_OK;
+            const FT_STATUS status = safety::writeChipWords(libraries_.d2xx, 0, *image, closed);
             if (status != FT_OK) {
                 log_->append(QStringLiteral("Programming the image FAILED: code %1").arg(status));
                 return false;
             }
-            log_->append(QStringLiteral("***  EEPROM image programmed: %1  ***").arg(QDir::toNativeSeparators(*path)));
+            if (closed != FT_OK)
+                log_->append(QStringLiteral("Closing the device failed afterwards: code %1").arg(closed));
+            log_->append(
+                QStringLiteral("***  EEPROM image programmed: %1  ***").arg(QDir::toNativeSeparators(*path)));
             log_->append(QString());
             return true;
         },
@@ -89,7 +93,8 @@ void MainWindow::onProgramImage() {
                 QCoreApplication::translate("MainWindow", "Program the %1 with this image?\n\n%2")
                     .arg(safety::chipName(chip.identity.type), imageSummary(chip.identity.type, *image)),
                 true);
-        });
+        },
+        *image);
 }
 
 }  // namespace kestrom::mainwindow

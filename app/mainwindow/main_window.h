@@ -86,10 +86,13 @@ private:
     void onProgramImage();
 
     // Runs `change` on device 0 between a backup of what it holds and the end of
-    // its journal entry; `allowed` may refuse, after the read, before anything is
-    // saved or changed. The change answers whether it succeeded.
+    // its journal entry, once the chip is found still as it was read; `allowed` may
+    // refuse, after the read, before anything is saved or changed; `after` is what
+    // the change leaves on the chip, when known. The change answers whether it
+    // succeeded.
     void changeSafely(const QString &operation, const std::function<bool()> &change,
-                      const std::function<bool(const safety::ChipWords &)> &allowed = {});
+                      const std::function<bool(const safety::ChipWords &)> &allowed = {},
+                      const std::optional<std::vector<uint16_t>> &after = std::nullopt);
     // After a change that never ended, offers to put device 0's old contents back.
     void offerRecovery();
     // Write refuses new USB IDs unless the user agrees.

@@ -35,7 +35,8 @@ QString vidPid(uint32_t vendor, uint32_t product) {
 }  // namespace
 
 void MainWindow::changeSafely(const QString &operation, const std::function<bool()> &change,
-                              const std::function<bool(const safety::ChipWords &)> &allowed) {
+                              const std::function<bool(const safety::ChipWords &)> &allowed,
+                              const std::optional<std::vector<uint16_t>> &after) {
     safety::SafeChange safe(libraries_.d2xx, backups_, journal_);
     bool opened = false;
     const FT_STATUS read = safe.readDevice(0, &opened);
@@ -54,11 +55,18 @@ void MainWindow::changeSafely(const QString &operation, const std::function<bool
     chipType_ = safe.before().identity.type;
     if (allowed && !allowed(safe.before())) return;
     QString error;
-    if (!safe.begin(operation, error)) {
-        log_->append(QStringLiteral("No backup of the EEPROM could be made (%1): nothing was written.").arg(error));
+    if (!safe.begin(operation, error, after)) {
+        log_->append(
+            QStringLiteral("No backup of the EEPROM could be made (%1): nothing was written.").arg(error));
         return;
     }
     log_->append(QStringLiteral("EEPROM backup: %1").arg(QDir::toNativeSeparators(safe.backup())));
+    // The library opens the chip again to change it: another program may have
+    // written it since it was read and backed up.
+    if (!safe.stillAsRead(error)) {
+        log_->append(QStringLiteral("Nothing was written: %1.").arg(error));
+        return;
+    }
     safe.finish(change());
 }
 

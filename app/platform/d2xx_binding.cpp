@@ -22,13 +22,15 @@ enum Slot : size_t {
     kEeUaSize,
     kEepromRead,
     kEepromProgram,
+    kGetDeviceInfoDetail,
     kSlotCount
 };
 
 // By slot.
 constexpr std::array<const char *, kSlotCount> kCallNames{
     "FT_ListDevices", "FT_Open",    "FT_ReadEE",  "FT_Close",      "FT_GetDeviceInfo",
-    "FT_WriteEE",     "FT_EraseEE", "FT_EE_Read", "FT_EE_Program", "FT_EE_UASize"};
+    "FT_WriteEE",     "FT_EraseEE", "FT_EE_Read", "FT_EE_Program", "FT_EE_UASize",
+    "FT_EEPROM_Read", "FT_EEPROM_Program", "FT_GetDeviceInfoDetail"};
 
 constexpr FT_STATUS kNoDevice = FT_DEVICE_NOT_FOUND;
 
@@ -86,6 +88,16 @@ FT_STATUS D2xxBinding::FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32
                                serialNumber, description, dummy);
 }
 
+FT_STATUS D2xxBinding::FT_GetDeviceInfoDetail(uint32_t index, uint32_t *type, uint32_t *id,
+                                              uint32_t *location, char *serialNumber, char *description) {
+    using Call = FT_STATUS(FT_CALL *)(uint32_t, uint32_t *, uint32_t *, uint32_t *, uint32_t *, char *,
+                                      char *, FT_HANDLE *);
+    uint32_t flags = 0;
+    FT_HANDLE handle = nullptr;
+    return exports_.call<Call>(kGetDeviceInfoDetail, kCallNames[kGetDeviceInfoDetail], kNoDevice, index, &flags, type,
+                               id, location, serialNumber, description, &handle);
+}
+
 FT_STATUS D2xxBinding::FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t, uint16_t);
     return exports_.call<Call>(kWriteEE, kCallNames[kWriteEE], kNoDevice, handle, wordOffset, value);
@@ -114,14 +126,14 @@ FT_STATUS D2xxBinding::FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes) {
 FT_STATUS D2xxBinding::FT_EEPROM_Read(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
                                       char *manufacturerId, char *description, char *serialNumber) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, void *, uint32_t, char *, char *, char *, char *);
-    return exports_.call<Call>(kEepromRead, "FT_EEPROM_Read", kNoDevice, handle, data, size, manufacturer,
+    return exports_.call<Call>(kEepromRead, kCallNames[kEepromRead], kNoDevice, handle, data, size, manufacturer,
                                manufacturerId, description, serialNumber);
 }
 
 FT_STATUS D2xxBinding::FT_EEPROM_Program(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
                                          char *manufacturerId, char *description, char *serialNumber) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, void *, uint32_t, char *, char *, char *, char *);
-    return exports_.call<Call>(kEepromProgram, "FT_EEPROM_Program", kNoDevice, handle, data, size,
+    return exports_.call<Call>(kEepromProgram, kCallNames[kEepromProgram], kNoDevice, handle, data, size,
                                manufacturer, manufacturerId, description, serialNumber);
 }
 

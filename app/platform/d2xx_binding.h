@@ -1,5 +1,5 @@
-// The program's own D2XX calls (listing, open, identity, words, the record, the
-// chip structures, erase, close), bound by name
+// The program's own D2XX calls (listing, open, identity and location, words, the record,
+// the chip structures, erase, close), bound by name
 // from libftd2xx: the program folder's copy first, then the system's search.
 // A library that lacks any of these calls is refused as a whole, its message naming
 // them. While the library is unavailable every call answers FT_DEVICE_NOT_FOUND, as
@@ -34,6 +34,9 @@ public:
     FT_STATUS FT_Close(FT_HANDLE handle);
     FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber,
                                char *description, void *dummy);
+    // The device at `index` as listed now, with its location (0: unknown).
+    FT_STATUS FT_GetDeviceInfoDetail(uint32_t index, uint32_t *type, uint32_t *id, uint32_t *location,
+                                     char *serialNumber, char *description);
     FT_STATUS FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value);
     FT_STATUS FT_EraseEE(FT_HANDLE handle);
     FT_STATUS FT_EE_Read(FT_HANDLE handle, FT_PROGRAM_DATA *data);

@@ -2,9 +2,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <algorithm>
+#include <utility>
 
 #include "checked_file.h"
 #include "eeprom_codec.h"
@@ -24,7 +27,43 @@ QString cannotWrite(const QString &path, const QString &reason) {
     return QStringLiteral("%1 cannot be written: %2").arg(QDir::toNativeSeparators(path), reason);
 }
 
-QString hex4(uint32_t value) { return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper(); }
+QString hex4(uint32_t value) {
+    return QStringLiteral("%1").arg(value & 0xFFFF, 4, 16, QChar(u'0')).toUpper();
+}
+
+// The names start with the time; a name that lies in the future (a clock set
+// wrong, a copied file) cannot be trusted, and the file's own time counts instead.
+QDateTime backupTime(const QFileInfo &file, const QDateTime &now) {
+    const QDateTime named =
+        QDateTime::fromString(file.fileName().left(19), QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    return named.isValid() && named <= now ? named : file.lastModified();
+}
+
+// The chip a backup is of: its name without the time.
+QString chipOfBackup(const QString &name) {
+    return name.mid(20);
+}
+
+// The backups that a journal entry or a production state in the data folder names.
+QSet<QString> namedBackups(const QString &backups) {
+    static const QRegularExpression kName(QStringLiteral("\\d{8}-\\d{6}-\\d{3}_[^\"/\\\\\\s]*\\.bin"));
+    constexpr qint64 kLargestNote = 1 << 20;
+    QSet<QString> named;
+    const QDir data(backups + QStringLiteral("/.."));
+    for (const auto &[folder, pattern] :
+         {std::pair{QStringLiteral("journal"), QStringLiteral("*.ini")},
+          std::pair{QStringLiteral("production"), QStringLiteral("*.state")}}) {
+        const QDir notes(data.filePath(folder));
+        for (const QString &note : notes.entryList({pattern}, QDir::Files)) {
+            QFile file(notes.filePath(note));
+            if (!file.open(QIODevice::ReadOnly)) continue;
+            const QString text = QString::fromUtf8(file.read(kLargestNote));
+            for (auto match = kName.globalMatch(text); match.hasNext();)
+                named.insert(match.next().captured());
+        }
+    }
+    return named;
+}
 
 }  // namespace
 
@@ -63,17 +102,30 @@ std::optional<QString> BackupStore::save(const ChipWords &chip, const QDateTime 
         QFile::remove(image);
         return std::nullopt;
     }
-    prune();
+    prune(image);
     return image;
 }
 
-// The names start with the time, so the oldest sort first.
-void BackupStore::prune() {
-    QDir folder(folder_);
-    const QStringList images = folder.entryList({QStringLiteral("*.bin")}, QDir::Files, QDir::Name);
-    for (qsizetype i = 0; i + kept_ < images.size(); ++i) {
-        folder.remove(images[i]);
-        folder.remove(QString(images[i]).replace(QStringLiteral(".bin"), QStringLiteral(".txt")));
+void BackupStore::prune(const QString &made) {
+    const QDateTime now = QDateTime::currentDateTime();
+    QFileInfoList images = QDir(folder_).entryInfoList({QStringLiteral("*.bin")}, QDir::Files);
+    if (images.size() <= kept_) return;
+    std::ranges::sort(images, [&](const QFileInfo &a, const QFileInfo &b) {
+        return backupTime(a, now) > backupTime(b, now);
+    });
+    QSet<QString> keep = namedBackups(folder_);
+    keep.insert(QFileInfo(made).fileName());
+    QSet<QString> chips;
+    for (const QFileInfo &image : images) {
+        if (!chips.contains(chipOfBackup(image.fileName()))) keep.insert(image.fileName());
+        chips.insert(chipOfBackup(image.fileName()));
+    }
+    qsizetype count = images.size();
+    for (auto image = images.crbegin(); image != images.crend() && count > kept_; ++image) {
+        if (keep.contains(image->fileName())) continue;
+        QFile::remove(image->filePath());
+        QFile::remove(image->path() + u'/' + image->completeBaseName() + QStringLiteral(".txt"));
+        --count;
     }
 }
 

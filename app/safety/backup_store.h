@@ -1,6 +1,8 @@
 // One backup per change: the chip's words as a raw image, and beside it a short
 // text naming the chip, its size, its checksum state and its decoded IDs and texts.
-// Kept under the user's data folder, written whole (each read back), the oldest pruned.
+// Kept under the user's data folder, written whole (each read back). The oldest are
+// pruned past a count, but never one still needed: the newest of each chip, and one
+// that a journal entry or a production state beside the backups names.
 #pragma once
 
 #include <QDateTime>
@@ -31,7 +33,7 @@ public:
     static std::optional<std::vector<uint16_t>> load(const QString &image, QString &error);
 
 private:
-    void prune();
+    void prune(const QString &made);
 
     QString folder_;
     int kept_;

@@ -42,7 +42,7 @@ QString chipName(uint32_t type) {
 }
 
 OpenDevice::OpenDevice(platform::D2xxBinding &d2xx, int index)
-    : d2xx_(d2xx), status_(d2xx.FT_Open(index, &handle_)), open_(status_ == FT_OK) {}
+    : d2xx_(d2xx), index_(index), status_(d2xx.FT_Open(index, &handle_)), open_(status_ == FT_OK) {}
 
 OpenDevice::~OpenDevice() { close(); }
 
@@ -66,58 +66,84 @@ FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdenti
     return FT_OK;
 }
 
-FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, bool *opened) {
-    OpenDevice device(d2xx, index);
-    if (opened != nullptr) *opened = device.status() == FT_OK;
-    if (device.status() != FT_OK) return device.status();
+FT_STATUS OpenDevice::read(ChipWords &out) {
+    if (status_ != FT_OK) return status_;
     ChipIdentity identity;
-    if (const FT_STATUS status = readIdentity(d2xx, device.handle(), identity); status != FT_OK) return status;
-
+    if (const FT_STATUS status = readIdentity(d2xx_, handle_, identity); status != FT_OK) return status;
+    // The listing speaks of an index, not of this handle: its location is taken only
+    // when the device listed there is this one.
+    uint32_t type = 0;
+    uint32_t id = 0;
+    uint32_t location = 0;
+    std::array<char, kSerialBuffer> serial{};
+    if (d2xx_.FT_GetDeviceInfoDetail(uint32_t(index_), &type, &id, &location, serial.data(), nullptr) ==
+        FT_OK) {
+        serial.back() = '\0';
+        if (type == identity.type && id == identity.id &&
+            QString::fromUtf8(serial.data()) == identity.serialNumber)
+            identity.location = location;
+    }
     std::vector<uint16_t> words(kLargestPart);
     for (size_t offset = 0; offset < words.size(); ++offset) {
-        if (const FT_STATUS status = d2xx.FT_ReadEE(device.handle(), uint32_t(offset), &words[offset]);
+        if (const FT_STATUS status = d2xx_.FT_ReadEE(handle_, uint32_t(offset), &words[offset]);
             status != FT_OK) {
             return status;
         }
     }
     words.resize(sizeByWrap(words));
-    device.close();  // the words are read: a close that fails takes nothing from them
     out = {std::move(identity), std::move(words)};
     return FT_OK;
 }
 
-FT_STATUS probeBlankPartSize(platform::D2xxBinding &d2xx, int index, size_t &words) {
-    OpenDevice device(d2xx, index);
-    if (device.status() != FT_OK) return device.status();
+FT_STATUS OpenDevice::probeBlankPartSize(size_t &words) {
+    if (status_ != FT_OK) return status_;
     constexpr uint16_t kMark = 0x0000;
-    if (const FT_STATUS status = d2xx.FT_WriteEE(device.handle(), 0, kMark); status != FT_OK) return status;
+    if (const FT_STATUS status = d2xx_.FT_WriteEE(handle_, 0, kMark); status != FT_OK) return status;
     words = kLargestPart;
     for (const size_t size : {size_t(64), size_t(128)}) {
         uint16_t word = kBlankWord;
-        if (d2xx.FT_ReadEE(device.handle(), uint32_t(size), &word) == FT_OK && word == kMark) {
+        if (d2xx_.FT_ReadEE(handle_, uint32_t(size), &word) == FT_OK && word == kMark) {
             words = size;
             break;
         }
     }
-    const FT_STATUS restored = d2xx.FT_WriteEE(device.handle(), 0, kBlankWord);
-    const FT_STATUS closed = device.close();
-    return restored != FT_OK ? restored : closed;
+    return d2xx_.FT_WriteEE(handle_, 0, kBlankWord);
 }
 
-FT_STATUS writeChipWords(platform::D2xxBinding &d2xx, int index, std::span<const uint16_t> words) {
-    OpenDevice device(d2xx, index);
-    if (device.status() != FT_OK) return device.status();
+FT_STATUS OpenDevice::write(std::span<const uint16_t> words) {
+    if (status_ != FT_OK) return status_;
     // The words the chip's maker keeps (the X series' factory area) are never written.
     uint32_t type = FT_DEVICE_UNKNOWN;
-    d2xx.FT_GetDeviceInfo(device.handle(), &type, nullptr, nullptr, nullptr, nullptr);
+    d2xx_.FT_GetDeviceInfo(handle_, &type, nullptr, nullptr, nullptr, nullptr);
     for (size_t offset = 0; offset < words.size(); ++offset) {
         if (d2xx::reservedWord(type, offset)) continue;
-        if (const FT_STATUS status = d2xx.FT_WriteEE(device.handle(), uint32_t(offset), words[offset]);
+        if (const FT_STATUS status = d2xx_.FT_WriteEE(handle_, uint32_t(offset), words[offset]);
             status != FT_OK) {
             return status;
         }
     }
-    return device.close();
+    return FT_OK;
+}
+
+FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, bool *opened) {
+    OpenDevice device(d2xx, index);
+    if (opened != nullptr) *opened = device.status() == FT_OK;
+    return device.read(out);
+}
+
+FT_STATUS probeBlankPartSize(platform::D2xxBinding &d2xx, int index, size_t &words) {
+    OpenDevice device(d2xx, index);
+    const FT_STATUS probed = device.probeBlankPartSize(words);
+    const FT_STATUS closed = device.close();
+    return probed != FT_OK ? probed : closed;
+}
+
+FT_STATUS writeChipWords(platform::D2xxBinding &d2xx, int index, std::span<const uint16_t> words,
+                         FT_STATUS &closed) {
+    OpenDevice device(d2xx, index);
+    const FT_STATUS written = device.write(words);
+    closed = device.close();
+    return written;
 }
 
 QString checksumState(uint32_t type, std::span<const uint16_t> words) {

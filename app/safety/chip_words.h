@@ -16,6 +16,7 @@ struct ChipIdentity {
     uint32_t id = 0;  // VID << 16 | PID
     QString serialNumber;
     QString description;
+    uint32_t location = 0;  // the port the device sits in, as the driver numbers it; 0: unknown
 };
 
 struct ChipWords {
@@ -27,7 +28,8 @@ struct ChipWords {
 // The chip's name as the program shows it ("FT232BM", "FT2232C", ...).
 QString chipName(uint32_t type);
 
-// An open device, closed again when this goes.
+// An open device, closed again when this goes. While it is open no other open of
+// the chip, in this process or another, succeeds: what it reads stays what it holds.
 class OpenDevice {
 public:
     OpenDevice(platform::D2xxBinding &d2xx, int index);
@@ -40,8 +42,22 @@ public:
     // The status of the close, or of the open when it failed.
     FT_STATUS close();
 
+    // The identity (with the location, when the listing still shows this chip at
+    // its index) and every word. The part's size is told by where word addresses
+    // wrap (a 93C46 answers word 64 with word 0); a blank part shows no wrap and is
+    // read as 64 words, all 0xFFFF, which is all it holds on any part.
+    FT_STATUS read(ChipWords &out);
+    // Writes `words` from word 0 on, passing over the words the chip's maker keeps
+    // (the X series' factory area); the driver reads each one back. Stops at the
+    // first failure.
+    FT_STATUS write(std::span<const uint16_t> words);
+    // The word count of a blank part, told by writing word 0 and looking for it at
+    // words 64 and 128; word 0 is blank again afterwards.
+    FT_STATUS probeBlankPartSize(size_t &words);
+
 private:
     platform::D2xxBinding &d2xx_;
+    int index_;
     FT_HANDLE handle_ = nullptr;
     FT_STATUS status_;
     bool open_;
@@ -50,19 +66,17 @@ private:
 // The chip type, USB IDs and strings of an open device.
 FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdentity &identity);
 
-// The identity and every word of device `index`. The part's size is told by where
-// word addresses wrap (a 93C46 answers word 64 with word 0); a blank part shows no
-// wrap and is read as 64 words, all 0xFFFF, which is all it holds on any part.
-// `opened` tells whether the device opened at all.
+// OpenDevice::read on device `index`, opened for it alone. `opened` tells whether
+// the device opened at all; a close that fails takes nothing from the words.
 FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, bool *opened = nullptr);
 
-// The word count of a blank part, told by writing word 0 and looking for it at
-// words 64 and 128; word 0 is blank again afterwards.
+// OpenDevice::probeBlankPartSize on device `index`, opened for it alone.
 FT_STATUS probeBlankPartSize(platform::D2xxBinding &d2xx, int index, size_t &words);
 
-// Writes `words` from word 0 on, passing over the words the chip's maker keeps (the
-// X series' factory area); the driver reads each one back. Stops at the first failure.
-FT_STATUS writeChipWords(platform::D2xxBinding &d2xx, int index, std::span<const uint16_t> words);
+// OpenDevice::write on device `index`, opened for it alone: the write's status;
+// the close's goes to `closed`.
+FT_STATUS writeChipWords(platform::D2xxBinding &d2xx, int index, std::span<const uint16_t> words,
+                         FT_STATUS &closed);
 
 // The state of the configuration area: "valid", "blank" or "bad checksum".
 QString checksumState(uint32_t type, std::span<const uint16_t> words);

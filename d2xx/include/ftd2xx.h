@@ -358,6 +358,11 @@ FT_API FT_STATUS FT_CALL FT_EE_UASize(FT_HANDLE ftHandle, uint32_t *lpdwSize);
 FT_API FT_STATUS FT_CALL FT_ReadEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t *lpwValue);
 FT_API FT_STATUS FT_CALL FT_WriteEE(FT_HANDLE ftHandle, uint32_t dwWordOffset, uint16_t wValue);
 FT_API FT_STATUS FT_CALL FT_CreateDeviceInfoList(uint32_t *lpdwNumDevs);
+/* The device at dwIndex as listed now: its type, VID<<16|PID, location (a number for
+ * the port it sits in, 0 when unknown), serial number (16 bytes) and description (64). */
+FT_API FT_STATUS FT_CALL FT_GetDeviceInfoDetail(uint32_t dwIndex, uint32_t *lpdwFlags, uint32_t *lpdwType,
+                                                uint32_t *lpdwID, uint32_t *lpdwLocId, char *lpSerialNumber,
+                                                char *lpDescription, FT_HANDLE *pftHandle);
 /* eepromData: the connected chip's structure above, with common.deviceType set, and
  * eepromDataSize its size. Read: texts into buffers of 32, 16, 64 and 16 bytes
  * (Manufacturer, ManufacturerId, Description, SerialNumber). Program: NUL-terminated

@@ -23,6 +23,9 @@ struct DeviceInfo {
     uint32_t id = 0;  // VID << 16 | PID
     std::string serialNumber;
     std::string description;
+    // Where the device sits ("usb:1-1.4", "sim:<devices file>#<section>"): the same
+    // place for a replugged chip, another for a chip elsewhere.
+    std::string location;
 };
 
 class Device {

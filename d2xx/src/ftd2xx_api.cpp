@@ -89,6 +89,15 @@ FT_STATUS written(Device &device, FT_STATUS status) {
     return status;
 }
 
+// A location as the 32-bit number D2XX gives it: a hash of the place's name, never 0
+// (0 is "unknown"), the same number for the same place in every process.
+uint32_t locationId(const std::string &location) {
+    if (location.empty()) return 0;
+    uint32_t hash = 2166136261u;  // FNV-1a
+    for (const char c : location) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    return hash == 0 ? 1 : hash;
+}
+
 FT_STATUS describeOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
     if (const auto failure = backend.injectedFailure(index, "FT_ListDevices"); failure && *failure != FT_OK) {
         return *failure;
@@ -186,6 +195,23 @@ FT_API FT_STATUS FT_CALL FT_ListDevices(void *pArg1, void *pArg2, uint32_t Flags
 FT_API FT_STATUS FT_CALL FT_CreateDeviceInfoList(uint32_t *lpdwNumDevs) {
     if (lpdwNumDevs == nullptr) return FT_INVALID_PARAMETER;
     return onBackend([&](Backend &backend) { return backend.count(*lpdwNumDevs); });
+}
+
+FT_API FT_STATUS FT_CALL FT_GetDeviceInfoDetail(uint32_t dwIndex, uint32_t *lpdwFlags, uint32_t *lpdwType,
+                                                uint32_t *lpdwID, uint32_t *lpdwLocId, char *lpSerialNumber,
+                                                char *lpDescription, FT_HANDLE *pftHandle) {
+    return onBackend([&](Backend &backend) -> FT_STATUS {
+        DeviceInfo info;
+        if (const FT_STATUS status = backend.describe(dwIndex, info); status != FT_OK) return status;
+        if (lpdwFlags != nullptr) *lpdwFlags = 0;
+        if (lpdwType != nullptr) *lpdwType = info.type;
+        if (lpdwID != nullptr) *lpdwID = info.id;
+        if (lpdwLocId != nullptr) *lpdwLocId = locationId(info.location);
+        if (lpSerialNumber != nullptr) copyTextCut(info.serialNumber, lpSerialNumber, kSerialBuffer);
+        if (lpDescription != nullptr) copyTextCut(info.description, lpDescription, kDescriptionBuffer);
+        if (pftHandle != nullptr) *pftHandle = nullptr;
+        return FT_OK;
+    });
 }
 
 FT_API FT_STATUS FT_CALL FT_GetDeviceInfo(FT_HANDLE ftHandle, uint32_t *lpftDevice, uint32_t *lpdwID,

@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <system_error>
+#include <thread>
 #include <utility>
 
 #include "backend.h"
@@ -39,6 +41,14 @@ DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
 // (as after SIGKILL). Image files are always whole, since every store is atomic.
 [[noreturn]] void powerCut() {
     _exit(137);
+}
+
+// A moment of `call` on `device`: a pause before the call works, or a power cut.
+void reachMoment(const SimulatedDeviceConfig &device, std::string_view call, CallMoment moment) {
+    if (const uint32_t pause = device.delay(call); pause > 0 && moment == CallMoment::Before) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+    }
+    if (device.powerCut(call, moment)) powerCut();
 }
 
 // What the EEPROM holds when power fails halfway through writing `count` words from
@@ -123,7 +133,7 @@ public:
     }
 
     void powerCutPoint(std::string_view call, CallMoment moment) const override {
-        if (config_.powerCut(call, moment)) powerCut();
+        reachMoment(config_, call, moment);
     }
 
 private:
@@ -175,6 +185,7 @@ public:
         // A listing still shows a device whose image cannot be read, with its chip defaults.
         loadEeprom(devices[index], image);
         out = enumerate(devices[index], image);
+        out.location = location(devices[index]);
         return FT_OK;
     }
 
@@ -182,7 +193,7 @@ public:
         auto devices = presentDevices();
         if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
         // Locked before the image is read: it is then the image the last holder left.
-        auto lock = DeviceLock::acquire("sim:" + devicesFile_ + "#" + devices[index].section);
+        auto lock = DeviceLock::acquire(location(devices[index]));
         if (lock == nullptr) return FT_DEVICE_NOT_OPENED;
         Image image;
         if (loadEeprom(devices[index], image) == ImageFileState::Unreadable) {
@@ -200,10 +211,15 @@ public:
 
     void powerCutPoint(uint32_t index, std::string_view call, CallMoment moment) override {
         const auto devices = presentDevices();
-        if (index < devices.size() && devices[index].powerCut(call, moment)) powerCut();
+        if (index < devices.size()) reachMoment(devices[index], call, moment);
     }
 
 private:
+    // The devices file and the section: a device's place, as a USB port is a chip's.
+    std::string location(const SimulatedDeviceConfig &device) const {
+        return "sim:" + devicesFile_ + "#" + device.section;
+    }
+
     std::vector<SimulatedDeviceConfig> presentDevices() const {
         auto devices = readDevicesFile(devicesFile_);
         std::erase_if(devices, [](const SimulatedDeviceConfig &device) { return !device.present; });

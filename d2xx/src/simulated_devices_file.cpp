@@ -250,11 +250,23 @@ private:
             config.powerCuts[key.substr(crashPrefix.size())] = *moment;
             return;
         }
+        constexpr std::string_view delayPrefix = "delay.";
+        if (key.starts_with(delayPrefix)) {
+            if (!call(entry, key.substr(delayPrefix.size()))) return;
+            const auto milliseconds = parseNumber(entry.value);
+            if (!milliseconds || *milliseconds > kLongestDelay) {
+                return refuse(entry, "allowed: milliseconds, 0 to 60000");
+            }
+            config.delays[key.substr(delayPrefix.size())] = *milliseconds;
+            return;
+        }
         refuse(entry, "unknown key; the keys are " + listed(kKeys, [](const Key &k) { return k.name; }) +
-                          ", fail.<call>, crash.<call>");
+                          ", fail.<call>, crash.<call>, delay.<call>");
     }
 
-    // The call a fail. or crash. key names; a complaint when there is none such.
+    static constexpr uint32_t kLongestDelay = 60000;
+
+    // The call a fail., crash. or delay. key names; a complaint when there is none such.
     const char *call(const Entry &entry, std::string_view lowerName) {
         const char *known = knownCall(lowerName);
         if (known == nullptr) {
@@ -282,6 +294,11 @@ std::optional<FT_STATUS> SimulatedDeviceConfig::failure(std::string_view call) c
 bool SimulatedDeviceConfig::powerCut(std::string_view call, CallMoment moment) const {
     const auto it = powerCuts.find(lowered(call));
     return it != powerCuts.end() && it->second == moment;
+}
+
+uint32_t SimulatedDeviceConfig::delay(std::string_view call) const {
+    const auto it = delays.find(lowered(call));
+    return it == delays.end() ? 0 : it->second;
 }
 
 std::vector<SimulatedDeviceConfig> readDevicesFile(const std::filesystem::path &file) {

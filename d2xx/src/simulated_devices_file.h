@@ -34,9 +34,12 @@ struct SimulatedDeviceConfig {
     std::map<std::string, FT_STATUS> failures;
     // Power cuts by lower-case call name.
     std::map<std::string, CallMoment> powerCuts;
+    // Pauses before a call does its work, in milliseconds, by lower-case call name.
+    std::map<std::string, uint32_t> delays;
 
     std::optional<FT_STATUS> failure(std::string_view call) const;
     bool powerCut(std::string_view call, CallMoment moment) const;
+    uint32_t delay(std::string_view call) const;
 };
 
 // Every section of `file` in file order, present or not. A file that cannot be read

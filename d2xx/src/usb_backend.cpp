@@ -116,7 +116,9 @@ public:
     FT_STATUS describe(uint32_t index, DeviceInfo &out) override {
         const UsbListing listing;
         if (index >= listing.size()) return FT_DEVICE_NOT_FOUND;
-        return describeListed(listing.at(index), out);
+        const FT_STATUS status = describeListed(listing.at(index), out);
+        out.location = lockKey(listing.at(index));
+        return status;
     }
 
     FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) override {
@@ -142,6 +144,7 @@ public:
         const ftdi_chip_type type = chip.value_or(TYPE_BM);
         DeviceInfo info;
         info.type = chip ? d2xxChipType(*chip) : uint32_t{FT_DEVICE_UNKNOWN};
+        info.location = key;
         // Strings are only shown; a device whose strings cannot be read still opens.
         readIdAndStrings(handle, device, info);
         // The size memory tells a replugged or swapped chip by its new address.

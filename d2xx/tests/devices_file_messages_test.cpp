@@ -54,7 +54,7 @@ TEST_F(DevicesFileMessages, EachWrongValueIsNamedOnceAndIgnored) {
             "fail.FT_Opne = 3 ignored; no such call; the calls are " + calls + "\n" + at(9) +
             "colour = blue ignored; unknown key; the keys are chip, present, eeprom, eeprom_words, "
             "eeprom_present, write_protect, id, "
-            "serial, description, fail.<call>, crash.<call>\n" +
+            "serial, description, fail.<call>, crash.<call>, delay.<call>\n" +
             at(10) + "crash.FT_EraseEE = sometimes ignored; allowed: before, during or after\n" + at(11) +
             "crash.FT_ReadEE = during ignored; allowed: before or after (during is for a call that "
             "writes)\n");

@@ -192,7 +192,7 @@ TEST_F(Templates, AfterAWriteThatNeverEndedTheNextWriteNamesTheBackupOfTheOldCon
     useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\n");
     const Outcome again = run({"write", "t.ini"});
     EXPECT_EQ(0, again.exitCode) << again.err;
-    EXPECT_EQ(0u, again.err.find("kestrom write: note: \"Write\" of an FT232BM never ended (")) << again.err;
+    EXPECT_EQ(0u, again.err.find("kestrom write: note: \"Write\" of an FT232BM (serial QV000001) never ended (")) << again.err;
     EXPECT_NE(std::string::npos, again.err.find("its old contents are in " + backups()[0].string() +
                                                 " ('kestrom restore' puts them back)\n"))
         << again.err;

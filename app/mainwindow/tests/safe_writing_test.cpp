@@ -218,3 +218,69 @@ TEST_F(SafeWritingTest, ImagesAreSavedAndProgrammedOnlyWhenTheyFitTheChip) {
     EXPECT_EQ(other, readBytes("ft232bm.bin"));
     EXPECT_TRUE(line(2).startsWith(u"EEPROM backup: "));
 }
+
+// The way back belongs to the board that was being changed: never offered to a
+// chip elsewhere, and Yes by default only when the chip still holds that board's
+// serial number; a chip found as it was before needs none.
+TEST_F(SafeWritingTest, TheWayBackIsOfferedOnlyToItsOwnBoardNamingIt) {
+    copyAllExamples();
+    const std::string original = readBytes("ft232bm.bin");
+    writeDevices(std::string(kBm) + "crash.FT_EraseEE = before\n");
+    useDevicesFile("devices.ini");
+    EXPECT_EQ(137, inAnotherProcess("write"));
+    writeDevices(kBm);
+    startAgain();
+    EXPECT_TRUE(dialogs.questions.empty()) << "the chip is as it was";
+    EXPECT_TRUE(files("journal", "*").isEmpty());
+
+    writeDevices(std::string(kBm) + "crash.FT_EraseEE = after\n");
+    EXPECT_EQ(137, inAnotherProcess("write"));
+    useDevicesFile("blank-ft232bm.ini");
+    startAgain();
+    EXPECT_TRUE(dialogs.questions.empty()) << "a blank chip elsewhere is another board";
+
+    writeDevices(kBm);
+    useDevicesFile("devices.ini");
+    startAgain();  // blank: it may be that board, or a new one put in its place
+    ASSERT_EQ(1u, dialogs.questions.size());
+    EXPECT_TRUE(
+        dialogs.questions[0].contains(QLatin1String("on this FT232BM (serial QV000001) was interrupted on")))
+        << dialogs.questions[0].toStdString();
+    EXPECT_TRUE(dialogs.questionsWithNoByDefault[0]);
+
+    std::string damaged = original;  // its checksum lost, its serial number still there
+    damaged.replace(damaged.size() - 2, 2, "\xFF\xFF");
+    writeBytes("ft232bm.bin", damaged);
+    startAgain();
+    ASSERT_EQ(2u, dialogs.questions.size());
+    EXPECT_FALSE(dialogs.questionsWithNoByDefault[1]);
+    EXPECT_EQ(1, files("journal", "*.ini").size());
+}
+
+namespace {
+
+// Another program writes the chip while the user answers the window's question.
+class ChipWrittenWhileAsking : public QueuedDialogs {
+public:
+    std::function<void()> meanwhile;
+    bool askYesNo(QWidget *owner, const QString &text, bool noByDefault) override {
+        if (meanwhile) meanwhile();
+        return QueuedDialogs::askYesNo(owner, text, noByDefault);
+    }
+};
+
+}  // namespace
+
+TEST_F(SafeWritingTest, AChipChangedSinceItWasReadIsNotWrittenOver) {
+    start("ft232bm");
+    const std::string theirs = readBytes("two-devices-bm.bin");
+    ChipWrittenWhileAsking asking;
+    asking.meanwhile = [&] { writeBytes("ft232bm.bin", theirs); };
+    asking.yesNoAnswers.push_back(true);
+    writeBytes("image.bin", readBytes(KESTROM_EXAMPLES_DIR "/ft232bm.bin"));
+    asking.openAnswers.push_back(QString::fromStdString(path("image.bin").string()));
+    find<QAction>("programImage")->trigger();
+    EXPECT_EQ(u"Nothing was written: the chip changed since it was read.", line(0));
+    EXPECT_EQ(theirs, readBytes("ft232bm.bin"));
+    EXPECT_TRUE(files("journal", "*").isEmpty());
+}

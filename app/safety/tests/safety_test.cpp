@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include "program_folder.h"
@@ -88,15 +89,16 @@ TEST_F(SafetyTest, AJournalEntryStaysUntilTheChangeEndsAndSaysWhatToPutBack) {
 
     writeBytes("ft232bm.bin", std::string(64, '\xFF'));  // half-way through, as it were
     EXPECT_FALSE(change.finish(false)) << "a failed change that left the chip changed keeps its journal";
-    const std::optional<JournalEntry> interrupted = interruptedChange(d2xx, journal, 0);
+    const std::optional<InterruptedChange> interrupted = interruptedChange(d2xx, journal, 0);
     ASSERT_TRUE(interrupted);
-    EXPECT_EQ(u"Write", interrupted->operation);
-    ASSERT_TRUE(putBackOldContents(d2xx, journal, 0, *interrupted, error)) << error.toStdString();
+    EXPECT_EQ(u"Write", interrupted->entry.operation);
+    ASSERT_TRUE(putBackOldContents(d2xx, journal, 0, interrupted->entry, error)) << error.toStdString();
     EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft232bm.bin"), readBytes("ft232bm.bin"));
     EXPECT_TRUE(journal.pending().empty());
 
-    WriteJournal nowhere(folder("backups") + QStringLiteral("/") + QDir(store.folder()).entryList(QDir::Files)[0]);
-    EXPECT_FALSE(nowhere.begin(QStringLiteral("Erase"), {}, change.backup(), error));
+    WriteJournal nowhere(folder("backups") + QStringLiteral("/") +
+                         QDir(store.folder()).entryList(QDir::Files)[0]);
+    EXPECT_FALSE(nowhere.begin(QStringLiteral("Erase"), {}, change.backup(), std::nullopt, error));
     EXPECT_FALSE(error.isEmpty());
 }
 
@@ -137,7 +139,81 @@ TEST_F(SafetyTest, AnXSeriesBackupGoesBackAroundItsFactoryArea) {
     ASSERT_EQ(128u, chip.words.size());
     std::vector<uint16_t> changed = chip.words;
     changed[0x20] = 0x1234;  // the user area
-    EXPECT_EQ(FT_OK, writeChipWords(d2xx, 0, changed));
+    FT_STATUS closed = FT_IO_ERROR;
+    EXPECT_EQ(FT_OK, writeChipWords(d2xx, 0, changed, closed));
+    EXPECT_EQ(FT_OK, closed);
     ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
     EXPECT_EQ(changed, chip.words);
+}
+
+// An entry is offered only to words its change could have left; one written before
+// entries named their chip's place and words is still read, but never proven.
+TEST_F(SafetyTest, AJournalEntryIsOfferedOnlyToWordsItsChangeCouldHaveLeft) {
+    copyAllExamples();
+    writeDevices("[d]\nchip = BM\neeprom = ft232bm.bin\n");
+    const std::string original = readBytes("ft232bm.bin");
+    BackupStore store(folder("backups"));
+    WriteJournal journal(folder("journal"));
+    SafeChange change(d2xx, store, journal);
+    ASSERT_EQ(FT_OK, change.readDevice(0));
+    QString error;
+    ASSERT_TRUE(change.begin(QStringLiteral("Erase"), error, std::vector<uint16_t>(64, 0xFFFF)))
+        << error.toStdString();
+
+    std::string another = readBytes("two-devices-bm.bin");
+    another.replace(another.size() - 2, 2, "\xFF\xFF");  // damaged, but another board's
+    writeBytes("ft232bm.bin", another);
+    EXPECT_FALSE(change.finish(false));
+    EXPECT_FALSE(interruptedChange(d2xx, journal, 0));
+
+    std::string torn = original;  // half of the first word erased: the checksum lost
+    torn[0] = '\xFF';
+    writeBytes("ft232bm.bin", torn);
+    std::optional<InterruptedChange> offered = interruptedChange(d2xx, journal, 0);
+    ASSERT_TRUE(offered);
+    EXPECT_TRUE(offered->proven);
+
+    QSettings older(journal.pending().at(0).file, QSettings::IniFormat);
+    older.remove(QStringLiteral("location"));
+    older.remove(QStringLiteral("before"));
+    older.sync();
+    offered = interruptedChange(d2xx, journal, 0);
+    ASSERT_TRUE(offered) << "its backup tells what the chip held";
+    EXPECT_FALSE(offered->proven);
+
+    writeBytes("ft232bm.bin", original);
+    EXPECT_FALSE(interruptedChange(d2xx, journal, 0));
+    EXPECT_TRUE(journal.pending().empty()) << "found as it was before";
+}
+
+// Past the count the oldest go, by their real age, but never the backup just made,
+// one a journal entry or a production state names, or a chip's only one.
+TEST_F(SafetyTest, PruningNeverTakesABackupStillNeeded) {
+    copyAllExamples();
+    useDevicesFile("ft2232c.ini");
+    ChipWords chip;
+    ASSERT_EQ(FT_OK, readChipWords(d2xx, 0, chip));
+    BackupStore store(folder("backups"), 2);
+    ASSERT_TRUE(QDir().mkpath(store.folder()));
+    const auto backup = [&](const QString &name) { return store.folder() + u'/' + name; };
+    const QString same = QStringLiteral("_FT2232C_0403-6010_QV000002.bin");
+    const QStringList needed{QStringLiteral("20200101-000000-000_FT232BM_0403-6001_OTHER.bin"),
+                             QStringLiteral("20200102-000000-000") + same,
+                             QStringLiteral("20200103-000000-000") + same};
+    QStringList unneeded{QStringLiteral("20200104-000000-000") + same};
+    for (int day = 1; day <= 5; ++day) unneeded << QStringLiteral("2099010%1-000000-000").arg(day) + same;
+    QString error;
+    for (const QString &name : needed + unneeded)
+        ASSERT_TRUE(writeImageFile(backup(name), chip.words, error));
+    ASSERT_TRUE(QDir().mkpath(folder("journal")) && QDir().mkpath(folder("production")));
+    writeBytes(folder("journal/1.ini").toStdString(),
+               "[General]\nbackup=" + backup(needed[1]).toStdString() + "\n");
+    writeBytes(folder("production/KS.state").toStdString(),
+               "{\"pending\":{\"backup\":\"" + backup(needed[2]).toStdString() + "\"}}");
+
+    const std::optional<QString> made = store.save(chip, QDateTime::currentDateTime(), error);
+    ASSERT_TRUE(made) << error.toStdString();
+    EXPECT_TRUE(QFile::exists(*made));
+    for (const QString &name : needed) EXPECT_TRUE(QFile::exists(backup(name))) << name.toStdString();
+    for (const QString &name : unneeded) EXPECT_FALSE(QFile::exists(backup(name))) << name.toStdString();
 }
