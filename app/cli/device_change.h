@@ -66,6 +66,7 @@ public:
     std::optional<std::vector<uint16_t>> imageOf(const EepromContents &contents) const;
 
 private:
+    FT_STATUS programRecord(const EepromContents &contents);
     bool end(bool succeeded, QString &error, const QString &failure, const safety::ChipWords *now = nullptr);
     // Reads the chip back into `after`; false, with the change ended, when it cannot be.
     bool readBack(safety::ChipWords &after, QString &error);

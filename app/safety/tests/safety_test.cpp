@@ -114,7 +114,8 @@ TEST_F(SafetyTest, AJournalEntryKeepsEveryTextAChipCanHold) {
         "F \xc5\xa1t\xc4\x9bkno @");
     const QString backup = QStringLiteral("/tmp/x y/#1;2,3.bin");
     QString error;
-    ASSERT_TRUE(journal.begin(QStringLiteral("Program EEPROM Image"), device, backup, error))
+    ChipWords before{device, std::vector<uint16_t>(64, 0xFFFF)};
+    ASSERT_TRUE(journal.begin(QStringLiteral("Program EEPROM Image"), before, backup, std::nullopt, error))
         << error.toStdString();
     ASSERT_EQ(1u, journal.pending().size());
     const JournalEntry read = journal.pending()[0];
