@@ -19,6 +19,7 @@ enum Slot : size_t {
     kEeRead,
     kEeProgram,
     kEeUaSize,
+    kGetDevicePort,
     kSlotCount
 };
 
@@ -93,6 +94,15 @@ FT_STATUS D2xxBinding::FT_EE_Program(FT_HANDLE handle, FT_PROGRAM_DATA *data) {
 FT_STATUS D2xxBinding::FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *);
     return exports_.call<Call>(kEeUaSize, "FT_EE_UASize", kNoDevice, handle, bytes);
+}
+
+FT_STATUS D2xxBinding::KT_GetDevicePort(uint32_t index, uint32_t *type, char *port, uint32_t portSize) {
+    using Call = FT_STATUS(FT_CALL *)(uint32_t, uint32_t *, char *, uint32_t);
+    return exports_.call<Call>(kGetDevicePort, "KT_GetDevicePort", kNoDevice, index, type, port, portSize);
+}
+
+bool D2xxBinding::tellsPorts() {
+    return exports_.resolve(kGetDevicePort, "KT_GetDevicePort") != nullptr;
 }
 
 }  // namespace kestrom::platform

@@ -31,13 +31,18 @@ public:
     FT_STATUS FT_Open(int device, FT_HANDLE *handle);
     FT_STATUS FT_ReadEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t *value);
     FT_STATUS FT_Close(FT_HANDLE handle);
-    FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber, char *description,
-                               void *dummy);
+    FT_STATUS FT_GetDeviceInfo(FT_HANDLE handle, uint32_t *type, uint32_t *id, char *serialNumber,
+                               char *description, void *dummy);
     FT_STATUS FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value);
     FT_STATUS FT_EraseEE(FT_HANDLE handle);
     FT_STATUS FT_EE_Read(FT_HANDLE handle, FT_PROGRAM_DATA *data);
     FT_STATUS FT_EE_Program(FT_HANDLE handle, FT_PROGRAM_DATA *data);
     FT_STATUS FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes);
+    // Kestrom's own driver's: the chip type and port (USB port path, or simulated
+    // section) of a listed device; FT_DEVICE_NOT_FOUND from another driver.
+    FT_STATUS KT_GetDevicePort(uint32_t index, uint32_t *type, char *port, uint32_t portSize);
+    // Whether the driver has KT_GetDevicePort.
+    bool tellsPorts();
 
 private:
     bool open(const std::filesystem::path &programFolder, std::string &message);

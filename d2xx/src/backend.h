@@ -23,6 +23,8 @@ struct DeviceInfo {
     uint32_t id = 0;  // VID << 16 | PID
     std::string serialNumber;
     std::string description;
+    // Where it is plugged in: the USB port path ("1-1.3"), or a simulated device's section.
+    std::string port;
 };
 
 class Device {

@@ -9,6 +9,7 @@
 #include "text_codec.h"
 #include "verified_writes.h"
 
+#include <algorithm>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -178,6 +179,20 @@ FT_API FT_STATUS FT_CALL FT_ListDevices(void *pArg1, void *pArg2, uint32_t Flags
 FT_API FT_STATUS FT_CALL FT_CreateDeviceInfoList(uint32_t *lpdwNumDevs) {
     if (lpdwNumDevs == nullptr) return FT_INVALID_PARAMETER;
     return onBackend([&](Backend &backend) { return backend.count(*lpdwNumDevs); });
+}
+
+FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice, char *Port,
+                                          uint32_t PortSize) {
+    if (Port == nullptr || PortSize == 0) return FT_INVALID_PARAMETER;
+    return onBackend([&](Backend &backend) -> FT_STATUS {
+        DeviceInfo info;
+        if (const FT_STATUS status = backend.describe(dwIndex, info); status != FT_OK) return status;
+        if (info.port.size() >= PortSize) return FT_INSUFFICIENT_RESOURCES;
+        std::copy(info.port.begin(), info.port.end(), Port);
+        Port[info.port.size()] = '\0';
+        if (lpftDevice != nullptr) *lpftDevice = info.type;
+        return FT_OK;
+    });
 }
 
 FT_API FT_STATUS FT_CALL FT_GetDeviceInfo(FT_HANDLE ftHandle, uint32_t *lpftDevice, uint32_t *lpdwID,
