@@ -21,7 +21,7 @@ struct LogLine {
     QString vidPid;
     QString result;
     QString backup;
-    QString station;
+    QString station = {};  // empty for a run of one index
 };
 
 class ProductionLog {
