@@ -205,7 +205,8 @@ int runStations(const StationsRun &run, Tally &tally, QString &ended) {
                 atWork.emplace(port.port, std::move(board));
             }
         }
-        QThread::msleep(unsigned(run.pollMs));
+        for (int slept = 0; slept < run.pollMs && !stopAsked; slept += kSleepSliceMs)
+            QThread::msleep(unsigned(std::min(kSleepSliceMs, run.pollMs - slept)));
     }
     return broken ? kDeviceFailed : kDone;
 }
