@@ -24,6 +24,7 @@ const QString kFormat = QStringLiteral("format");
 const QString kNext = QStringLiteral("next");
 const QString kPending = QStringLiteral("pending");
 const QString kResult = QStringLiteral("result");
+const QString kStation = QStringLiteral("station");
 
 QJsonObject json(const PendingWrite &write) {
     QJsonObject object{{"number", QString::number(write.number)},
@@ -32,6 +33,7 @@ QJsonObject json(const PendingWrite &write) {
                        {"backup", write.backup},
                        {"started", write.started.toString(Qt::ISODateWithMs)}};
     if (!write.result.isEmpty()) object.insert(kResult, write.result);
+    if (!write.station.isEmpty()) object.insert(kStation, write.station);
     return object;
 }
 
@@ -117,8 +119,8 @@ bool readStored(const QString &path, Stored &stored, QString &error) {
         }
         stored.pending.push_back(PendingWrite{
             *reserved, write["serial"].toString(), write["vidPid"].toString(), write["backup"].toString(),
-            QDateTime::fromString(write["started"].toString(), Qt::ISODateWithMs),
-            write[kResult].toString()});
+            QDateTime::fromString(write["started"].toString(), Qt::ISODateWithMs), write[kResult].toString(),
+            write[kStation].toString()});
     }
     return true;
 }

@@ -28,6 +28,8 @@ struct PendingWrite {
     // How the write ended when the run knew it but could not log it; empty when the
     // run ended in the middle of it.
     QString result;
+    // The station it was written at; empty for a run of one index.
+    QString station = {};
 };
 
 // The name a run's files take after a format: its characters other than letters,

@@ -83,7 +83,7 @@ ProductionStation::Outcome ProductionStation::programOne() {
         return failed(outcome, line,
                       QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
     }
-    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}};
+    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}, s_.port};
     if (!s_.state.reserve(pending, error)) {
         change.abandon();
         outcome.stopped = error;
@@ -123,9 +123,9 @@ bool ProductionStation::settleInterrupted(QString &said, QString &error) {
     for (const PendingWrite &pending : left) {
         const QString result = pending.result.isEmpty() ? QStringLiteral("interrupted") : pending.result;
         if (!s_.log.holds(pending.number) &&
-            !s_.log.append(
-                {pending.started, pending.number, pending.serial, pending.vidPid, result, pending.backup, {}},
-                error)) {
+            !s_.log.append({pending.started, pending.number, pending.serial, pending.vidPid, result,
+                            pending.backup, pending.station},
+                           error)) {
             return false;
         }
         told << (pending.result.isEmpty()

@@ -513,7 +513,10 @@ TEST_F(Stations, AKillLeavesEveryReservedNumberForTheNextRunAndCtrlCLetsTheBoard
     EXPECT_EQ(std::string::npos, stopped.out.find("FAILED")) << stopped.out;
     EXPECT_EQ(0, stopped.process.exitCode()) << stopped.out;
     EXPECT_EQ(std::string::npos, readBytes("run.json").find("pending")) << "every board written is logged";
-    for (const auto &line : logLines()) EXPECT_TRUE(line[4] == "ok" || line[4] == "interrupted") << line[4];
+    for (const auto &line : logLines()) {
+        EXPECT_TRUE(line[4] == "ok" || line[4] == "interrupted") << line[4];
+        EXPECT_TRUE(line.size() == 7 && line[6].size() == 2 && line[6][0] == 's') << "each names its station";
+    }
     expectEveryNumberLoggedOnce();
 }
 
