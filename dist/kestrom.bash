@@ -42,7 +42,7 @@ _kestrom() {
     done
 
     case $prev in
-        --device | --serial | --format | --start | --count | --poll) return 0 ;;
+        --device | --serial | --format | --start | --count | --poll | --stations) return 0 ;;
         --state | --log)
             _kestrom_files "$cur"
             return 0
@@ -68,7 +68,7 @@ _kestrom() {
         dump | template) options="--device --serial --help" ;;
         restore) options="--device --serial --force --help" ;;
         write) options="--device --serial --set --help" ;;
-        produce) options="--format --start --count --device --state --log --poll --set --help" ;;
+        produce) options="--format --start --count --device --state --log --poll --stations --set --help" ;;
     esac
     if [[ $command == template && ${COMP_WORDS[COMP_CWORD - 1]} == template ]]; then
         COMPREPLY=($(compgen -W "save" -- "$cur"))

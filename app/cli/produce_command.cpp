@@ -1,18 +1,25 @@
-// `kestrom produce TEMPLATE --format FORMAT --start N [--count K]`: a production
-// run. It waits for a device, programs it from the template with the next serial
-// number (reserved in the state file first), logs it in the CSV file, tells the
-// operator, waits for the device to go, and goes on; Ctrl+C (or the terminal
-// closing, SIGTERM, SIGQUIT, a closed output) stops it between devices. The exit
-// code is 1 when any device failed.
+// `kestrom produce TEMPLATE --format FORMAT --start N [--count K] [--stations all|N]`:
+// a production run. It waits for a device, programs it from the template with the
+// next serial number (reserved in the state file first), logs it in the CSV file,
+// tells the operator, waits for the device to go, and goes on; Ctrl+C (or the
+// terminal closing, SIGTERM, SIGQUIT, a closed output) stops it between devices.
+// With --stations every plugged device the template suits is a station, each board
+// programmed on its own thread; a stop lets the boards being written finish. The
+// exit code is 1 when any device failed.
 #include <QDir>
 #include <QStandardPaths>
 #include <QThread>
+#include <atomic>
 #include <csignal>
+#include <map>
 #include <set>
+#include <thread>
 
+#include "chip_words.h"
 #include "cli_common.h"
 #include "commands.h"
 #include "production_station.h"
+#include "station_ports.h"
 
 namespace kestrom::cli {
 
@@ -35,6 +42,7 @@ void handleStopSignals(void (*handler)(int)) {
 constexpr int kDefaultPollMs = 250;
 constexpr int kLongestPollMs = 10000;
 constexpr int kSleepSliceMs = 50;
+constexpr uint64_t kMostStations = 127;  // devices one USB host controller takes
 
 // Sleeps until `done` holds or Ctrl+C is pressed; true when `done` held.
 bool waitUntil(const std::function<bool()> &done, int pollMs) {
@@ -66,17 +74,18 @@ struct Tally {
     int failed = 0;
 };
 
-// One device, told to the operator: a line on standard output, and a failure on
-// standard error too. False when the run cannot go on.
-bool programAndTell(ProductionStation &station, const Arguments &args, Tally &tally,
-                    std::set<QString> &notesSaid) {
-    const ProductionStation::Outcome outcome = station.programOne();
+// One device, told to the operator: a line on standard output (after its station's
+// port, when it has one), and a failure on standard error too. False when the run
+// cannot go on.
+bool tell(const ProductionStation::Outcome &outcome, const QString &port, const Arguments &args, Tally &tally,
+          std::set<QString> &notesSaid) {
     ++tally.handled;
     for (const QString &note : outcome.notes) {
         if (notesSaid.insert(note).second)
             printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));
     }
-    const QString who = outcome.serial.isEmpty() ? QString() : outcome.serial + QStringLiteral(": ");
+    const QString who = (port.isEmpty() ? QString() : port + QStringLiteral(": ")) +
+                        (outcome.serial.isEmpty() ? QString() : outcome.serial + QStringLiteral(": "));
     // A device that was written or failed is always told, logged or not.
     if (outcome.programmed) {
         ++tally.programmed;
@@ -106,6 +115,100 @@ QString summary(const ProductionState &state, const SerialFormat &format, const 
     return QStringLiteral("%1: %2 programmed, %3 failed; %4.\n")
         .arg(stopAsked ? QStringLiteral("Stopped") : QStringLiteral("Done"),
              QString::number(tally.programmed), QString::number(tally.failed), next);
+}
+
+// A board being programmed on a thread of its own.
+struct BoardAtWork {
+    std::thread thread;
+    std::atomic<bool> done = false;
+    ProductionStation::Outcome outcome;
+};
+
+// What a run with stations needs besides the setup of each board.
+struct StationsRun {
+    const Arguments &args;
+    ProductionStation::Setup setup;  // its index and port are each board's
+    uint64_t wanted;                 // stop after so many programmed; 0: until stopped
+    int pollMs;
+    size_t gather;  // boards plugged in before any starts; 0: each as it comes
+};
+
+// Whether the template suits the chip kind, asked once per kind.
+bool suits(const TemplateSource &source, uint32_t chipType, std::map<uint32_t, bool> &known) {
+    const auto found = known.find(chipType);
+    if (found != known.end()) return found->second;
+    QStringList problems;
+    return known[chipType] = source.forChip(chipType, problems).has_value();
+}
+
+// Every plugged device the template suits is programmed at once, each on its own
+// thread; a board done waits until it is unplugged before its port serves again. A
+// stop (or no number left, or a state or log that cannot be written) starts no more
+// boards and lets those being written finish.
+int runStations(const StationsRun &run, Tally &tally, QString &ended) {
+    std::map<QString, std::unique_ptr<BoardAtWork>> atWork;
+    std::set<QString> toUnplug, seenBefore;
+    std::set<QString> notesSaid;
+    std::map<uint32_t, bool> suited;
+    bool broken = false;  // the state or the log cannot be written
+    for (;;) {
+        for (auto board = atWork.begin(); board != atWork.end();) {
+            if (!board->second->done) {
+                ++board;
+                continue;
+            }
+            board->second->thread.join();
+            broken |= !tell(board->second->outcome, board->first, run.args, tally, notesSaid);
+            toUnplug.insert(board->first);
+            board = atWork.erase(board);
+        }
+        if (ended.isEmpty()) {
+            const std::lock_guard records(run.setup.state.records());
+            ended = ProductionStation(run.setup).numberProblem();
+        }
+        const auto enough = [&] { return run.wanted != 0 && tally.programmed + atWork.size() >= run.wanted; };
+        const bool starting = !stopAsked && !broken && ended.isEmpty() && !enough();
+        if (!starting && atWork.empty()) break;
+        std::vector<StationPort> ready;
+        std::set<QString> seen;
+        for (const StationPort &port :
+             listStationPorts(run.setup.d2xx).value_or(std::vector<StationPort>())) {
+            if (!suits(run.setup.source, port.chipType, suited)) {
+                if (notesSaid.insert(port.port).second) {
+                    printOut(QStringLiteral("%1: a %2, which %3 does not suit: left alone.\n")
+                                 .arg(port.port, safety::chipName(port.chipType),
+                                      QDir::toNativeSeparators(run.setup.source.path())));
+                }
+                continue;
+            }
+            seen.insert(port.port);
+            // Seen on the last look too: a board just plugged in settles first.
+            if (!atWork.contains(port.port) && !toUnplug.contains(port.port) &&
+                seenBefore.contains(port.port))
+                ready.push_back(port);
+        }
+        std::erase_if(toUnplug, [&](const QString &port) { return !seen.contains(port); });
+        seenBefore = seen;
+        if (starting && !ready.empty() && ready.size() >= run.gather) {
+            for (const StationPort &port : ready) {
+                if (enough()) break;
+                auto board = std::make_unique<BoardAtWork>();
+                ProductionStation::Setup setup = run.setup;
+                setup.index = port.index;
+                setup.port = port.port;
+                BoardAtWork *at = board.get();
+                board->thread = std::thread([at, setup] {
+                    ProductionStation station(setup);
+                    at->outcome = station.programOne();
+                    at->done = true;
+                });
+                atWork.emplace(port.port, std::move(board));
+            }
+        }
+        for (int slept = 0; slept < run.pollMs && !stopAsked; slept += kSleepSliceMs)
+            QThread::msleep(unsigned(std::min(kSleepSliceMs, run.pollMs - slept)));
+    }
+    return broken ? kDeviceFailed : kDone;
 }
 
 // The state of the run, opened and taken forward to `first`; a run on the default
@@ -162,8 +265,13 @@ int runProduce(const QStringList &arguments) {
     const QCommandLineOption set(QStringLiteral("set"),
                                  QStringLiteral("Set a field besides the template (again for more)."),
                                  QStringLiteral("Field=Value"));
+    const QCommandLineOption stations(
+        QStringLiteral("stations"),
+        QStringLiteral("Program every plugged device the template suits at once (all), or wait until N are "
+                       "plugged in and program them together."),
+        QStringLiteral("all|N"));
     for (const QCommandLineOption &option :
-         {formatOption, oldFormatOption, start, count, stateFile, logFile, poll, set})
+         {formatOption, oldFormatOption, start, count, stateFile, logFile, poll, set, stations})
         args.addOption(option);
     if (const std::optional<int> done = args.parse(arguments, {QStringLiteral("TEMPLATE")})) return *done;
 
@@ -192,6 +300,16 @@ int runProduce(const QStringList &arguments) {
                            "one from 1, --poll one from 1 to %3")
                 .arg(QString::number(format->largest()), format->text(), QString::number(kLongestPollMs)));
     }
+    const bool withStations = p.isSet(stations);
+    const std::optional<uint64_t> gather = !withStations || p.value(stations) == QStringLiteral("all")
+                                               ? std::optional<uint64_t>(0)
+                                               : wholeNumber(p.value(stations), 1, kMostStations);
+    if (!gather) {
+        return args.usageError(
+            QStringLiteral("--stations takes all or a number from 1 to %1").arg(kMostStations));
+    }
+    if (withStations && p.isSet(QStringLiteral("device")))
+        return args.usageError(QStringLiteral("--stations serves every device: give no --device"));
     QStringList problems;
     const std::optional<TemplateSource> source =
         TemplateSource::read(args.positional().first(), p.values(set), problems);
@@ -208,7 +326,7 @@ int runProduce(const QStringList &arguments) {
     const std::unique_ptr<ProductionState> state =
         openState(args, statePath, !p.isSet(stateFile), *format, *first, exitCode);
     if (!state) return exitCode;
-    const ProductionLog log(p.isSet(logFile) ? p.value(logFile) : runFile(*format, "csv"));
+    const ProductionLog log(p.isSet(logFile) ? p.value(logFile) : runFile(*format, "csv"), withStations);
     ProductionStation station({*d2xx, *source, *format, *state, log, index});
     if (const QString why = station.numberProblem(); !why.isEmpty())
         return args.usageError(QStringLiteral("--format: %1").arg(why));
@@ -216,20 +334,46 @@ int runProduce(const QStringList &arguments) {
     if (!log.prepare(error) || !station.settleInterrupted(said, error))
         return args.failure(kDeviceFailed, error);
     if (!said.isEmpty()) printOut(said + u'\n');
+    if (withStations) {
+        if (!d2xx->tellsPorts()) {
+            return args.failure(
+                kDeviceFailed,
+                QStringLiteral("--stations needs Kestrom's own libftd2xx, which tells where each "
+                               "device is plugged in"));
+        }
+        if (!log.hasStations()) {
+            printError(
+                QString::fromLatin1(args.name()),
+                QStringLiteral("note: the log %1 has no station column (an earlier layout): the stations "
+                               "are told here only; --log FILE starts a log with them")
+                    .arg(QDir::toNativeSeparators(log.path())));
+        }
+    }
 
+    const QString plugIn = withStations
+                               ? QStringLiteral("Plug in the devices; each is programmed as it comes")
+                               : QStringLiteral("Plug in a device at index %1").arg(index);
     printOut(QStringLiteral("Producing from %1: serial numbers %2 from %3 (%4).\nState: %5\nLog: %6\n"
-                            "Plug in a device at index %7; Ctrl+C stops.\n")
+                            "%7; Ctrl+C stops.\n")
                  .arg(QDir::toNativeSeparators(source->path()), format->text(),
                       QString::number(state->next()), format->serial(state->next()),
                       QDir::toNativeSeparators(statePath), QDir::toNativeSeparators(log.path()),
-                      QString::number(index)));
+                      *gather > 1
+                          ? QStringLiteral("Plug in %1 devices; they are programmed together").arg(*gather)
+                          : plugIn));
     Tally tally;
     std::set<QString> notesSaid;
     QString ended;
-    bool going = true;
+    bool going = !withStations;
+    if (withStations &&
+        runStations({args, {*d2xx, *source, *format, *state, log, 0}, *wanted, int(*pollMs), size_t(*gather)},
+                    tally, ended) != kDone) {
+        printOut(summary(*state, *format, tally));
+        return kDeviceFailed;
+    }
     while (going && waitUntil([&] { return station.present(); }, int(*pollMs))) {
         QThread::msleep(unsigned(*pollMs));  // a device just plugged in settles first
-        if (!programAndTell(station, args, tally, notesSaid)) return kDeviceFailed;
+        if (!tell(station.programOne(), {}, args, tally, notesSaid)) return kDeviceFailed;
         if (*wanted != 0 && tally.programmed == int(*wanted)) break;
         ended = station.numberProblem();
         if (!ended.isEmpty()) break;

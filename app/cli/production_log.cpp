@@ -15,7 +15,8 @@ namespace kestrom::cli {
 
 namespace {
 
-const QByteArray kHeader = QByteArrayLiteral("time,number,serial,vid_pid,result,backup\n");
+const QByteArray kHeader = QByteArrayLiteral("time,number,serial,vid_pid,result,backup");
+const QByteArray kStationColumn = QByteArrayLiteral(",station");
 
 QString cannotWrite(const QString &path, const QString &why) {
     return QStringLiteral("the log %1 cannot be written: %2").arg(QDir::toNativeSeparators(path), why);
@@ -44,7 +45,8 @@ bool ProductionLog::write(const QByteArray &bytes, QString &error) const {
         return false;
     };
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return failed(file.errorString());
-    const QByteArray whole = (fresh ? kHeader : endsLine(path_) ? QByteArray() : QByteArray("\n")) + bytes;
+    const QByteArray header = kHeader + (stations_ ? kStationColumn : QByteArray()) + '\n';
+    const QByteArray whole = (fresh ? header : endsLine(path_) ? QByteArray() : QByteArray("\n")) + bytes;
     if (file.write(whole) != whole.size() || !file.flush()) return failed(file.errorString());
 #ifdef Q_OS_UNIX
     if (::fsync(file.handle()) != 0) return failed(fileErrorText(errno));
@@ -62,15 +64,22 @@ bool ProductionLog::prepare(QString &error) const {
 }
 
 bool ProductionLog::append(const LogLine &line, QString &error) const {
-    const QStringList fields{line.time.toOffsetFromUtc(line.time.offsetFromUtc()).toString(Qt::ISODate),
-                             line.number ? QString::number(*line.number) : QString(),
-                             line.serial,
-                             line.vidPid,
-                             line.result,
-                             QDir::toNativeSeparators(line.backup)};
+    QStringList fields{line.time.toOffsetFromUtc(line.time.offsetFromUtc()).toString(Qt::ISODate),
+                       line.number ? QString::number(*line.number) : QString(),
+                       line.serial,
+                       line.vidPid,
+                       line.result,
+                       QDir::toNativeSeparators(line.backup)};
+    if (hasStations()) fields << line.station;
     QStringList quoted;
     for (const QString &field : fields) quoted << csvField(field);
     return write(quoted.join(u',').toUtf8() + '\n', error);
+}
+
+bool ProductionLog::hasStations() const {
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly) || file.size() == 0) return stations_;
+    return file.readLine().trimmed().endsWith(kStationColumn);
 }
 
 bool ProductionLog::holds(uint64_t number) const {

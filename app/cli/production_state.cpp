@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -24,6 +25,7 @@ const QString kFormat = QStringLiteral("format");
 const QString kNext = QStringLiteral("next");
 const QString kPending = QStringLiteral("pending");
 const QString kResult = QStringLiteral("result");
+const QString kStation = QStringLiteral("station");
 
 QJsonObject json(const PendingWrite &write) {
     QJsonObject object{{"number", QString::number(write.number)},
@@ -32,6 +34,7 @@ QJsonObject json(const PendingWrite &write) {
                        {"backup", write.backup},
                        {"started", write.started.toString(Qt::ISODateWithMs)}};
     if (!write.result.isEmpty()) object.insert(kResult, write.result);
+    if (!write.station.isEmpty()) object.insert(kStation, write.station);
     return object;
 }
 
@@ -57,7 +60,7 @@ struct Stored {
     QString format;
     QString key;
     uint64_t next = 0;
-    std::optional<PendingWrite> pending;
+    std::vector<PendingWrite> pending;
 };
 
 // Reads and checks a state file; false with what is wrong with it.
@@ -102,21 +105,24 @@ bool readStored(const QString &path, Stored &stored, QString &error) {
     }
     stored.next = *next;
     if (!object.contains(kPending)) return true;
-    const QJsonObject pending = object[kPending].toObject();
-    const std::optional<uint64_t> reserved = number(pending[QStringLiteral("number")]);
-    if (!reserved || *reserved >= *next) {
-        error = damaged(
-            QStringLiteral("the number of the device being written, '%1', is not below the "
-                           "next number %2")
-                .arg(pending[QStringLiteral("number")].toVariant().toString(), QString::number(*next)));
-        return false;
+    // One write in progress is kept as an object, as earlier versions kept it; several as a list.
+    const QJsonArray pending =
+        object[kPending].isArray() ? object[kPending].toArray() : QJsonArray{object[kPending]};
+    for (const QJsonValue &value : pending) {
+        const QJsonObject write = value.toObject();
+        const std::optional<uint64_t> reserved = number(write[QStringLiteral("number")]);
+        if (!reserved || *reserved >= *next) {
+            error = damaged(
+                QStringLiteral("the number of the device being written, '%1', is not below the "
+                               "next number %2")
+                    .arg(write[QStringLiteral("number")].toVariant().toString(), QString::number(*next)));
+            return false;
+        }
+        stored.pending.push_back(PendingWrite{
+            *reserved, write["serial"].toString(), write["vidPid"].toString(), write["backup"].toString(),
+            QDateTime::fromString(write["started"].toString(), Qt::ISODateWithMs), write[kResult].toString(),
+            write[kStation].toString()});
     }
-    stored.pending = PendingWrite{*reserved,
-                                  pending["serial"].toString(),
-                                  pending["vidPid"].toString(),
-                                  pending["backup"].toString(),
-                                  QDateTime::fromString(pending["started"].toString(), Qt::ISODateWithMs),
-                                  pending[kResult].toString()};
     return true;
 }
 
@@ -194,7 +200,7 @@ std::optional<QStringList> ProductionState::mergeEarlier(QString &error) {
     };
     std::vector<Earlier> merged;
     const uint64_t nextBefore = next_;
-    const std::optional<PendingWrite> pendingBefore = pending_;
+    const std::vector<PendingWrite> pendingBefore = pending_;
     const auto undo = [&] {
         next_ = nextBefore;
         pending_ = pendingBefore;
@@ -216,14 +222,9 @@ std::optional<QStringList> ProductionState::mergeEarlier(QString &error) {
         earlier.lock->setStaleLockTime(0);
         if (!take(*earlier.lock, file.filePath(), error)) return undo();
         next_ = std::max(next_, stored.next);
-        if (stored.pending && pending_ && stored.pending->number != pending_->number) {
-            error = QStringLiteral(
-                        "the state files %1 and %2 each hold a number that was being written; run "
-                        "produce with --state %2 first to log its number")
-                        .arg(shown(path_), shown(file.filePath()));
-            return undo();
+        for (const PendingWrite &write : stored.pending) {
+            if (!findPending(write.number)) pending_.push_back(write);
         }
-        if (stored.pending) pending_ = stored.pending;
         merged.push_back(std::move(earlier));
     }
     QStringList names;
@@ -245,7 +246,13 @@ std::optional<QStringList> ProductionState::mergeEarlier(QString &error) {
 
 bool ProductionState::save(QString &error) {
     QJsonObject stored{{kFormat, format_}, {kNext, QString::number(next_)}};
-    if (pending_) stored.insert(kPending, json(*pending_));
+    if (pending_.size() == 1) {
+        stored.insert(kPending, json(pending_.front()));
+    } else if (!pending_.empty()) {
+        QJsonArray writes;
+        for (const PendingWrite &write : pending_) writes.append(json(write));
+        stored.insert(kPending, writes);
+    }
     const QByteArray bytes = QJsonDocument(stored).toJson();
     QString reason;  // written whole beside it, flushed, and renamed over it
     if (!safety::writeFileChecked(path_, bytes, reason)) {
@@ -269,21 +276,28 @@ bool ProductionState::reserve(PendingWrite &write, QString &error) {
     write.number = next_;
     const uint64_t before = next_;
     ++next_;
-    pending_ = write;
+    pending_.push_back(write);
     if (save(error)) return true;
     next_ = before;
-    pending_.reset();
+    pending_.pop_back();
     return false;
 }
 
-bool ProductionState::remember(const QString &result, QString &error) {
-    if (!pending_) return true;
-    pending_->result = result;
+PendingWrite *ProductionState::findPending(uint64_t number) {
+    const auto found = std::find_if(pending_.begin(), pending_.end(),
+                                    [&](const PendingWrite &write) { return write.number == number; });
+    return found == pending_.end() ? nullptr : &*found;
+}
+
+bool ProductionState::remember(uint64_t number, const QString &result, QString &error) {
+    PendingWrite *write = findPending(number);
+    if (write == nullptr) return true;
+    write->result = result;
     return save(error);
 }
 
-bool ProductionState::settle(QString &error) {
-    pending_.reset();
+bool ProductionState::settle(uint64_t number, QString &error) {
+    std::erase_if(pending_, [&](const PendingWrite &write) { return write.number == number; });
     return save(error);
 }
 

@@ -1,5 +1,5 @@
 // The state of a production run, one JSON file: the serial format, the next number,
-// and the number of a write in progress. A number is reserved here, the file
+// and the numbers of the writes in progress (one per station). A number is reserved here, the file
 // written whole and renamed into place, before its device is written, so a run that
 // dies never hands it out again; a lock beside the file keeps a second run away
 // (the lock of a run that died goes with it). Numbers are 32-bit and never wrap.
@@ -10,7 +10,9 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 #include "serial_format.h"
 
@@ -26,6 +28,8 @@ struct PendingWrite {
     // How the write ended when the run knew it but could not log it; empty when the
     // run ended in the middle of it.
     QString result;
+    // The station it was written at; empty for a run of one index.
+    QString station = {};
 };
 
 // The name a run's files take after a format: its characters other than letters,
@@ -52,28 +56,34 @@ public:
     std::optional<QStringList> mergeEarlier(QString &error);
 
     uint64_t next() const { return next_; }
-    // The write a run that ended in the middle left; nothing when none did.
-    const std::optional<PendingWrite> &pending() const { return pending_; }
+    // The writes a run that ended in the middle left, by number; none when none did.
+    const std::vector<PendingWrite> &pending() const { return pending_; }
+
+    // Held by a station from the look at the next number to its reservation, and
+    // around every change of the state or the log, when stations run side by side.
+    std::mutex &records() { return records_; }
 
     // Moves the next number up to `start` (never down).
     bool startAt(uint64_t start, QString &error);
-    // Reserves the next number for `write` (its number is set) and keeps it as the
+    // Reserves the next number for `write` (its number is set) and keeps it as a
     // write in progress; written before the device is.
     bool reserve(PendingWrite &write, QString &error);
-    // Keeps how the write in progress ended, for the run that logs it later.
-    bool remember(const QString &result, QString &error);
-    // The write in progress has ended and is logged.
-    bool settle(QString &error);
+    // Keeps how the write in progress of `number` ended, for the run that logs it later.
+    bool remember(uint64_t number, const QString &result, QString &error);
+    // The write in progress of `number` has ended and is logged.
+    bool settle(uint64_t number, QString &error);
 
 private:
     explicit ProductionState(const QString &path);
     bool save(QString &error);
+    PendingWrite *findPending(uint64_t number);
 
     QString path_;
     QString format_;
     QLockFile lock_;
     uint64_t next_ = 0;
-    std::optional<PendingWrite> pending_;
+    std::vector<PendingWrite> pending_;
+    std::mutex records_;
 };
 
 }  // namespace kestrom::cli

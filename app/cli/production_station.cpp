@@ -60,14 +60,16 @@ QString ProductionStation::numberProblem() const {
 
 ProductionStation::Outcome ProductionStation::programOne() {
     Outcome outcome;
+    LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}, s_.port};
+    DeviceChange change(s_.d2xx, s_.index);
+    const FT_STATUS readStatus = change.read();
+    std::unique_lock records(s_.state.records());
+    if (readStatus != FT_OK) {
+        return failed(outcome, line,
+                      QStringLiteral("the device could not be read: %1").arg(statusText(readStatus)));
+    }
     outcome.stopped = numberProblem();
     if (!outcome.stopped.isEmpty()) return outcome;
-    LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}};
-    DeviceChange change(s_.d2xx, s_.index);
-    if (const FT_STATUS status = change.read(); status != FT_OK) {
-        return failed(outcome, line,
-                      QStringLiteral("the device could not be read: %1").arg(statusText(status)));
-    }
     line.vidPid = vidPid(change.before().identity.id);
     const QString serial = s_.format.serial(s_.state.next());
     QStringList problems;
@@ -81,12 +83,13 @@ ProductionStation::Outcome ProductionStation::programOne() {
         return failed(outcome, line,
                       QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
     }
-    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}};
+    PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}, s_.port};
     if (!s_.state.reserve(pending, error)) {
         change.abandon();
         outcome.stopped = error;
         return outcome;
     }
+    records.unlock();  // the other stations reserve and log while this one writes
     outcome.number = line.number = pending.number;
     outcome.serial = line.serial = serial;
     line.backup = change.backup();
@@ -95,6 +98,7 @@ ProductionStation::Outcome ProductionStation::programOne() {
                                             .arg(safety::chipName(change.chipType()), line.vidPid)
                                       : error;
     line.result = outcome.programmed ? QStringLiteral("ok") : QStringLiteral("failed: %1").arg(error);
+    records.lock();
     logNumbered(outcome, line);
     return outcome;
 }
@@ -105,30 +109,36 @@ void ProductionStation::logNumbered(Outcome &outcome, const LogLine &line) {
         outcome.stopped = error;
         // When this cannot be saved either, the next run logs the number as interrupted.
         QString unsaved;
-        s_.state.remember(line.result, unsaved);
+        s_.state.remember(*line.number, line.result, unsaved);
         return;
     }
     outcome.logged = true;
-    if (!s_.state.settle(error)) outcome.stopped = error;
+    if (!s_.state.settle(*line.number, error)) outcome.stopped = error;
 }
 
 bool ProductionStation::settleInterrupted(QString &said, QString &error) {
-    const std::optional<PendingWrite> pending = s_.state.pending();
-    if (!pending) return true;
-    const QString result = pending->result.isEmpty() ? QStringLiteral("interrupted") : pending->result;
-    if (!s_.log.holds(pending->number) && !s_.log.append({pending->started, pending->number, pending->serial,
-                                                          pending->vidPid, result, pending->backup},
-                                                         error)) {
-        return false;
+    QStringList told;
+    // A copy: settling takes each out of the state.
+    const std::vector<PendingWrite> left = s_.state.pending();
+    for (const PendingWrite &pending : left) {
+        const QString result = pending.result.isEmpty() ? QStringLiteral("interrupted") : pending.result;
+        if (!s_.log.holds(pending.number) &&
+            !s_.log.append({pending.started, pending.number, pending.serial, pending.vidPid, result,
+                            pending.backup, pending.station},
+                           error)) {
+            return false;
+        }
+        told << (pending.result.isEmpty()
+                     ? QStringLiteral(
+                           "%1: the last run ended while it wrote this number; logged as interrupted, "
+                           "never used again (the device's old contents are in %2)")
+                           .arg(pending.serial, QDir::toNativeSeparators(pending.backup))
+                     : QStringLiteral("%1: the last run could not log this number; logged now as %2")
+                           .arg(pending.serial, result));
+        if (!s_.state.settle(pending.number, error)) return false;
     }
-    said = pending->result.isEmpty()
-               ? QStringLiteral(
-                     "%1: the last run ended while it wrote this number; logged as interrupted, "
-                     "never used again (the device's old contents are in %2)")
-                     .arg(pending->serial, QDir::toNativeSeparators(pending->backup))
-               : QStringLiteral("%1: the last run could not log this number; logged now as %2")
-                     .arg(pending->serial, result);
-    return s_.state.settle(error);
+    said = told.join(u'\n');
+    return true;
 }
 
 }  // namespace kestrom::cli

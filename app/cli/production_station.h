@@ -1,6 +1,8 @@
 // One station of a production line: devices plugged in one after another at one
 // index, each programmed from the template with the next serial number, backed
-// up, read back and logged. The waiting in between is the command's.
+// up, read back and logged. The waiting in between is the command's. Stations
+// side by side, each on its own thread, share the state and the log: each holds
+// the state's records lock from its look at the next number to the reservation.
 #pragma once
 
 #include "production_log.h"
@@ -23,6 +25,8 @@ public:
         ProductionState &state;
         const ProductionLog &log;
         int index;
+        // Where the board is plugged in, for the log; empty for a run of one index.
+        QString port = {};
     };
     explicit ProductionStation(const Setup &setup) : s_(setup) {}
 
@@ -44,12 +48,13 @@ public:
     // Programs the device at the index with the next number.
     Outcome programOne();
 
-    // Logs the write a run that ended in the middle left in the state file, as
-    // "interrupted", once; what to tell the operator, empty when there was none.
+    // Logs the writes a run that ended in the middle left in the state file, as
+    // "interrupted", once; what to tell the operator (a line each), empty when there were none.
     // False with the reason when the state or the log cannot be written.
     bool settleInterrupted(QString &said, QString &error);
 
 private:
+    // Both with the state's records lock held.
     Outcome failed(Outcome outcome, LogLine &line, const QString &why);
     // Logs the line of a device that used a number up; when it cannot be, the state
     // keeps how it ended for the next run to log.

@@ -23,6 +23,7 @@ enum Slot : size_t {
     kEepromRead,
     kEepromProgram,
     kGetDeviceInfoDetail,
+    kGetDevicePort,  // our own driver's, optional: another driver lacks it
     kSlotCount
 };
 
@@ -54,7 +55,7 @@ bool D2xxBinding::open(const std::filesystem::path &programFolder, std::string &
     }
     std::string missing;
     for (const char *name : kCallNames) {
-        if (library_.symbol(name) == nullptr) missing += (missing.empty() ? "" : ", ") + std::string(name);
+        if (name != nullptr && library_.symbol(name) == nullptr) missing += (missing.empty() ? "" : ", ") + std::string(name);
     }
     if (missing.empty()) return true;
     message = notADriverMessage(kDriverFileName, missing);
@@ -135,6 +136,15 @@ FT_STATUS D2xxBinding::FT_EEPROM_Program(FT_HANDLE handle, void *data, uint32_t 
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, void *, uint32_t, char *, char *, char *, char *);
     return exports_.call<Call>(kEepromProgram, kCallNames[kEepromProgram], kNoDevice, handle, data, size,
                                manufacturer, manufacturerId, description, serialNumber);
+}
+
+FT_STATUS D2xxBinding::KT_GetDevicePort(uint32_t index, uint32_t *type, char *port, uint32_t portSize) {
+    using Call = FT_STATUS(FT_CALL *)(uint32_t, uint32_t *, char *, uint32_t);
+    return exports_.call<Call>(kGetDevicePort, "KT_GetDevicePort", kNoDevice, index, type, port, portSize);
+}
+
+bool D2xxBinding::tellsPorts() {
+    return exports_.resolve(kGetDevicePort, "KT_GetDevicePort") != nullptr;
 }
 
 }  // namespace kestrom::platform

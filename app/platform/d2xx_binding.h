@@ -46,6 +46,11 @@ public:
                              char *manufacturerId, char *description, char *serialNumber);
     FT_STATUS FT_EEPROM_Program(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
                                 char *manufacturerId, char *description, char *serialNumber);
+    // Kestrom's own driver's: the chip type and port (USB port path, or simulated
+    // section) of a listed device; FT_DEVICE_NOT_FOUND from another driver.
+    FT_STATUS KT_GetDevicePort(uint32_t index, uint32_t *type, char *port, uint32_t portSize);
+    // Whether the driver has KT_GetDevicePort.
+    bool tellsPorts();
 
 private:
     bool open(const std::filesystem::path &programFolder, std::string &message);

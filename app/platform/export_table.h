@@ -1,9 +1,11 @@
 // A library's exports bound by name at their first use. The library itself is
 // loaded at the first need; each name is looked up once and remembered, found or not.
+// Calls may come from several threads at once.
 #pragma once
 
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -38,6 +40,7 @@ public:
     }
 
 private:
+    std::mutex mutex_;
     Loader load_;
     Finder find_;
     std::optional<bool> loaded_;

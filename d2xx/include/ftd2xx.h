@@ -363,6 +363,10 @@ FT_API FT_STATUS FT_CALL FT_CreateDeviceInfoList(uint32_t *lpdwNumDevs);
 FT_API FT_STATUS FT_CALL FT_GetDeviceInfoDetail(uint32_t dwIndex, uint32_t *lpdwFlags, uint32_t *lpdwType,
                                                 uint32_t *lpdwID, uint32_t *lpdwLocId, char *lpSerialNumber,
                                                 char *lpDescription, FT_HANDLE *pftHandle);
+/* Kestrom's own: the chip type of listed device dwIndex and where it is plugged in
+ * (the USB port path such as "1-1.3", or a simulated device's section), NUL-terminated
+ * into Port of PortSize bytes; FT_INSUFFICIENT_RESOURCES when it does not fit. */
+FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice, char *Port, uint32_t PortSize);
 /* eepromData: the connected chip's structure above, with common.deviceType set, and
  * eepromDataSize its size. Read: texts into buffers of 32, 16, 64 and 16 bytes
  * (Manufacturer, ManufacturerId, Description, SerialNumber). Program: NUL-terminated

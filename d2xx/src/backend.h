@@ -26,6 +26,8 @@ struct DeviceInfo {
     // Where the device sits ("usb:1-1.4", "sim:<devices file>#<section>"): the same
     // place for a replugged chip, another for a chip elsewhere.
     std::string location;
+    // Where it is plugged in: the USB port path ("1-1.3"), or a simulated device's section.
+    std::string port;
 };
 
 class Device {

@@ -9,6 +9,7 @@
 #include "text_codec.h"
 #include "verified_writes.h"
 
+#include <algorithm>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -210,6 +211,20 @@ FT_API FT_STATUS FT_CALL FT_GetDeviceInfoDetail(uint32_t dwIndex, uint32_t *lpdw
         if (lpSerialNumber != nullptr) copyTextCut(info.serialNumber, lpSerialNumber, kSerialBuffer);
         if (lpDescription != nullptr) copyTextCut(info.description, lpDescription, kDescriptionBuffer);
         if (pftHandle != nullptr) *pftHandle = nullptr;
+        return FT_OK;
+    });
+}
+
+FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice, char *Port,
+                                          uint32_t PortSize) {
+    if (Port == nullptr || PortSize == 0) return FT_INVALID_PARAMETER;
+    return onBackend([&](Backend &backend) -> FT_STATUS {
+        DeviceInfo info;
+        if (const FT_STATUS status = backend.describe(dwIndex, info); status != FT_OK) return status;
+        if (info.port.size() >= PortSize) return FT_INSUFFICIENT_RESOURCES;
+        std::copy(info.port.begin(), info.port.end(), Port);
+        Port[info.port.size()] = '\0';
+        if (lpftDevice != nullptr) *lpftDevice = info.type;
         return FT_OK;
     });
 }

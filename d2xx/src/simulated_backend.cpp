@@ -34,6 +34,7 @@ DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
     info.id = config.id.value_or(uint32_t{contents.fields.VendorId} << 16 | contents.fields.ProductId);
     info.serialNumber = config.serialNumber.value_or(contents.serialNumber);
     info.description = config.description.value_or(contents.description);
+    info.port = config.section;
     return info;
 }
 

@@ -206,6 +206,7 @@ FT_STATUS describeListed(libusb_device *device, DeviceInfo &out) {
     if (libusb_get_device_descriptor(device, &descriptor) != 0) return FT_DEVICE_NOT_FOUND;
     const auto chip = chipOfDescriptor(descriptor);
     out.type = chip ? d2xxChipType(*chip) : uint32_t{FT_DEVICE_UNKNOWN};
+    out.port = portPath(device);
     return readIdAndStrings(nullptr, device, out) ? FT_OK : FT_DEVICE_NOT_OPENED;
 }
 

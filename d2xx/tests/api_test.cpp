@@ -272,4 +272,15 @@ TEST_F(DriverApi, TextsHandedOutFillTheCallersBuffersAndNoMore) {
     ASSERT_EQ(FT_OK, FT_GetDeviceInfo(handle, nullptr, nullptr, infoSerial.data(), infoDescription.data(), nullptr));
     EXPECT_EQ(serial, infoSerial);
     EXPECT_EQ(description, infoDescription);
+
+    // The port: the section, or nothing written when it does not fit with its NUL.
+    std::string port(8, '#');
+    uint32_t type = 99;
+    ASSERT_EQ(FT_OK, KT_GetDevicePort(0, &type, port.data(), 4));
+    EXPECT_EQ(std::string("dev\0####", 8), port);
+    EXPECT_EQ(uint32_t{FT_DEVICE_BM}, type);
+    port.assign(8, '#');
+    EXPECT_EQ(FT_INSUFFICIENT_RESOURCES, KT_GetDevicePort(0, nullptr, port.data(), 3));
+    EXPECT_EQ(std::string(8, '#'), port);
+    EXPECT_EQ(FT_DEVICE_NOT_FOUND, KT_GetDevicePort(1, nullptr, port.data(), 8));
 }

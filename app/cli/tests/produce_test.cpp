@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 
 #include "cli_run.h"
 
@@ -44,6 +45,16 @@ struct Watched {
         return true;
     }
 };
+
+// strace running kestrom with every rename (backup, journal, state, the chip's
+// image) taking `microseconds` more.
+QStringList slowedDown(int microseconds) {
+    return {"-f",        "-qq",
+            "-o",        "/dev/null",
+            "-e",        "trace=rename,renameat,renameat2",
+            "-e",        QStringLiteral("inject=rename,renameat,renameat2:delay_exit=%1").arg(microseconds),
+            KESTROM_FILE};
+}
 
 class Produce : public CliTest {
 protected:
@@ -250,12 +261,7 @@ TEST_F(Produce, ClosingTheTerminalOrTheOutputStopsTheRunBetweenBoards) {
 TEST_F(Produce, ATerminalClosedInTheMiddleOfABoardLetsItFinish) {
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
         GTEST_SKIP() << "strace, which slows the board down, is not installed";
-    // Every rename (backup, journal, state, the chip's image) takes 300 ms.
-    const QStringList slowed{"-f",        "-qq",
-                             "-o",        "/dev/null",
-                             "-e",        "trace=rename,renameat,renameat2",
-                             "-e",        "inject=rename,renameat,renameat2:delay_exit=300000",
-                             KESTROM_FILE};
+    const QStringList slowed = slowedDown(300000);
     Watched board;
     start(board.process, slowed + produce(nullptr), QStringLiteral("strace"));
     ASSERT_TRUE(board.waitFor("Ctrl+C stops.\n")) << board.out;
@@ -385,6 +391,133 @@ TEST_F(Produce, NumbersNeverWrapAndADamagedStateIsRefused) {
         EXPECT_EQ(contents, readBytes("run.json")) << "left as it was";
     }
     EXPECT_EQ(1u, backups().size()) << "only the board of the first run was touched";
+}
+
+// Four boards at stations s1 to s4 of one devices file, `extra` set on s3.
+class Stations : public Produce {
+protected:
+    void plugFour(const std::string &extra = "") {
+        std::string ini;
+        for (const char *board : {"s1", "s2", "s3", "s4"}) {
+            ini += std::string("[") + board + "]\nchip = BM\neeprom = " + board +
+                   ".bin\neeprom_words = 64\n" + (board == std::string("s3") ? extra : "");
+        }
+        devices(ini);
+    }
+    // The log's lines after its header, each split at its commas.
+    std::vector<std::vector<std::string>> logLines() const {
+        std::vector<std::vector<std::string>> lines;
+        const std::string log = readBytes("records/run.csv");
+        for (size_t at = log.find('\n') + 1, end; (end = log.find('\n', at)) != std::string::npos;
+             at = end + 1) {
+            std::vector<std::string> fields;
+            const std::string line = log.substr(at, end - at);
+            for (size_t from = 0, comma;; from = comma + 1) {
+                comma = line.find(',', from);
+                fields.push_back(line.substr(from, comma - from));
+                if (comma == std::string::npos) break;
+            }
+            lines.push_back(fields);
+        }
+        return lines;
+    }
+    // Every number from 7 up to the state's next is in the log once.
+    void expectEveryNumberLoggedOnce() const {
+        const uint64_t next = QJsonDocument::fromJson(QByteArray::fromStdString(readBytes("run.json")))
+                                  .object()["next"]
+                                  .toString()
+                                  .toULongLong();
+        std::multiset<std::string> numbers;
+        for (const auto &line : logLines()) {
+            if (line.at(1).empty() || std::stoull(line[1]) >= 7) numbers.insert(line[1]);
+        }
+        for (uint64_t number = 7; number < next; ++number)
+            EXPECT_EQ(1u, numbers.count(std::to_string(number))) << "number " << number;
+        EXPECT_EQ(next - 7, numbers.size());
+    }
+};
+
+TEST_F(Stations, FourBoardsAtOnceGetFourConsecutiveNumbersEachLoggedWithItsStation) {
+    plugFour();
+    const Outcome outcome = run(produce("4", {"--stations", "4"}));
+    EXPECT_EQ(0, outcome.exitCode) << outcome.out << outcome.err;
+    EXPECT_NE(std::string::npos,
+              outcome.out.find("Done: 4 programmed, 0 failed; the next number is 11 (KS0011).\n"))
+        << outcome.out;
+    EXPECT_EQ(0u, readBytes("records/run.csv").find("time,number,serial,vid_pid,result,backup,station\n"));
+    std::set<std::string> serials;
+    for (const auto &line : logLines()) {
+        ASSERT_EQ(7u, line.size());
+        EXPECT_EQ("ok", line[4]);
+        // The board at the logged station holds the logged serial number.
+        EXPECT_EQ(line[2], fieldsOf(line[6])["SerialNumber"].toString().toStdString()) << line[6];
+        EXPECT_NE(std::string::npos, outcome.out.find("] " + line[6] + ": " + line[2] + ": programmed"));
+        serials.insert(line[2]);
+    }
+    EXPECT_EQ((std::set<std::string>{"KS0007", "KS0008", "KS0009", "KS0010"}), serials);
+}
+
+TEST_F(Stations, ABoardFailingMidWriteIsLoggedAsFailedAndTheOthersGoOnInAnEarlierLog) {
+    std::filesystem::create_directories(path("records"));
+    writeBytes("records/run.csv",
+               "time,number,serial,vid_pid,result,backup\n2025-01-01T00:00:00Z,6,KS0006,,ok,\n");
+    plugFour("fail.FT_EE_Program = 4\n");
+    // Three at a time: when s3 fails, s4 takes the place of its board.
+    const Outcome outcome = run(produce("3", {"--stations", "all"}));
+    EXPECT_EQ(1, outcome.exitCode) << outcome.out << outcome.err;
+    EXPECT_NE(std::string::npos, outcome.out.find("Done: 3 programmed, 1 failed; the next number is 11"))
+        << outcome.out;
+    EXPECT_NE(std::string::npos, outcome.out.find("s3: KS00")) << outcome.out;
+    EXPECT_NE(std::string::npos, outcome.err.find("has no station column")) << outcome.err;
+    int failed = 0;
+    for (const auto &line : logLines()) {
+        EXPECT_EQ(6u, line.size()) << "the earlier log keeps its layout";
+        failed += line[4].starts_with("failed: ");
+    }
+    EXPECT_EQ(1, failed);
+    expectEveryNumberLoggedOnce();
+    EXPECT_EQ("KS0010", fieldsOf("s4")["SerialNumber"].toString().toStdString());
+}
+
+TEST_F(Stations, AKillLeavesEveryReservedNumberForTheNextRunAndCtrlCLetsTheBoardsFinish) {
+    if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+        GTEST_SKIP() << "strace, which slows the boards down, is not installed";
+    const auto child = [this](const QProcess &process) {
+        const std::string pid = std::to_string(process.processId());
+        const std::string children = readBytes("/proc/" + pid + "/task/" + pid + "/children");
+        return children.empty() ? pid_t(0) : pid_t(std::stoi(children));
+    };
+    const auto whenBackedUp = [&](size_t count) {
+        QElapsedTimer timer;
+        timer.start();
+        while (backups().size() < count && timer.elapsed() < 20000) QThread::msleep(5);
+    };
+    plugFour();
+    Watched killed;
+    start(killed.process, slowedDown(200000) + produce(nullptr, {"--stations", "4"}),
+          QStringLiteral("strace"));
+    whenBackedUp(2);
+    ASSERT_NE(0, child(killed.process));
+    ::kill(child(killed.process), SIGKILL);
+    ASSERT_TRUE(killed.process.waitForFinished(20000));
+
+    Watched stopped;
+    start(stopped.process, slowedDown(200000) + produce(nullptr, {"--stations", "all"}),
+          QStringLiteral("strace"));
+    ASSERT_TRUE(stopped.waitFor("Ctrl+C stops.\n")) << stopped.out;
+    const size_t before = backups().size();
+    whenBackedUp(before + 1);
+    ::kill(child(stopped.process), SIGINT);
+    ASSERT_TRUE(stopped.waitFor("Stopped: ")) << stopped.out;
+    ASSERT_TRUE(stopped.process.waitForFinished(20000));
+    EXPECT_EQ(std::string::npos, stopped.out.find("FAILED")) << stopped.out;
+    EXPECT_EQ(0, stopped.process.exitCode()) << stopped.out;
+    EXPECT_EQ(std::string::npos, readBytes("run.json").find("pending")) << "every board written is logged";
+    for (const auto &line : logLines()) {
+        EXPECT_TRUE(line[4] == "ok" || line[4] == "interrupted") << line[4];
+        EXPECT_TRUE(line.size() == 7 && line[6].size() == 2 && line[6][0] == 's') << "each names its station";
+    }
+    expectEveryNumberLoggedOnce();
 }
 
 }  // namespace

@@ -62,18 +62,18 @@ TEST(ProductionState, AReservedNumberIsNeverHandedOutAgainAndAWriteInProgressIsK
     auto state = ProductionState::open(path, format, error);
     ASSERT_TRUE(state) << error.toStdString();
     EXPECT_EQ(8u, state->next());
-    ASSERT_TRUE(state->pending());
-    EXPECT_EQ(7u, state->pending()->number);
-    EXPECT_EQ(u"b.bin", state->pending()->backup);
-    ASSERT_TRUE(state->settle(error));
-    EXPECT_FALSE(state->pending());
+    ASSERT_EQ(1u, state->pending().size());
+    EXPECT_EQ(7u, state->pending()[0].number);
+    EXPECT_EQ(u"b.bin", state->pending()[0].backup);
+    ASSERT_TRUE(state->settle(7, error));
+    EXPECT_TRUE(state->pending().empty());
     // A reservation that cannot be written reserves nothing.
     QFile::remove(path);
     ASSERT_TRUE(QDir().mkdir(path));
     PendingWrite lost{0, QStringLiteral("KS0008"), {}, {}, {}, {}};
     EXPECT_FALSE(state->reserve(lost, error));
     EXPECT_EQ(8u, state->next());
-    EXPECT_FALSE(state->pending());
+    EXPECT_TRUE(state->pending().empty());
     state.reset();
     QDir().rmdir(path);
     state = ProductionState::open(path, format, error);
