@@ -279,7 +279,8 @@ TEST_F(ListShow, ALibraryWithoutTheD2xxCallsIsNotTakenForNoDevices) {
     EXPECT_EQ(1, listed.exitCode);
     EXPECT_EQ(
         "kestrom list: libftd2xx.so is not a D2XX driver: it lacks FT_ListDevices, FT_Open, FT_ReadEE, "
-        "FT_Close, FT_GetDeviceInfo, FT_WriteEE, FT_EraseEE, FT_EE_Read, FT_EE_Program, FT_EE_UASize\n",
+        "FT_Close, FT_GetDeviceInfo, FT_WriteEE, FT_EraseEE, FT_EE_Read, FT_EE_Program, FT_EE_UASize, "
+        "FT_EEPROM_Read, FT_EEPROM_Program, FT_GetDeviceInfoDetail\n",
         listed.err);
 }
 
