@@ -216,10 +216,11 @@ int runStations(const StationsRun &run, Tally &tally, QString &ended) {
 std::unique_ptr<ProductionState> openState(const Arguments &args, const QString &path, bool byDefault,
                                            const SerialFormat &format, uint64_t first, int &exitCode) {
     QString error;
-    std::unique_ptr<ProductionState> state = ProductionState::open(path, format, error);
+    bool unwritable = false;  // a state that cannot be written is the disk's failure, not the input's
+    std::unique_ptr<ProductionState> state = ProductionState::open(path, format, error, &unwritable);
     std::optional<QStringList> merged = state && byDefault ? state->mergeEarlier(error) : QStringList();
     if (!state || !merged || !state->startAt(first, error)) {
-        exitCode = args.failure(kBadInput, error);
+        exitCode = args.failure(unwritable ? kDeviceFailed : kBadInput, error);
         return nullptr;
     }
     for (const QString &earlier : *merged) {

@@ -168,9 +168,11 @@ ProductionState::ProductionState(const QString &path) : path_(path), lock_(path 
 }
 
 std::unique_ptr<ProductionState> ProductionState::open(const QString &path, const SerialFormat &format,
-                                                       QString &error) {
+                                                       QString &error, bool *unwritable) {
+    if (unwritable != nullptr) *unwritable = false;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         error = QStringLiteral("the folder of %1 cannot be made").arg(shown(path));
+        if (unwritable != nullptr) *unwritable = true;
         return nullptr;
     }
     std::unique_ptr<ProductionState> state(new ProductionState(path));
@@ -189,7 +191,9 @@ std::unique_ptr<ProductionState> ProductionState::open(const QString &path, cons
         state->next_ = stored.next;
         state->pending_ = stored.pending;
     }
-    return state->save(error) ? std::move(state) : nullptr;
+    if (state->save(error)) return state;
+    if (unwritable != nullptr) *unwritable = true;
+    return nullptr;
 }
 
 std::optional<QStringList> ProductionState::mergeEarlier(QString &error) {

@@ -46,7 +46,8 @@ public:
     // with the reason, when another run holds it, it belongs to a format that gives
     // other serial numbers, it is damaged, or it cannot be read or written.
     static std::unique_ptr<ProductionState> open(const QString &path, const SerialFormat &format,
-                                                 QString &error);
+                                                 QString &error,
+                                                         bool *unwritable = nullptr);
 
     // Earlier versions named the state file after the format as it was typed, so
     // "KS%06d" and "KS%06u" each had one. Takes the numbers of every state file of

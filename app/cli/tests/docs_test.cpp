@@ -69,7 +69,7 @@ TEST_F(Docs, SetCompletesTheSettingNamesOfTheConnectedChipAndTheRecordsWithoutOn
     };
     EXPECT_EQ("Cbus0= Cbus1= Cbus2= Cbus3= Cbus4=\n", complete("write t.ini --set Cb"))
         << "a blank chip: the record's";
-    writeBytes("t.ini", "[template]\nchip = FT232H\n");
+    writeBytes("t.ini", "[template]\nchip = FT232H\nMaxPower = 100\n");
     ASSERT_EQ(0, run({"write", "t.ini"}).exitCode);
     EXPECT_EQ("Cbus0= Cbus1= Cbus2= Cbus3= Cbus4= Cbus5= Cbus6= Cbus7= Cbus8= Cbus9=\n",
               complete("write t.ini --set Cb"));
