@@ -61,7 +61,8 @@ bool DeviceChange::end(bool succeeded, QString &error, const QString &failure, c
 FT_STATUS DeviceChange::programRecord(const EepromContents &contents) {
     const safety::OpenDevice *device = change_.held();
     if (device == nullptr) return FT_DEVICE_NOT_OPENED;
-    if (usesChipStructure(chipType())) return programChipStructure(d2xx_, device->handle(), chipType(), contents);
+    if (usesChipStructure(chipType()))
+        return programChipStructure(d2xx_, device->handle(), chipType(), contents);
     ProgramRecord record;
     record.fill(contents);
     return d2xx_.FT_EE_Program(device->handle(), record.data());
@@ -100,14 +101,28 @@ bool DeviceChange::writeImage(std::span<const uint16_t> image, QString &error) {
                QStringLiteral("verifying failed: the EEPROM does not read as the image afterwards"), &after);
 }
 
+QString interruptedNote(const safety::InterruptedChange &interrupted, const safety::ChipWords &now) {
+    const safety::JournalEntry &entry = interrupted.entry;
+    return QStringLiteral(
+               "\"%1\" of an %2 (serial %3) never ended (%4) and this one reads %5: its old contents are in "
+               "%6 ('kestrom restore' puts them back)")
+        .arg(entry.operation, safety::chipName(entry.device.type), entry.device.serialNumber,
+             entry.started.toString(Qt::ISODate), safety::checksumState(now.identity.type, now.words),
+             QDir::toNativeSeparators(entry.backup));
+}
+
+QString notBegun(const DeviceChange &change, const QString &error) {
+    if (change.backup().isEmpty())
+        return QStringLiteral("no backup could be made (%1): nothing was written").arg(error);
+    return QStringLiteral("the change could not be entered in the journal (%1): nothing was written")
+        .arg(error);
+}
+
 int changeDevice(const Arguments &args, DeviceChange &change, const QString &operation,
                  const std::optional<std::vector<uint16_t>> &after,
                  const std::function<bool(QString &error)> &step) {
     QString error;
-    if (!change.begin(operation, error, after)) {
-        return args.failure(kDeviceFailed,
-                            QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
-    }
+    if (!change.begin(operation, error, after)) return args.failure(kDeviceFailed, notBegun(change, error));
     if (!change.stillAsRead(error)) {
         return args.failure(
             kDeviceFailed,

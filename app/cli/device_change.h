@@ -78,6 +78,14 @@ private:
     safety::SafeChange change_;
 };
 
+// A change that never ended on a chip that reads as `now`: what it was, when, and
+// where its old contents are.
+QString interruptedNote(const safety::InterruptedChange &interrupted, const safety::ChipWords &now);
+
+// Why a change did not begin: its backup, or its journal entry once the backup was
+// made, could not be written; `error` is the reason. Nothing was written to the chip.
+QString notBegun(const DeviceChange &change, const QString &error);
+
 // Backs `change` up under `operation`, which is to leave `after` on the chip, and
 // makes `step` (program or writeImage) once the chip is found as it was read;
 // kDone, or kDeviceFailed with the failure said in one line that names the backup.

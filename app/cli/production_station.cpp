@@ -80,8 +80,7 @@ ProductionStation::Outcome ProductionStation::programOne() {
     line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
     QString error;
     if (!change.begin(QStringLiteral("Write"), error)) {
-        return failed(outcome, line,
-                      QStringLiteral("no backup could be made (%1): nothing was written").arg(error));
+        return failed(outcome, line, notBegun(change, error));
     }
     PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}, s_.port};
     if (!s_.state.reserve(pending, error)) {

@@ -6,6 +6,7 @@
 
 #include "cli_common.h"
 #include "commands.h"
+#include "device_change.h"
 #include "device_config.h"
 #include "device_text.h"
 
@@ -121,6 +122,15 @@ int runShow(const QStringList &arguments) {
     if (!answered) {
         return args.failure(kDeviceFailed, QStringLiteral("the configuration of %1 could not be read: %2")
                                                .arg(args.deviceName(index), statusText(config.recordStatus)));
+    }
+    // A blank or damaged chip may be one whose change never ended: the way back is named.
+    if (eepromState(config.chip) != u"valid") {
+        safety::WriteJournal journal;
+        if (const std::optional<safety::InterruptedChange> interrupted =
+                safety::interruptedChange(journal, config.chip)) {
+            printError(QString::fromLatin1(args.name()),
+                       QStringLiteral("note: %1").arg(interruptedNote(*interrupted, config.chip)));
+        }
     }
     printOut(args.parser().isSet(jsonOption) ? QString::fromUtf8(QJsonDocument(json(index, config)).toJson())
                                              : text(index, config));

@@ -40,17 +40,8 @@ int runWrite(const QStringList &arguments) {
         return args.failure(kDeviceFailed, problem);
     }
     QStringList notes;
-    if (const std::optional<safety::InterruptedChange> interrupted = change.interruptedChange()) {
-        const safety::JournalEntry &entry = interrupted->entry;
-        notes << QStringLiteral(
-                     "\"%1\" of an %2 (serial %3) never ended (%4) and this one reads %5: its old contents "
-                     "are in %6 "
-                     "('kestrom restore' puts them back)")
-                     .arg(entry.operation, safety::chipName(entry.device.type), entry.device.serialNumber,
-                          entry.started.toString(Qt::ISODate),
-                          safety::checksumState(change.chipType(), change.before().words),
-                          QDir::toNativeSeparators(entry.backup));
-    }
+    if (const std::optional<safety::InterruptedChange> interrupted = change.interruptedChange())
+        notes << interruptedNote(*interrupted, change.before());
     const std::optional<EepromContents> contents = contentsFor(change, *source, {}, problems, notes);
     for (const QString &note : notes)
         printError(QString::fromLatin1(args.name()), QStringLiteral("note: %1").arg(note));

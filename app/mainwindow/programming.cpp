@@ -46,9 +46,10 @@ void MainWindow::changeSafely(const QString &operation, const std::function<bool
         return;
     }
     if (read != FT_OK) {
-        log_->append(QStringLiteral("No backup of the EEPROM could be made (reading it failed with status %1): "
-                                    "nothing was written.")
-                         .arg(read));
+        log_->append(
+            QStringLiteral("No backup of the EEPROM could be made (reading it failed with status %1): "
+                           "nothing was written.")
+                .arg(read));
         return;
     }
     eepromWords_ = safe.before().words.size();
@@ -56,8 +57,11 @@ void MainWindow::changeSafely(const QString &operation, const std::function<bool
     if (allowed && !allowed(safe.before())) return;
     QString error;
     if (!safe.begin(operation, error, after)) {
-        log_->append(
-            QStringLiteral("No backup of the EEPROM could be made (%1): nothing was written.").arg(error));
+        log_->append((safe.backup().isEmpty()
+                          ? QStringLiteral("No backup of the EEPROM could be made (%1): nothing was written.")
+                          : QStringLiteral("The change could not be entered in the journal (%1): nothing was "
+                                           "written."))
+                         .arg(error));
         return;
     }
     log_->append(QStringLiteral("EEPROM backup: %1").arg(QDir::toNativeSeparators(safe.backup())));
@@ -111,8 +115,8 @@ void MainWindow::onWrite() {
             handOver(*form_, romgate, ControlGroup::Common);
             if (chip == FT_DEVICE_BM) handOver(*form_, romgate, ControlGroup::Bm);
             if (chip == FT_DEVICE_2232C) handOver(*form_, romgate, ControlGroup::Ft2232c);
-            if (romgate.FT_EE_Program_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c : kRecordVersionPlain) !=
-                ROMGATE_OK) {
+            if (romgate.FT_EE_Program_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c
+                                                               : kRecordVersionPlain) != ROMGATE_OK) {
                 log_->append(QStringLiteral("EE_Program FAILED: code %1").arg(romgate.FT_STATUS_()));
                 return false;
             }
@@ -163,7 +167,8 @@ void MainWindow::showTextRoom() {
                   "MainWindow",
                   "Manufacturer, Description and Serial Number: %1 bytes too many for this EEPROM")
                   .arg(used - *room);
-    for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber}) form_->widget(field)->setToolTip(tip);
+    for (Field field : {Field::Manufacturer, Field::Description, Field::SerialNumber})
+        form_->widget(field)->setToolTip(tip);
 }
 
 }  // namespace kestrom::mainwindow

@@ -70,6 +70,10 @@ TEST_F(Files, OnAFullDiskNothingIsSavedHalfAndNothingWrittenToTheChip) {
         EXPECT_EQ(1, written.exitCode) << failing;
         EXPECT_NE(std::string::npos, written.err.find("cannot be written: the disk is full")) << written.err;
         EXPECT_NE(std::string::npos, written.err.find("nothing was written")) << written.err;
+        EXPECT_NE(std::string::npos, written.err.find(std::string(failing) == "/backups/"
+                                                          ? "no backup could be made"
+                                                          : "the change could not be entered in the journal"))
+            << written.err;
         EXPECT_EQ(chip, readBytes("ft232bm.bin")) << failing;
         EXPECT_EQ(0u, filesWith(journal(), "")) << failing;
         if (std::string(failing) == "/backups/") {

@@ -190,6 +190,10 @@ TEST_F(Templates, AfterAWriteThatNeverEndedTheNextWriteNamesTheBackupOfTheOldCon
     EXPECT_EQ("", run({"write", "t.ini"}).err) << "a board that reads well is not the one that was cut off";
 
     useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\n");
+    const Outcome shown = run({"show"});
+    EXPECT_EQ(0, shown.exitCode) << shown.err;
+    EXPECT_EQ(0u, shown.err.find("kestrom show: note: \"Write\" of an FT232BM (serial QV000001) never ended ("))
+        << "a damaged chip is shown with the change that left it so: " << shown.err;
     const Outcome again = run({"write", "t.ini"});
     EXPECT_EQ(0, again.exitCode) << again.err;
     EXPECT_EQ(0u, again.err.find("kestrom write: note: \"Write\" of an FT232BM (serial QV000001) never ended (")) << again.err;
