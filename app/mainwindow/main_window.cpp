@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "chip_settings_window.h"
 #include "device_access.h"
 #include "log_header.h"
 #include "window_settings.h"
@@ -42,6 +43,10 @@ MainWindow::MainWindow(platform::Libraries &libraries, QWidget *parent)
     timer_.setInterval(1000);
     new output::OutputCommands(*this, *log_, buildMenus());
     connectHandlers();
+    // After the tick and Read, which find the device there or gone.
+    connect(&timer_, &QTimer::timeout, this, [this] { offerChipSettings(!deviceMissing_); });
+    connect(form_->commands().read, &QPushButton::clicked, this,
+            [this] { offerChipSettings(libraries_.romgate.FT_GetDeviceID_() != ROMGATE_OPEN_FAILED); });
     // Until a chip is named no chip group may look editable: Write would ignore it.
     for (ControlGroup group : {ControlGroup::Bm, ControlGroup::Ft2232c}) {
         form_->chipToggle(group)->setEnabled(false);
@@ -63,6 +68,7 @@ void MainWindow::load() {
     restorePlacement();
 
     const int32_t chip = IdentifyDevice();
+    offerChipSettings(chip != kNoDeviceAnswers);
     FillDefaults();
     if (chip == kNoDeviceAnswers) {
         log_->append(QStringLiteral("FTDI Device Not Find ..."));
@@ -79,6 +85,30 @@ void MainWindow::load() {
     if (chip == FT_DEVICE_2232C) form_->control<Field::Rev5>()->setCheckState(Qt::Checked);
     if (chip == FT_DEVICE_BM) form_->control<Field::Rev4>()->setCheckState(Qt::Checked);
     offerRecovery();
+}
+
+void MainWindow::offerChipSettings(bool deviceAnswers) {
+    chipSettingsAction_->setEnabled(deviceAnswers);
+}
+
+void MainWindow::openChipSettings() {
+    if (chipSettings_ != nullptr) {
+        chipSettings_->activateWindow();
+        return;
+    }
+    chipSettingsPause_ = std::make_unique<TickPause>(timer_);
+    auto *window = new chipeditor::ChipSettingsWindow(libraries_.d2xx, *log_, this);
+    window->setWindowModality(Qt::ApplicationModal);
+    // The main window's editor shows what was written when it shows the device.
+    window->onWritten([this] {
+        if (form_->commands().device->isChecked()) LoadFromDevice();
+    });
+    connect(window, &QDialog::finished, this, [this, window] {
+        chipSettingsPause_.reset();
+        window->deleteLater();
+    });
+    chipSettings_ = window;
+    window->show();
 }
 
 void MainWindow::WriteLogHeader() { reports::WriteLogHeader(*log_); }

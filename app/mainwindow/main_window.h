@@ -3,9 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "editor_form.h"
 #include "eeprom_report.h"
@@ -13,7 +15,12 @@
 #include "logger_list.h"
 #include "output_commands.h"
 #include "safe_change.h"
+#include "tick_pause.h"
 #include "twips.h"
+
+namespace kestrom::chipeditor {
+class ChipSettingsWindow;
+}
 
 namespace kestrom::mainwindow {
 
@@ -53,6 +60,8 @@ public:
     void WriteLogHeader();
     // One tick of the auto update.
     void tick();
+    // Tools > Chip Settings: the chip editor on device 0; the auto update waits while it is open.
+    void openChipSettings();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -84,6 +93,8 @@ private:
     void onErase();
     void onSaveImage();
     void onProgramImage();
+    // Chip Settings is offered while a device answers.
+    void offerChipSettings(bool deviceAnswers);
 
     // Runs `change` on device 0 between a backup of what it holds and the end of
     // its journal entry, once the chip is found still as it was read; `allowed` may
@@ -116,6 +127,9 @@ private:
     size_t eepromWords_ = 64;  // device 0's part as last read; the smallest until then
     uint32_t chipType_ = FT_DEVICE_BM;
     bool recoveryDeclined_ = false;  // asked once a run
+    QAction *chipSettingsAction_ = nullptr;
+    QPointer<chipeditor::ChipSettingsWindow> chipSettings_;
+    std::unique_ptr<TickPause> chipSettingsPause_;
 };
 
 }  // namespace kestrom::mainwindow

@@ -58,6 +58,9 @@ output::OutputActions MainWindow::buildMenus() {
     actions.tools = addMenu(bar, "tools", QT_TRANSLATE_NOOP("MainWindow", "&Tools"));
     addItem(*actions.tools, "options",
             QT_TRANSLATE_NOOP("MainWindow", "&Options ..."));  // does nothing, as designed
+    chipSettingsAction_ = addItem(*actions.tools, "chipSettings",
+                                  QT_TRANSLATE_NOOP("MainWindow", "Chip &Settings ..."), "Ctrl+K");
+    connect(chipSettingsAction_, &QAction::triggered, this, &MainWindow::openChipSettings);
 
     QMenu &help = *addMenu(bar, "help", QT_TRANSLATE_NOOP("MainWindow", "&Help"));
     actions.webPage =

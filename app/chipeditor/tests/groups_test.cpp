@@ -1,0 +1,122 @@
+// Every setting of every chip in the editor, in a group, in the control its kind
+// asks for, named as templates name it.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QRadioButton>
+
+#include "chip_editor_fixture.h"
+#include "setting_groups.h"
+
+using kestrom::eeprom::Setting;
+using kestrom::eeprom::SettingKind;
+
+TEST(ChipEditorGroups, EverySettingHasAGroupAnEngineerKnows) {
+    for (const kestrom::eeprom::ChipTable &chip : kestrom::eeprom::chipTables()) {
+        SCOPED_TRACE(chip.name);
+        size_t grouped = 0;
+        for (const auto &group : kestrom::chipeditor::settingGroups(chip.type)) {
+            EXPECT_NE(QStringLiteral("Other"), group.caption) << group.settings.front()->name;
+            grouped += group.settings.size();
+        }
+        EXPECT_EQ(chip.settings.size(), grouped);
+    }
+    const auto groupOf = [](uint32_t chip, const char *name) {
+        return kestrom::chipeditor::groupOf(chip, *kestrom::eeprom::findSetting(chip, name));
+    };
+    EXPECT_EQ(QStringLiteral("Channel C"), groupOf(FT_DEVICE_4232H, "CRIIsTXDEN"));
+    EXPECT_EQ(QStringLiteral("Channel B"), groupOf(FT_DEVICE_2232H, "BHSchmittInput"));
+    EXPECT_EQ(QStringLiteral("Channel B"), groupOf(FT_DEVICE_2232C, "IsoOutB"));
+    EXPECT_EQ(QStringLiteral("Channel A"), groupOf(FT_DEVICE_2232C, "IFAIsFifoTar"));
+    EXPECT_EQ(QStringLiteral("Port"), groupOf(FT_DEVICE_232H, "ADDriveCurrent"));
+    EXPECT_EQ(QStringLiteral("Port"), groupOf(FT_DEVICE_232H, "IsFT1248"));
+    EXPECT_EQ(QStringLiteral("ACBUS pins"), groupOf(FT_DEVICE_232H, "Cbus9"));
+    EXPECT_EQ(QStringLiteral("CBUS pins"), groupOf(FT_DEVICE_X_SERIES, "Cbus6"));
+    EXPECT_EQ(QStringLiteral("USB"), groupOf(FT_DEVICE_232R, "PullDownEnableR"));
+    EXPECT_EQ(QStringLiteral("Power and clock"), groupOf(FT_DEVICE_X_SERIES, "BCDForceCbusPWREN"));
+    EXPECT_EQ(QStringLiteral("I2C"), groupOf(FT_DEVICE_X_SERIES, "I2CDeviceId"));
+}
+
+class ChipEditorForm : public ChipEditorTest {};
+
+// The control each setting gets, and that it is named, described and takes what
+// the setting allows, for every chip; a chip without a table gets no form at all.
+TEST_F(ChipEditorForm, EachSettingHasTheControlOfItsKind) {
+    for (const Chip &chip : kChips) {
+        SCOPED_TRACE(chip.sim);
+        plug(chip, board(chip));
+        open();
+        const kestrom::eeprom::ChipTable &table = *kestrom::eeprom::chipTable(chip.type);
+        for (const Setting *setting : table.settings) {
+            SCOPED_TRACE(setting->name);
+            QWidget *control = find(setting->name);
+            if (control == nullptr) continue;
+            EXPECT_EQ(QString::fromLatin1(setting->name), control->accessibleName());
+            EXPECT_EQ(QString::fromLatin1(setting->meaning), control->accessibleDescription());
+            bool mode = false;
+            for (const auto &modes : table.oneOf)
+                mode |= std::find(modes.begin(), modes.end(), setting) != modes.end();
+            switch (setting->kind) {
+                case SettingKind::Flag:
+                    if (mode) {
+                        EXPECT_NE(nullptr, qobject_cast<QRadioButton *>(control));
+                    } else {
+                        ASSERT_NE(nullptr, qobject_cast<QCheckBox *>(control));
+                        EXPECT_EQ(!setting->chipFixed, control->isEnabled());
+                    }
+                    break;
+                case SettingKind::Choice: {
+                    auto *box = qobject_cast<QComboBox *>(control);
+                    ASSERT_NE(nullptr, box);
+                    for (int i = 0; i < box->count(); ++i) {
+                        EXPECT_TRUE(
+                            kestrom::eeprom::settingValueProblem(*setting, {box->itemData(i).toUInt(), {}})
+                                .empty())
+                            << box->itemText(i).toStdString();
+                    }
+                    break;
+                }
+                case SettingKind::Text:
+                    ASSERT_NE(nullptr, qobject_cast<QLineEdit *>(control));
+                    EXPECT_EQ(!setting->settable(), qobject_cast<QLineEdit *>(control)->isReadOnly());
+                    break;
+                case SettingKind::Decimal:
+                    if (setting->rule == kestrom::eeprom::NumberRule::DriveCurrent) {
+                        ASSERT_NE(nullptr, qobject_cast<QComboBox *>(control));
+                        EXPECT_EQ(4, qobject_cast<QComboBox *>(control)->count());
+                        break;
+                    }
+                    [[fallthrough]];
+                case SettingKind::Hex:
+                    ASSERT_NE(nullptr, qobject_cast<QLineEdit *>(control));
+                    break;
+            }
+        }
+        // The chip's own groups, and no group of another chip.
+        QStringList captions, expected;
+        for (const QGroupBox *box : window().findChildren<QGroupBox *>()) captions << box->title();
+        for (const auto &group : kestrom::chipeditor::settingGroups(chip.type)) expected << group.caption;
+        captions.sort(), expected.sort();
+        EXPECT_EQ(expected, captions);
+    }
+    // The functions each pin has: ACBUS5 of the FT232H is I/O capable, ACBUS0 is not.
+    plug(kChips[6], board(kChips[6]));
+    open();
+    EXPECT_GE(find<QComboBox>("Cbus5")->findText(QStringLiteral("IOMODE")), 0);
+    EXPECT_EQ(-1, find<QComboBox>("Cbus0")->findText(QStringLiteral("IOMODE")));
+}
+
+TEST_F(ChipEditorForm, AChipWithoutATableOrNoDeviceGetsNoForm) {
+    writeDevices("[d]\nchip = 100AX\n");
+    open();
+    EXPECT_EQ(nullptr, window().findChild<QWidget *>(QStringLiteral("chipForm")));
+    EXPECT_TRUE(find<QLabel>("chipStatus")->text().contains(QStringLiteral("does not know the settings")));
+    EXPECT_FALSE(find("write")->isEnabled());
+    EXPECT_FALSE(find("saveTemplate")->isEnabled());
+    writeDevices("");
+    click("read");
+    EXPECT_TRUE(find<QLabel>("chipStatus")->text().startsWith(QStringLiteral("Device 0 could not be read")));
+    EXPECT_TRUE(find("read")->isEnabled());
+    EXPECT_TRUE(find("close")->isEnabled());
+}
