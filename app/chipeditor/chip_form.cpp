@@ -2,9 +2,10 @@
 
 #include <QCoreApplication>
 #include <QFormLayout>
-#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QVBoxLayout>
 #include <algorithm>
 
 #include "device_config.h"
@@ -40,16 +41,24 @@ ChipForm::ChipForm(uint32_t chipType, size_t eepromWords, QWidget *parent)
     setObjectName(QStringLiteral("chipForm"));
     setWidgetResizable(true);
     auto *inside = new QWidget;
-    auto *grid = new QGridLayout(inside);
-    // Two columns, each group where the column is shorter so far.
-    int rows[2] = {0, 0};
-    for (const SettingGroup &group : settingGroups(chipType)) {
-        const int column = rows[1] < rows[0] ? 1 : 0;
-        grid->addWidget(groupBox(group.caption, group.settings), grid->rowCount(), column);
-        rows[column] += int(group.settings.size()) + 2;
+    auto *columns = new QHBoxLayout(inside);
+    QVBoxLayout *column[2] = {new QVBoxLayout, new QVBoxLayout};
+    // Two columns read down the left one first, the groups in their order: the left
+    // takes groups until it holds half of the rows.
+    const std::vector<SettingGroup> groups = settingGroups(chipType);
+    const auto rows = [](const SettingGroup &group) { return int(group.settings.size()) + 2; };
+    int total = 0, left = 0;
+    for (const SettingGroup &group : groups) total += rows(group);
+    for (const SettingGroup &group : groups) {
+        const int side = left > 0 && 2 * left + rows(group) > total + rows(group) / 2 ? 1 : 0;
+        if (side == 0) left += rows(group);
+        column[side]->addWidget(groupBox(group.caption, group.settings));
+        if (side == 1) left = total;  // the rest go right
     }
-    // Groups stack from the top of each column, not spread over the height.
-    grid->setRowStretch(grid->rowCount(), 1);
+    for (QVBoxLayout *groups : column) {
+        groups->addStretch();  // the groups stack from the top
+        columns->addLayout(groups, 1);
+    }
     setWidget(inside);
     show(d2xx::chipDefaults(chipType));
 }
@@ -60,6 +69,8 @@ QWidget *ChipForm::groupBox(const QString &caption, const std::vector<const Sett
     auto *box = new QGroupBox(caption);
     box->setObjectName(compact(caption) + QStringLiteral("Group"));
     auto *form = new QFormLayout(box);
+    // A long caption goes above its control rather than squeeze it.
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     const auto edited = [this] { showStringRoom(); };
     for (const Setting *setting : settings) {
         if (laterMode(chipType_, *setting)) continue;
@@ -67,7 +78,7 @@ QWidget *ChipForm::groupBox(const QString &caption, const std::vector<const Sett
         const QString channel = caption.startsWith(QStringLiteral("Channel")) ? caption.right(1) : QString();
         std::unique_ptr<FieldEditor> editor =
             modes ? modeEditor(*modes, QStringLiteral("Uart") + channel, edited)
-                  : settingEditor(*setting, edited);
+                  : settingEditor(*setting, settingCaption(*setting, caption), edited);
         if (editor->caption().isEmpty()) {
             form->addRow(editor->widget());
         } else {

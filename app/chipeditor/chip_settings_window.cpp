@@ -93,7 +93,7 @@ ChipSettingsWindow::ChipSettingsWindow(platform::D2xxBinding &d2xx, reports::Log
     QPushButton *close = addCommand("close", QT_TRANSLATE_NOOP("ChipSettings", "Close"), nullptr);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     commands->addWidget(close);
-    resize(860, 640);
+    resize(1000, 700);
     read();
 }
 

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 
 namespace kestrom::chipeditor {
 
@@ -52,8 +53,8 @@ bool store(const Setting &setting, EepromContents &contents, const Value &value,
 
 class FlagEditor : public FieldEditor {
 public:
-    FlagEditor(const Setting &setting, const std::function<void()> &edited)
-        : setting_(setting), box_(new QCheckBox(settingCaption(setting))) {
+    FlagEditor(const Setting &setting, const QString &caption, const std::function<void()> &edited)
+        : setting_(setting), box_(new QCheckBox(caption)) {
         label(box_, setting);
         box_->setEnabled(userSets(setting));
         QObject::connect(box_, &QCheckBox::toggled, box_, [edited] { edited(); });
@@ -76,15 +77,15 @@ private:
 // holds one) is shown as such until something else is chosen.
 class ListEditor : public FieldEditor {
 public:
-    ListEditor(const Setting &setting, const std::vector<std::pair<QString, uint32_t>> &items,
-               const std::function<void()> &edited)
-        : setting_(setting), box_(new QComboBox), choices_(int(items.size())) {
+    ListEditor(const Setting &setting, const QString &caption,
+               const std::vector<std::pair<QString, uint32_t>> &items, const std::function<void()> &edited)
+        : setting_(setting), caption_(caption), box_(new QComboBox), choices_(int(items.size())) {
         label(box_, setting);
         for (const auto &[text, value] : items) box_->addItem(text, value);
         QObject::connect(box_, &QComboBox::currentIndexChanged, box_, [edited] { edited(); });
     }
     QWidget *widget() const override { return box_; }
-    QString caption() const override { return settingCaption(setting_); }
+    QString caption() const override { return caption_; }
     void show(const EepromContents &contents) override {
         while (box_->count() > choices_) box_->removeItem(choices_);
         const uint32_t value = eeprom::settingValue(setting_, contents).number;
@@ -103,6 +104,7 @@ public:
 
 private:
     const Setting &setting_;
+    QString caption_;
     QComboBox *box_;
     int choices_;
 };
@@ -127,8 +129,9 @@ std::vector<std::pair<QString, uint32_t>> driveCurrents(const Setting &setting) 
 // takes only the digits of its base.
 class NumberEditor : public FieldEditor {
 public:
-    NumberEditor(const Setting &setting, const std::function<void()> &edited)
+    NumberEditor(const Setting &setting, const QString &caption, const std::function<void()> &edited)
         : setting_(setting),
+          caption_(caption),
           box_(new QLineEdit),
           base_(setting.kind == SettingKind::Hex ? 16 : 10),
           digits_(base_ == 16 ? (setting.greatest > 0xFFFF ? 8 : 4) : 10) {
@@ -140,7 +143,7 @@ public:
         QObject::connect(box_, &QLineEdit::textEdited, box_, [edited] { edited(); });
     }
     QWidget *widget() const override { return box_; }
-    QString caption() const override { return settingCaption(setting_); }
+    QString caption() const override { return caption_; }
     void show(const EepromContents &contents) override {
         const uint32_t value = eeprom::settingValue(setting_, contents).number;
         box_->setText(base_ == 16 ? QStringLiteral("%1").arg(value, digits_, 16, QChar(u'0')).toUpper()
@@ -161,6 +164,7 @@ public:
 
 private:
     const Setting &setting_;
+    QString caption_;
     QLineEdit *box_;
     int base_;
     int digits_;
@@ -169,8 +173,12 @@ private:
 // A text box no longer than the setting's bytes allow, the room left beside it.
 class TextEditor : public FieldEditor {
 public:
-    TextEditor(const Setting &setting, const std::function<void()> &edited)
-        : setting_(setting), row_(new QWidget), box_(new QLineEdit(row_)), room_(new QLabel(row_)) {
+    TextEditor(const Setting &setting, const QString &caption, const std::function<void()> &edited)
+        : setting_(setting),
+          caption_(caption),
+          row_(new QWidget),
+          box_(new QLineEdit(row_)),
+          room_(new QLabel(row_)) {
         label(box_, setting);
         room_->setObjectName(nameOf(setting) + QStringLiteral("Room"));
         auto *layout = new QHBoxLayout(row_);
@@ -179,6 +187,7 @@ public:
         layout->addWidget(room_);
         box_->setReadOnly(!userSets(setting));
         room_->setVisible(userSets(setting));
+        box_->setMinimumWidth(box_->fontMetrics().averageCharWidth() * 20);
         // Characters are never fewer than bytes: the box stops at the bytes' number.
         box_->setMaxLength(int(setting.greatest));
         QObject::connect(box_, &QLineEdit::textChanged, row_, [this, edited] {
@@ -188,7 +197,7 @@ public:
         showRoom();
     }
     QWidget *widget() const override { return row_; }
-    QString caption() const override { return settingCaption(setting_); }
+    QString caption() const override { return caption_; }
     void show(const EepromContents &contents) override {
         box_->setText(QString::fromStdString(eeprom::settingValue(setting_, contents).text));
     }
@@ -200,6 +209,7 @@ private:
     void showRoom() { room_->setText(roomText(box_->text().toUtf8().size(), qsizetype(setting_.greatest))); }
 
     const Setting &setting_;
+    QString caption_;
     QWidget *row_;
     QLineEdit *box_;
     QLabel *room_;
@@ -218,7 +228,7 @@ public:
     ModeEditor(const std::vector<const Setting *> &modes, const QString &noneName,
                const std::function<void()> &edited)
         : modes_(modes), row_(new QWidget), buttons_(new QButtonGroup(row_)) {
-        auto *layout = new QHBoxLayout(row_);
+        auto *layout = new QVBoxLayout(row_);
         layout->setContentsMargins(0, 0, 0, 0);
         auto *none = new QRadioButton(QCoreApplication::translate("ChipSettings", "UART"), row_);
         none->setObjectName(noneName);
@@ -233,7 +243,6 @@ public:
             buttons_->addButton(button, int(i) + 1);
             layout->addWidget(button);
         }
-        layout->addStretch();
         QObject::connect(buttons_, &QButtonGroup::idToggled, row_, [edited](int, bool on) {
             if (on) edited();
         });
@@ -262,8 +271,13 @@ private:
 
 }  // namespace
 
-QString settingCaption(const Setting &setting) {
+QString settingCaption(const Setting &setting, const QString &group) {
     QString caption = QString::fromLatin1(setting.meaning);
+    // "channel A: driver" in the group "Channel A" says "Driver".
+    const QString channel = group.section(u' ', 1);
+    if (group.startsWith(QStringLiteral("Channel ")))
+        caption.remove(QRegularExpression(QStringLiteral("^(channel|port) %1(: )?").arg(channel)));
+    caption = caption.trimmed();
     if (!caption.isEmpty()) caption[0] = caption[0].toUpper();
     return caption;
 }
@@ -274,22 +288,23 @@ QString roomText(qsizetype used, qsizetype room) {
     return QCoreApplication::translate("ChipSettings", "%1 bytes too long").arg(used - room);
 }
 
-std::unique_ptr<FieldEditor> settingEditor(const Setting &setting, const std::function<void()> &edited) {
+std::unique_ptr<FieldEditor> settingEditor(const Setting &setting, const QString &caption,
+                                           const std::function<void()> &edited) {
     switch (setting.kind) {
         case SettingKind::Flag:
-            return std::make_unique<FlagEditor>(setting, edited);
+            return std::make_unique<FlagEditor>(setting, caption, edited);
         case SettingKind::Choice:
-            return std::make_unique<ListEditor>(setting, choices(setting), edited);
+            return std::make_unique<ListEditor>(setting, caption, choices(setting), edited);
         case SettingKind::Text:
-            return std::make_unique<TextEditor>(setting, edited);
+            return std::make_unique<TextEditor>(setting, caption, edited);
         case SettingKind::Decimal:
             if (setting.rule == eeprom::NumberRule::DriveCurrent)
-                return std::make_unique<ListEditor>(setting, driveCurrents(setting), edited);
+                return std::make_unique<ListEditor>(setting, caption, driveCurrents(setting), edited);
             [[fallthrough]];
         case SettingKind::Hex:
             break;
     }
-    return std::make_unique<NumberEditor>(setting, edited);
+    return std::make_unique<NumberEditor>(setting, caption, edited);
 }
 
 std::unique_ptr<FieldEditor> modeEditor(const std::vector<const Setting *> &modes, const QString &noneName,

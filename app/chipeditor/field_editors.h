@@ -35,16 +35,19 @@ public:
     virtual bool take(EepromContents &contents, QString &problem) const = 0;
 };
 
-// The control of one setting; `edited` runs whenever the user changes it.
-std::unique_ptr<FieldEditor> settingEditor(const Setting &setting, const std::function<void()> &edited);
+// The control of one setting, shown with `caption`; `edited` runs whenever the
+// user changes it.
+std::unique_ptr<FieldEditor> settingEditor(const Setting &setting, const QString &caption,
+                                           const std::function<void()> &edited);
 
 // An option set of the modes of one channel: a button for each, and one for none
 // of them (named `noneName`: UART).
 std::unique_ptr<FieldEditor> modeEditor(const std::vector<const Setting *> &modes, const QString &noneName,
                                         const std::function<void()> &edited);
 
-// What people call a setting: its meaning with its first letter capital.
-QString settingCaption(const Setting &setting);
+// What people call a setting in `group`: its meaning with its first letter
+// capital, without the channel the group already names.
+QString settingCaption(const Setting &setting, const QString &group);
 
 // The bytes a text box still has, for its caption.
 QString roomText(qsizetype used, qsizetype room);
