@@ -78,8 +78,8 @@ ChipSettingsWindow::ChipSettingsWindow(platform::D2xxBinding &d2xx, reports::Log
     layout_->addWidget(status_);
     auto *commands = new QHBoxLayout;
     layout_->addLayout(commands, 0);
-    commands->addWidget(
-        addCommand("read", QT_TRANSLATE_NOOP("ChipSettings", "Read"), &ChipSettingsWindow::read));
+    readButton_ = addCommand("read", QT_TRANSLATE_NOOP("ChipSettings", "Read"), &ChipSettingsWindow::read);
+    commands->addWidget(readButton_);
     formCommands_ = {
         addCommand("defaults", QT_TRANSLATE_NOOP("ChipSettings", "Defaults"),
                    &ChipSettingsWindow::fillDefaults),
@@ -90,9 +90,9 @@ ChipSettingsWindow::ChipSettingsWindow(platform::D2xxBinding &d2xx, reports::Log
         addCommand("write", QT_TRANSLATE_NOOP("ChipSettings", "Write"), &ChipSettingsWindow::write)};
     for (QPushButton *button : formCommands_) commands->addWidget(button);
     commands->addStretch();
-    QPushButton *close = addCommand("close", QT_TRANSLATE_NOOP("ChipSettings", "Close"), nullptr);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    commands->addWidget(close);
+    closeButton_ = addCommand("close", QT_TRANSLATE_NOOP("ChipSettings", "Close"), nullptr);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
+    commands->addWidget(closeButton_);
     resize(1000, 700);
     read();
 }
@@ -122,8 +122,20 @@ void ChipSettingsWindow::useForm(uint32_t chipType) {
     delete form_;
     form_ = new ChipForm(chipType, eepromWords_, this);
     layout_->insertWidget(1, form_, 1);
+    orderFocus();
     setWindowTitle(QCoreApplication::translate("ChipSettings", "Chip Settings") + QStringLiteral(" - ") +
                    safety::chipName(chipType));
+}
+
+void ChipSettingsWindow::orderFocus() {
+    QList<QWidget *> chain;
+    for (QWidget *control : form_->widget()->findChildren<QWidget *>())
+        if (control->focusPolicy() & Qt::TabFocus) chain << control;
+    chain << readButton_;
+    for (QPushButton *command : formCommands_) chain << command;
+    chain << closeButton_;
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
+    chain.front()->setFocus();
 }
 
 void ChipSettingsWindow::read() {

@@ -43,6 +43,8 @@ private:
     // The form's contents; nothing, after saying which values are refused.
     std::optional<d2xx::EepromContents> formContents(const QString &refusal);
     void enableCommands();
+    // Tab goes through the form in reading order, then the commands.
+    void orderFocus();
 
     platform::D2xxBinding &d2xx_;
     reports::LogSink &log_;
@@ -53,7 +55,9 @@ private:
     size_t eepromWords_ = 64;
     // What the chip held when it was last read, its defaults when it read blank.
     d2xx::EepromContents held_;
+    QPushButton *readButton_ = nullptr;
     QList<QPushButton *> formCommands_;
+    QPushButton *closeButton_ = nullptr;
 };
 
 }  // namespace kestrom::chipeditor

@@ -120,3 +120,31 @@ TEST_F(ChipEditorForm, AChipWithoutATableOrNoDeviceGetsNoForm) {
     EXPECT_TRUE(find("read")->isEnabled());
     EXPECT_TRUE(find("close")->isEnabled());
 }
+
+// With the keyboard alone: Tab goes down the form in reading order, then to the
+// commands; a value typed and Write pressed with the space bar ask the question.
+TEST_F(ChipEditorForm, KeyboardAloneReachesEveryControlAndWrite) {
+    const Chip &chip = kChips[4];
+    plug(chip, board(chip));
+    open();
+    QApplication::setActiveWindow(&window());
+    QStringList order;
+    for (int i = 0; i < 200 && !order.contains(QStringLiteral("close")); ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(QStringLiteral("VendorId"), order.front());
+    EXPECT_LT(order.indexOf(QStringLiteral("MaxPower")), order.indexOf(QStringLiteral("Description")));
+    EXPECT_LT(order.indexOf(QStringLiteral("ADriverType")), order.indexOf(QStringLiteral("BDriverType")));
+    EXPECT_LT(order.indexOf(QStringLiteral("BDriverType")), order.indexOf(QStringLiteral("read")));
+    EXPECT_LT(order.indexOf(QStringLiteral("read")), order.indexOf(QStringLiteral("write")));
+
+    find("MaxPower")->setFocus();
+    QTest::keyClick(find("MaxPower"), Qt::Key_End);
+    QTest::keyClick(find("MaxPower"), Qt::Key_Backspace);
+    QTest::keyClick(find("MaxPower"), Qt::Key_2);
+    find("write")->setFocus();
+    QTest::keyClick(find("write"), Qt::Key_Space);
+    ASSERT_EQ(1u, dialogs.questions.size());
+    EXPECT_TRUE(dialogs.questions.front().contains(QStringLiteral("MaxPower: 90 -> 92")));
+}
