@@ -71,7 +71,10 @@ QWidget *ChipForm::groupBox(const QString &caption, const std::vector<const Sett
     auto *form = new QFormLayout(box);
     // A long caption goes above its control rather than squeeze it.
     form->setRowWrapPolicy(QFormLayout::WrapLongRows);
-    const auto edited = [this] { showStringRoom(); };
+    const auto edited = [this] {
+        showStringRoom();
+        showDerived();
+    };
     for (const Setting *setting : settings) {
         if (laterMode(chipType_, *setting)) continue;
         const auto *modes = modesHeadedBy(chipType_, *setting);
@@ -84,6 +87,7 @@ QWidget *ChipForm::groupBox(const QString &caption, const std::vector<const Sett
         } else {
             form->addRow(editor->caption(), editor->widget());
         }
+        if (!setting->settable()) derived_.push_back(editor.get());
         editors_.push_back(std::move(editor));
     }
     if (caption == QStringLiteral("Texts")) {
@@ -120,6 +124,13 @@ std::optional<EepromContents> ChipForm::contents(QStringList &problems) const {
     EepromContents contents = collect(problems);
     if (problems.size() > before) return std::nullopt;
     return contents;
+}
+
+void ChipForm::showDerived() {
+    if (showing_ || derived_.empty()) return;
+    QStringList ignored;
+    const EepromContents now = collect(ignored);
+    for (FieldEditor *editor : derived_) editor->show(now);
 }
 
 // The three string descriptors share the part's room.

@@ -33,6 +33,8 @@ public:
 private:
     QWidget *groupBox(const QString &caption, const std::vector<const Setting *> &settings);
     void showStringRoom();
+    // What the chip makes of other settings (the manufacturer ID of the serial number).
+    void showDerived();
     // What was shown with every value a control holds that its setting takes.
     EepromContents collect(QStringList &problems) const;
 
@@ -40,6 +42,7 @@ private:
     size_t eepromWords_;
     EepromContents shown_;
     std::vector<std::unique_ptr<FieldEditor>> editors_;
+    std::vector<FieldEditor *> derived_;  // of settings the EEPROM does not store
     QLabel *stringRoom_ = nullptr;
     bool showing_ = false;
 };

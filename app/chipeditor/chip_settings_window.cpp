@@ -256,10 +256,12 @@ void ChipSettingsWindow::write() {
         return;
     }
     // Only what the user changed goes over what the chip holds now, as a template would.
-    const d2xx::EepromContents base = heldContents(chipType, change.before().words);
+    bool blank = false;
+    const std::vector<uint16_t> &words = change.before().words;
+    const d2xx::EepromContents base = heldContents(chipType, words, &blank);
     QStringList problems;
-    const std::optional<d2xx::EepromContents> result = cli::applyTemplate(
-        changedSettings(chipType, held_, *wanted), chipType, base, change.before().words.size(), problems);
+    const std::optional<d2xx::EepromContents> result =
+        cli::applyTemplate(changedSettings(chipType, held_, *wanted), chipType, base, words.size(), problems);
     if (!result) {
         dialogs::programDialogs().inform(
             this, dialogs::MessageIcon::Warning,
@@ -268,7 +270,9 @@ void ChipSettingsWindow::write() {
             problems.join(u'\n'));
         return;
     }
-    const QStringList changes = settingChanges(chipType, base, *result);
+    // A chip that reads blank or damaged gets every setting, even one it works with already.
+    const QStringList changes =
+        blank ? settingValues(chipType, *result) : settingChanges(chipType, base, *result);
     if (changes.isEmpty()) {
         dialogs::programDialogs().inform(
             this, dialogs::MessageIcon::Information,
@@ -277,8 +281,14 @@ void ChipSettingsWindow::write() {
         return;
     }
     QString question =
-        QCoreApplication::translate("ChipSettings", "Write these changes to the %1 (device 0)?\n\n%2")
-            .arg(safety::chipName(chipType), changes.join(u'\n'));
+        blank
+            ? QCoreApplication::translate("ChipSettings",
+                                          "The EEPROM of the %1 (device 0) reads %2. Write these settings to "
+                                          "it?\n\n%3")
+                  .arg(safety::chipName(chipType), safety::checksumState(chipType, words),
+                       changes.join(u'\n'))
+            : QCoreApplication::translate("ChipSettings", "Write these changes to the %1 (device 0)?\n\n%2")
+                  .arg(safety::chipName(chipType), changes.join(u'\n'));
     if (const QString ids = idChange(base, *result); !ids.isEmpty()) {
         question += QStringLiteral("\n\n") +
                     QCoreApplication::translate(
@@ -288,9 +298,14 @@ void ChipSettingsWindow::write() {
                         .arg(ids);
     }
     if (!dialogs::programDialogs().askYesNo(this, question, true)) return;
+    program(change, *result, blank ? QStringLiteral("every setting") : changes.join(QStringLiteral("; ")));
+}
 
+void ChipSettingsWindow::program(cli::DeviceChange &change, const d2xx::EepromContents &result,
+                                 const QString &what) {
+    const uint32_t chipType = change.chipType();
     QString error;
-    if (!change.begin(QStringLiteral("Chip Settings"), error, change.imageOf(*result))) {
+    if (!change.begin(QStringLiteral("Chip Settings"), error, change.imageOf(result))) {
         log_.append(QStringLiteral("Chip settings not written: %1").arg(cli::notBegun(change, error)));
         return;
     }
@@ -299,7 +314,7 @@ void ChipSettingsWindow::write() {
         log_.append(QStringLiteral("Chip settings not written: %1: nothing was written.").arg(error));
         return;
     }
-    const bool done = change.program(*result, error);
+    const bool done = change.program(result, error);
     change.release();
     if (!done) {
         log_.append(QStringLiteral("Chip settings not written: %1; the old contents are in %2")
@@ -307,8 +322,8 @@ void ChipSettingsWindow::write() {
         return;
     }
     log_.append(QStringLiteral("Chip settings written to the %1 and read back: %2.")
-                    .arg(safety::chipName(chipType), changes.join(QStringLiteral("; "))));
-    held_ = *result;
+                    .arg(safety::chipName(chipType), what));
+    held_ = result;
     form_->show(held_);
     say(QCoreApplication::translate("ChipSettings", "Written and read back."));
     if (written_) written_();

@@ -17,6 +17,10 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 
+namespace kestrom::cli {
+class DeviceChange;
+}
+
 namespace kestrom::chipeditor {
 
 class ChipForm;
@@ -43,6 +47,9 @@ private:
     // The form's contents; nothing, after saying which values are refused.
     std::optional<d2xx::EepromContents> formContents(const QString &refusal);
     void enableCommands();
+    // Backs the chip up, programs `result` and reads it back; the outcome, naming
+    // `what` changed, goes to the log.
+    void program(cli::DeviceChange &change, const d2xx::EepromContents &result, const QString &what);
     // Tab goes through the form in reading order, then the commands.
     void orderFocus();
 

@@ -29,6 +29,16 @@ QStringList settingChanges(uint32_t chipType, const d2xx::EepromContents &before
     return changes;
 }
 
+QStringList settingValues(uint32_t chipType, const d2xx::EepromContents &contents) {
+    QStringList values;
+    for (const cli::FieldSpec *field : cli::chipFields(chipType)) {
+        if (field->settable())
+            values << QStringLiteral("%1 = %2").arg(QLatin1String(field->name),
+                                                    cli::formatValue(*field, cli::valueOf(*field, contents)));
+    }
+    return values;
+}
+
 QString idChange(const d2xx::EepromContents &before, const d2xx::EepromContents &after) {
     if (vidPid(before) == vidPid(after)) return {};
     return QStringLiteral("%1 -> %2").arg(vidPid(before), vidPid(after));

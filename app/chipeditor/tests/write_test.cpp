@@ -120,6 +120,23 @@ TEST_F(ChipEditorWrite, NothingIsWrittenWithoutAYes) {
     EXPECT_TRUE(log.lines.isEmpty());
 }
 
+// A chip that reads blank gets every setting shown, even unchanged, after a question
+// that lists them.
+TEST_F(ChipEditorWrite, ABlankChipIsWrittenWithWhatIsShown) {
+    const Chip &chip = kChips[3];
+    writeBytes("d.bin", std::string(128, '\xFF'));
+    writeDevices("[d]\nchip = 232R\neeprom = d.bin\neeprom_words = 64\n");
+    open();
+    EXPECT_TRUE(find<QLabel>("chipStatus")->text().contains(QStringLiteral("reads blank")));
+    dialogs.yesNoAnswers = {true};
+    click("write");
+    ASSERT_EQ(1u, dialogs.questions.size());
+    EXPECT_TRUE(dialogs.questions.front().contains(QStringLiteral("reads blank")));
+    EXPECT_TRUE(dialogs.questions.front().contains(QStringLiteral("Cbus0 = TXLED")));
+    expectHolds(chip, kestrom::d2xx::chipDefaults(chip.type));
+    EXPECT_EQ(1, backups().size());
+}
+
 // A text too long for what the chip takes is held back by its box; the room shows.
 TEST_F(ChipEditorWrite, TextBoxesShowTheRoomLeft) {
     const Chip &chip = kChips[4];
@@ -131,6 +148,13 @@ TEST_F(ChipEditorWrite, TextBoxesShowTheRoomLeft) {
     type("Description", QStringLiteral("Čidlo"));  // six bytes of UTF-8
     EXPECT_EQ(QStringLiteral("57 of 63 bytes left"), find<QLabel>("DescriptionRoom")->text());
     EXPECT_TRUE(find<QLabel>("stringRoom")->text().contains(QStringLiteral("bytes left")));
+
+    // The older chips' manufacturer ID follows the serial number it is made of.
+    plug(kChips[1], board(kChips[1]));
+    open();
+    EXPECT_EQ(QStringLiteral("KS"), text("ManufacturerId"));
+    type("SerialNumber", QStringLiteral("QX123"));
+    EXPECT_EQ(QStringLiteral("QX"), text("ManufacturerId"));
 }
 
 // Defaults shows the factory settings of the datasheet, the serial number kept,
