@@ -44,6 +44,177 @@
     </message>
 </context>
 <context>
+    <name>ChipSettings</name>
+    <message>
+        <source>The three texts in this EEPROM: %1</source>
+        <translation>The three texts in this EEPROM: %1</translation>
+    </message>
+    <message>
+        <source>Templates (*.ini)</source>
+        <translation>Templates (*.ini)</translation>
+    </message>
+    <message>
+        <source>All files (*)</source>
+        <translation>All files (*)</translation>
+    </message>
+    <message>
+        <source>Chip Settings</source>
+        <translation>Chip Settings</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>Defaults</source>
+        <translation>Defaults</translation>
+    </message>
+    <message>
+        <source>Load Template ...</source>
+        <translation>Load Template ...</translation>
+    </message>
+    <message>
+        <source>Save Template ...</source>
+        <translation>Save Template ...</translation>
+    </message>
+    <message>
+        <source>Write</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Device 0 could not be read: %1</source>
+        <translation>Device 0 could not be read: %1</translation>
+    </message>
+    <message>
+        <source>Kestrom does not know the settings of the %1 (device type %2).</source>
+        <translation>Kestrom does not know the settings of the %1 (device type %2).</translation>
+    </message>
+    <message>
+        <source>%1 words (%2)</source>
+        <translation>%1 words (%2)</translation>
+    </message>
+    <message>
+        <source>Device 0: %1, %2, reads %3: the chip&apos;s defaults are shown.</source>
+        <translation>Device 0: %1, %2, reads %3: the chip&apos;s defaults are shown.</translation>
+    </message>
+    <message>
+        <source>Device 0: %1, %2, as read from the chip.</source>
+        <translation>Device 0: %1, %2, as read from the chip.</translation>
+    </message>
+    <message>
+        <source>The %1&apos;s factory settings are shown; Write puts them on the chip.</source>
+        <translation>The %1&apos;s factory settings are shown; Write puts them on the chip.</translation>
+    </message>
+    <message>
+        <source>Load Template</source>
+        <translation>Load Template</translation>
+    </message>
+    <message>
+        <source>The template was not loaded: the settings shown are not all allowed.</source>
+        <translation>The template was not loaded: the settings shown are not all allowed.</translation>
+    </message>
+    <message>
+        <source>The template was not loaded.</source>
+        <translation>The template was not loaded.</translation>
+    </message>
+    <message>
+        <source>Loaded %1: Write puts it on the chip.</source>
+        <translation>Loaded %1: Write puts it on the chip.</translation>
+    </message>
+    <message>
+        <source>The template was not saved: a value is not allowed.</source>
+        <translation>The template was not saved: a value is not allowed.</translation>
+    </message>
+    <message>
+        <source>Save Template</source>
+        <translation>Save Template</translation>
+    </message>
+    <message>
+        <source>The template was not saved: %1</source>
+        <translation>The template was not saved: %1</translation>
+    </message>
+    <message>
+        <source>Saved %1.</source>
+        <translation>Saved %1.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: a value is not allowed.</source>
+        <translation>Nothing was written: a value is not allowed.</translation>
+    </message>
+    <message>
+        <source>Device 0 is now an %1, not the %2 shown: Read it first. Nothing was written.</source>
+        <translation>Device 0 is now an %1, not the %2 shown: Read it first. Nothing was written.</translation>
+    </message>
+    <message>
+        <source>Nothing was written: the chip does not take these settings.</source>
+        <translation>Nothing was written: the chip does not take these settings.</translation>
+    </message>
+    <message>
+        <source>The chip already holds these settings: nothing was written.</source>
+        <translation>The chip already holds these settings: nothing was written.</translation>
+    </message>
+    <message>
+        <source>The EEPROM of the %1 (device 0) reads %2. Write these settings to it?
+
+%3</source>
+        <translation>The EEPROM of the %1 (device 0) reads %2. Write these settings to it?
+
+%3</translation>
+    </message>
+    <message>
+        <source>Write these changes to the %1 (device 0)?
+
+%2</source>
+        <translation>Write these changes to the %1 (device 0)?
+
+%2</translation>
+    </message>
+    <message>
+        <source>The device will come back with the USB IDs %1. Kestrom and the serial driver find it only if they know these IDs (FTD2XX_VIDPID, the udev rule).</source>
+        <translation>The device will come back with the USB IDs %1. Kestrom and the serial driver find it only if they know these IDs (FTD2XX_VIDPID, the udev rule).</translation>
+    </message>
+    <message>
+        <source>Written and read back.</source>
+        <translation>Written and read back.</translation>
+    </message>
+    <message>
+        <source>%1 (not a value of this setting)</source>
+        <translation>%1 (not a value of this setting)</translation>
+    </message>
+    <message>
+        <source>%1 mA</source>
+        <translation>%1 mA</translation>
+    </message>
+    <message>
+        <source>a number is needed</source>
+        <translation>a number is needed</translation>
+    </message>
+    <message>
+        <source>UART</source>
+        <translation>UART</translation>
+    </message>
+    <message>
+        <source>none of the modes: a serial UART</source>
+        <translation>none of the modes: a serial UART</translation>
+    </message>
+    <message>
+        <source>Mode</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>%1 of %2 bytes left</source>
+        <translation>%1 of %2 bytes left</translation>
+    </message>
+    <message>
+        <source>%1 bytes too long</source>
+        <translation>%1 bytes too long</translation>
+    </message>
+</context>
+<context>
     <name>EditorForm</name>
     <message>
         <source>Read</source>
@@ -84,6 +255,10 @@
 </context>
 <context>
     <name>MainWindow</name>
+    <message>
+        <source>Chip &amp;Settings ...</source>
+        <translation>Chip &amp;Settings ...</translation>
+    </message>
     <message>
         <source>Device FTU232BM ...</source>
         <translation>Device FTU232BM ...</translation>
