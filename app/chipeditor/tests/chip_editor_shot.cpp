@@ -26,7 +26,8 @@ int main(int argc, char **argv) {
     QTemporaryDir scratch;
     kestrom::d2xx::EepromContents contents = kestrom::d2xx::chipDefaults(*chip);
     contents.serialNumber = "KS000001";
-    const size_t words = *chip == FT_DEVICE_232R || *chip <= FT_DEVICE_BM ? 64 : 128;
+    const bool small = *chip == FT_DEVICE_AM || *chip == FT_DEVICE_BM || *chip == FT_DEVICE_232R;
+    const size_t words = small ? 64 : 128;
     std::vector<uint16_t> image(words, 0xFFFF);
     if (kestrom::d2xx::encode(*chip, contents, image) != FT_OK) return 1;
     QFile eeprom(scratch.filePath(QStringLiteral("chip.bin"))),
