@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <bit>
 
 #include "chip_editor_fixture.h"
 #include "factory_defaults.h"
@@ -189,4 +190,40 @@ TEST_F(ChipEditorWrite, DefaultsAreEachChipsFactorySettings) {
         click("write");
         expectHolds(chip, kestrom::chipeditor::factoryDefaults(chip.type, changed));
     }
+}
+
+// A value the setting does not take (a damaged or foreign EEPROM: IOMODE on the
+// FT232R's CBUS4) is shown as such and refused until an allowed one is chosen.
+TEST_F(ChipEditorWrite, AValueThePinLacksIsShownAndRefused) {
+    const Chip &chip = kChips[3];
+    Contents sleep = board(chip), txden = board(chip);
+    txden.fields.Cbus4 = FT_232R_CBUS_TXDEN;
+    std::vector<uint16_t> words(64, 0xFFFF), other(64, 0xFFFF);
+    ASSERT_EQ(FT_OK, kestrom::d2xx::encode(chip.type, sleep, words));
+    ASSERT_EQ(FT_OK, kestrom::d2xx::encode(chip.type, txden, other));
+    size_t word = 0;
+    while (word < 63 && words[word] == other[word]) ++word;
+    ASSERT_LT(word, 63u);
+    const int shift = std::countr_zero(unsigned(words[word] ^ other[word])) / 4 * 4;
+    words[word] = uint16_t((words[word] & ~(0xF << shift)) | (FT_232R_CBUS_IOMODE << shift));
+    words[63] = kestrom::d2xx::chipChecksum(chip.type, words, 64);
+    writeBytes("d.bin", std::string(reinterpret_cast<const char *>(words.data()), 128));
+    writeDevices("[d]\nchip = 232R\neeprom = d.bin\neeprom_words = 64\n");
+
+    open();
+    const QString damaged = QStringLiteral("10 (not a value of this setting)");
+    EXPECT_EQ(damaged, shown("Cbus4"));
+    type("MaxPower", QStringLiteral("200"));
+    click("write");
+    EXPECT_TRUE(dialogs.questions.empty());
+    ASSERT_EQ(1u, dialogs.messages.size());
+    EXPECT_TRUE(dialogs.messages.front().detail.startsWith(QStringLiteral("Cbus4: allowed: ")));
+
+    auto *pin = find<QComboBox>("Cbus4");
+    pin->setCurrentIndex(pin->findText(QStringLiteral("SLEEP")));
+    dialogs.yesNoAnswers = {true};
+    click("write");
+    sleep.fields.MaxPower = 200;
+    expectHolds(chip, sleep);
+    EXPECT_EQ(-1, pin->findText(damaged)) << "the chip holds an allowed function now";
 }
