@@ -227,3 +227,32 @@ TEST_F(ChipEditorWrite, AValueThePinLacksIsShownAndRefused) {
     expectHolds(chip, sleep);
     EXPECT_EQ(-1, pin->findText(damaged)) << "the chip holds an allowed function now";
 }
+
+// A failed write is said in the log with where the old contents are; another chip
+// plugged in since the window read is not written with this one's settings.
+TEST_F(ChipEditorWrite, FailuresAreSaidAndNothingIsLost) {
+    const Chip &chip = kChips[1];
+    plug(chip, board(chip));
+    writeDevices("[d]\nchip = BM\neeprom = d.bin\neeprom_words = 64\nfail.FT_EE_Program = 4\n");
+    const std::vector<uint16_t> before = chipWords();
+    open();
+    type("MaxPower", QStringLiteral("200"));
+    dialogs.yesNoAnswers = {true};
+    click("write");
+    ASSERT_EQ(2, log.lines.size());
+    EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("EEPROM backup: ")));
+    EXPECT_TRUE(
+        log.lines[1].startsWith(QStringLiteral("Chip settings not written: programming failed: status 4")))
+        << log.lines[1].toStdString();
+    EXPECT_TRUE(log.lines[1].contains(QStringLiteral("the old contents are in ")));
+    EXPECT_EQ(before, chipWords());
+
+    plug(kChips[6], board(kChips[6]));
+    const std::vector<uint16_t> other = chipWords();
+    dialogs.yesNoAnswers = {true};
+    click("write");
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_TRUE(dialogs.messages.back().text.startsWith(QStringLiteral("Device 0 is now an FT232H")));
+    EXPECT_EQ(other, chipWords());
+    EXPECT_EQ(2, log.lines.size());
+}
