@@ -170,6 +170,10 @@ void ChipSettingsWindow::read() {
                     .arg(safety::chipName(chipType), part, safety::checksumState(chipType, chip.words))
               : QCoreApplication::translate("ChipSettings", "Device 0: %1, %2, as read from the chip.")
                     .arg(safety::chipName(chipType), part));
+    // A write here would end the entry of a change that never ended: say where its backup is first.
+    safety::WriteJournal journal;
+    if (const std::optional<safety::InterruptedChange> interrupted = safety::interruptedChange(journal, chip))
+        say(status_->text() + u'\n' + cli::interruptedNote(*interrupted, chip));
 }
 
 std::optional<d2xx::EepromContents> ChipSettingsWindow::formContents(const QString &refusal) {

@@ -3,6 +3,7 @@
 // chip is refused.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QProcess>
 
 #include "chip_editor_fixture.h"
@@ -68,4 +69,21 @@ TEST_F(ChipEditorTemplates, LoadingFillsTheFormAndWritesNothing) {
     EXPECT_EQ(QStringLiteral("The template was not loaded."), dialogs.messages.back().text);
     EXPECT_TRUE(dialogs.messages.back().detail.contains(QStringLiteral("FT232R")));
     EXPECT_EQ(QStringLiteral("250"), text("MaxPower"));
+}
+
+// A change that never ended (`kestrom write` dying half-way through) is named on
+// opening, with its backup, before a write here would end its journal entry.
+TEST_F(ChipEditorTemplates, AChangeThatNeverEndedIsNamed) {
+    const Chip &chip = kChips[1];
+    plug(chip, board(chip));
+    writeDevices("[d]\nchip = BM\neeprom = d.bin\neeprom_words = 64\ncrash.FT_EE_Program = during\n");
+    writeBytes("board.ini", "[template]\nchip = FT232BM\nDescription = \"Sensor board\"\n");
+    QProcess kestrom;
+    kestrom.start(QStringLiteral(KESTROM_FILE), {QStringLiteral("write"), templatePath()});
+    ASSERT_TRUE(kestrom.waitForFinished(30000));
+    ASSERT_NE(0, kestrom.exitCode());
+    open();
+    const QString status = find<QLabel>("chipStatus")->text();
+    EXPECT_TRUE(status.contains(QStringLiteral("never ended"))) << status.toStdString();
+    EXPECT_TRUE(status.contains(QStringLiteral("kestrom restore"))) << status.toStdString();
 }
