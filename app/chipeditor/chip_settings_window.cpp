@@ -123,8 +123,6 @@ void ChipSettingsWindow::useForm(uint32_t chipType) {
     form_ = new ChipForm(chipType, eepromWords_, this);
     layout_->insertWidget(1, form_, 1);
     orderFocus();
-    setWindowTitle(QCoreApplication::translate("ChipSettings", "Chip Settings") + QStringLiteral(" - ") +
-                   safety::chipName(chipType));
 }
 
 void ChipSettingsWindow::orderFocus() {

@@ -44,6 +44,7 @@ TEST_F(ChipEditorInMainWindow, OpensOnDeviceZeroWithTheAutoUpdateHeld) {
     auto *editor =
         main_->findChild<kestrom::chipeditor::ChipSettingsWindow *>(QStringLiteral("chipSettingsWindow"));
     ASSERT_NE(nullptr, editor);
+    EXPECT_EQ(QStringLiteral("Chip Settings"), editor->windowTitle());
     EXPECT_FALSE(main_->timer().isActive());
     auto *description = editor->findChild<QLineEdit *>(QStringLiteral("Description"));
     description->selectAll();
