@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,6 +52,18 @@ bool store(const Setting &setting, EepromContents &contents, const Value &value,
     return true;
 }
 
+// A drop-down in a scroll area takes the wheel only once it has the focus: scrolling
+// the window over it must not change a pin's function.
+class WheelOnlyWhenFocused : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (event->type() != QEvent::Wheel || static_cast<QWidget *>(watched)->hasFocus()) return false;
+        event->ignore();  // the scroll area under it scrolls instead
+        return true;
+    }
+};
+
 class FlagEditor : public FieldEditor {
 public:
     FlagEditor(const Setting &setting, const QString &caption, const std::function<void()> &edited)
@@ -81,6 +94,8 @@ public:
                const std::vector<std::pair<QString, uint32_t>> &items, const std::function<void()> &edited)
         : setting_(setting), caption_(caption), box_(new QComboBox), choices_(int(items.size())) {
         label(box_, setting);
+        box_->setFocusPolicy(Qt::StrongFocus);
+        box_->installEventFilter(new WheelOnlyWhenFocused(box_));
         for (const auto &[text, value] : items) box_->addItem(text, value);
         QObject::connect(box_, &QComboBox::currentIndexChanged, box_, [edited] { edited(); });
     }

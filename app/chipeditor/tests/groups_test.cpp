@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
+#include <QWheelEvent>
 
 #include "chip_editor_fixture.h"
 #include "setting_groups.h"
@@ -120,4 +121,24 @@ TEST_F(ChipEditorForm, KeyboardAloneReachesEveryControlAndWrite) {
     QTest::keyClick(find("write"), Qt::Key_Space);
     ASSERT_EQ(1u, dialogs.questions.size());
     EXPECT_TRUE(dialogs.questions.front().contains(QStringLiteral("MaxPower: 90 -> 92")));
+}
+
+// The wheel scrolls the window over a drop-down it has not focused, and changes
+// only the one the user is in.
+TEST_F(ChipEditorForm, TheWheelChangesOnlyTheFocusedDropDown) {
+    plug(kChips[7], board(kChips[7]));
+    open();
+    QApplication::setActiveWindow(&window());
+    auto *pin = find<QComboBox>("Cbus3");
+    const QString before = pin->currentText();
+    const auto wheel = [&] {
+        QWheelEvent event(QPointF(5, 5), pin->mapToGlobal(QPointF(5, 5)), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pin, &event);
+    };
+    wheel();
+    EXPECT_EQ(before, pin->currentText());
+    pin->setFocus();
+    wheel();
+    EXPECT_NE(before, pin->currentText());
 }
