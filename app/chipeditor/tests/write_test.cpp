@@ -256,3 +256,21 @@ TEST_F(ChipEditorWrite, FailuresAreSaidAndNothingIsLost) {
     EXPECT_EQ(other, chipWords());
     EXPECT_EQ(2, log.lines.size());
 }
+
+// Write changes only what the user changed: a mode the chip holds stays, and so
+// does what another program wrote to the chip since the window read it.
+TEST_F(ChipEditorWrite, OnlyWhatTheUserChangedIsWritten) {
+    const Chip &chip = kChips[4];
+    Contents held = board(chip);
+    held.ft2232h.AIsFifoTar = 1;
+    plug(chip, held);
+    open();
+    EXPECT_TRUE(find<QAbstractButton>("AIsFifoTar")->isChecked());
+    held.description = "Written meanwhile";
+    plug(chip, held);
+    type("MaxPower", QStringLiteral("120"));
+    dialogs.yesNoAnswers = {true};
+    click("write");
+    held.fields.MaxPower = 120;
+    expectHolds(chip, held);
+}
