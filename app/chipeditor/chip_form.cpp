@@ -44,16 +44,16 @@ ChipForm::ChipForm(uint32_t chipType, size_t eepromWords, QWidget *parent)
     auto *columns = new QHBoxLayout(inside);
     QVBoxLayout *column[2] = {new QVBoxLayout, new QVBoxLayout};
     // Two columns read down the left one first, the groups in their order: the left
-    // takes groups until it holds half of the rows.
+    // one takes each group whose middle lies in the first half of the rows.
     const std::vector<SettingGroup> groups = settingGroups(chipType);
     const auto rows = [](const SettingGroup &group) { return int(group.settings.size()) + 2; };
-    int total = 0, left = 0;
+    int total = 0, placed = 0;
     for (const SettingGroup &group : groups) total += rows(group);
+    bool right = false;
     for (const SettingGroup &group : groups) {
-        const int side = left > 0 && 2 * left + rows(group) > total + rows(group) / 2 ? 1 : 0;
-        if (side == 0) left += rows(group);
-        column[side]->addWidget(groupBox(group.caption, group.settings));
-        if (side == 1) left = total;  // the rest go right
+        right = right || 2 * placed + rows(group) > total;
+        column[right ? 1 : 0]->addWidget(groupBox(group.caption, group.settings));
+        placed += rows(group);
     }
     for (QVBoxLayout *groups : column) {
         groups->addStretch();  // the groups stack from the top
