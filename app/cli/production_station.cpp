@@ -5,6 +5,7 @@
 #include "cli_common.h"
 #include "device_change.h"
 #include "device_text.h"
+#include "station_ports.h"
 #include "template_apply.h"
 
 namespace kestrom::cli {
@@ -61,8 +62,13 @@ QString ProductionStation::numberProblem() const {
 ProductionStation::Outcome ProductionStation::programOne() {
     Outcome outcome;
     LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}, s_.port};
-    DeviceChange change(s_.d2xx, s_.index);
-    const FT_STATUS readStatus = change.read();
+    std::unique_ptr<DeviceChange> held;
+    FT_STATUS readStatus = FT_OK;
+    if (!openAtStation(held, readStatus)) {
+        outcome.notThere = true;
+        return outcome;
+    }
+    DeviceChange &change = *held;
     std::unique_lock records(s_.state.records());
     if (readStatus != FT_OK) {
         return failed(outcome, line,
@@ -100,6 +106,23 @@ ProductionStation::Outcome ProductionStation::programOne() {
     records.lock();
     logNumbered(outcome, line);
     return outcome;
+}
+
+// Devices take other indices when one before them goes, so the index a station's
+// port had at the last look may reach another board by now: the port is found again
+// right before the open, and the board held afterwards must be the one at the port.
+bool ProductionStation::openAtStation(std::unique_ptr<DeviceChange> &change, FT_STATUS &readStatus) {
+    const std::optional<int> index = s_.port.isEmpty() ? s_.index : indexOfPort(s_.d2xx, s_.port);
+    if (!index) return false;
+    change = std::make_unique<DeviceChange>(s_.d2xx, *index);
+    bool opened = false;
+    readStatus = change->read(&opened);
+    if (s_.port.isEmpty()) return true;
+    // One that did not open is this station's failure only while its port is still at the index.
+    if (opened ? holdsPort(s_.d2xx, change->handle(), s_.port) : indexOfPort(s_.d2xx, s_.port) == index)
+        return true;
+    change.reset();
+    return false;
 }
 
 void ProductionStation::logNumbered(Outcome &outcome, const LogLine &line) {
