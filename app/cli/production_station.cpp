@@ -69,25 +69,33 @@ ProductionStation::Outcome ProductionStation::programOne() {
         return outcome;
     }
     DeviceChange &change = *held;
+    // The backup and the journal entry, the slow part before the write, are made before
+    // the records lock is taken: boards at other stations reserve their numbers meanwhile.
+    QString error;
+    const bool begun = readStatus == FT_OK && change.begin(QStringLiteral("Write"), error);
     std::unique_lock records(s_.state.records());
     if (readStatus != FT_OK) {
         return failed(outcome, line,
                       QStringLiteral("the device could not be read: %1").arg(statusText(readStatus)));
     }
-    outcome.stopped = numberProblem();
-    if (!outcome.stopped.isEmpty()) return outcome;
     line.vidPid = vidPid(change.before().identity.id);
+    if (!begun) return failed(outcome, line, notBegun(change, error));
+    outcome.stopped = numberProblem();
+    if (!outcome.stopped.isEmpty()) {
+        change.abandon();
+        return outcome;
+    }
     const QString serial = s_.format.serial(s_.state.next());
     QStringList problems;
     const std::optional<EepromContents> contents = contentsFor(
         change, s_.source, [&](Template &t) { giveSerial(t, change.chipType(), serial, s_.format.text()); },
         problems, outcome.notes);
-    if (!contents) return failed(outcome, line, problems.join(QStringLiteral("; ")));
-    line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
-    QString error;
-    if (!change.begin(QStringLiteral("Write"), error)) {
-        return failed(outcome, line, notBegun(change, error));
+    if (!contents) {
+        change.abandon();
+        line.backup = change.backup();
+        return failed(outcome, line, problems.join(QStringLiteral("; ")));
     }
+    line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
     PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}, s_.port};
     if (!s_.state.reserve(pending, error)) {
         change.abandon();
