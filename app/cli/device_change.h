@@ -25,6 +25,8 @@ public:
     // Opens and reads the device as it is: FT_OK or the status; `opened` tells
     // whether it opened. The journal's entries that the chip settles end.
     FT_STATUS read(bool *opened = nullptr);
+    // The handle of the device held open since read(); null when it did not open.
+    FT_HANDLE handle() { return change_.held() != nullptr ? change_.held()->handle() : nullptr; }
     const safety::ChipWords &before() const { return change_.before(); }
     uint32_t chipType() const { return before().identity.type; }
     // The part's words; a blank part shows no size of its own and is probed (which

@@ -158,8 +158,11 @@ int runStations(const StationsRun &run, Tally &tally, QString &ended) {
                 continue;
             }
             board->second->thread.join();
-            broken |= !tell(board->second->outcome, board->first, run.args, tally, notesSaid);
-            toUnplug.insert(board->first);
+            // A board that was not at its port when opened is looked for again.
+            if (!board->second->outcome.notThere) {
+                broken |= !tell(board->second->outcome, board->first, run.args, tally, notesSaid);
+                toUnplug.insert(board->first);
+            }
             board = atWork.erase(board);
         }
         if (ended.isEmpty()) {

@@ -5,6 +5,7 @@
 #include "cli_common.h"
 #include "device_change.h"
 #include "device_text.h"
+#include "station_ports.h"
 #include "template_apply.h"
 
 namespace kestrom::cli {
@@ -61,27 +62,40 @@ QString ProductionStation::numberProblem() const {
 ProductionStation::Outcome ProductionStation::programOne() {
     Outcome outcome;
     LogLine line{QDateTime::currentDateTime(), {}, {}, {}, {}, {}, s_.port};
-    DeviceChange change(s_.d2xx, s_.index);
-    const FT_STATUS readStatus = change.read();
+    std::unique_ptr<DeviceChange> held;
+    FT_STATUS readStatus = FT_OK;
+    if (!openAtStation(held, readStatus)) {
+        outcome.notThere = true;
+        return outcome;
+    }
+    DeviceChange &change = *held;
+    // The backup and the journal entry, the slow part before the write, are made before
+    // the records lock is taken: boards at other stations reserve their numbers meanwhile.
+    QString error;
+    const bool begun = readStatus == FT_OK && change.begin(QStringLiteral("Write"), error);
     std::unique_lock records(s_.state.records());
     if (readStatus != FT_OK) {
         return failed(outcome, line,
                       QStringLiteral("the device could not be read: %1").arg(statusText(readStatus)));
     }
-    outcome.stopped = numberProblem();
-    if (!outcome.stopped.isEmpty()) return outcome;
     line.vidPid = vidPid(change.before().identity.id);
+    if (!begun) return failed(outcome, line, notBegun(change, error));
+    outcome.stopped = numberProblem();
+    if (!outcome.stopped.isEmpty()) {
+        change.abandon();
+        return outcome;
+    }
     const QString serial = s_.format.serial(s_.state.next());
     QStringList problems;
     const std::optional<EepromContents> contents = contentsFor(
         change, s_.source, [&](Template &t) { giveSerial(t, change.chipType(), serial, s_.format.text()); },
         problems, outcome.notes);
-    if (!contents) return failed(outcome, line, problems.join(QStringLiteral("; ")));
-    line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
-    QString error;
-    if (!change.begin(QStringLiteral("Write"), error)) {
-        return failed(outcome, line, notBegun(change, error));
+    if (!contents) {
+        change.abandon();
+        line.backup = change.backup();
+        return failed(outcome, line, problems.join(QStringLiteral("; ")));
     }
+    line.vidPid = vidPid(uint32_t(contents->fields.VendorId) << 16 | contents->fields.ProductId);
     PendingWrite pending{0, serial, line.vidPid, change.backup(), line.time, {}, s_.port};
     if (!s_.state.reserve(pending, error)) {
         change.abandon();
@@ -100,6 +114,23 @@ ProductionStation::Outcome ProductionStation::programOne() {
     records.lock();
     logNumbered(outcome, line);
     return outcome;
+}
+
+// Devices take other indices when one before them goes, so the index a station's
+// port had at the last look may reach another board by now: the port is found again
+// right before the open, and the board held afterwards must be the one at the port.
+bool ProductionStation::openAtStation(std::unique_ptr<DeviceChange> &change, FT_STATUS &readStatus) {
+    const std::optional<int> index = s_.port.isEmpty() ? s_.index : indexOfPort(s_.d2xx, s_.port);
+    if (!index) return false;
+    change = std::make_unique<DeviceChange>(s_.d2xx, *index);
+    bool opened = false;
+    readStatus = change->read(&opened);
+    if (s_.port.isEmpty()) return true;
+    // One that did not open is this station's failure only while its port is still at the index.
+    if (opened ? holdsPort(s_.d2xx, change->handle(), s_.port) : indexOfPort(s_.d2xx, s_.port) == index)
+        return true;
+    change.reset();
+    return false;
 }
 
 void ProductionStation::logNumbered(Outcome &outcome, const LogLine &line) {

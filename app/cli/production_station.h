@@ -5,6 +5,9 @@
 // the state's records lock from its look at the next number to the reservation.
 #pragma once
 
+#include <memory>
+
+#include "ftd2xx.h"
 #include "production_log.h"
 #include "production_state.h"
 #include "serial_format.h"
@@ -16,6 +19,8 @@ class D2xxBinding;
 
 namespace kestrom::cli {
 
+class DeviceChange;
+
 class ProductionStation {
 public:
     struct Setup {
@@ -25,7 +30,8 @@ public:
         ProductionState &state;
         const ProductionLog &log;
         int index;
-        // Where the board is plugged in, for the log; empty for a run of one index.
+        // Where the board is plugged in; empty for a run of one index. A station with a
+        // port finds its board there when it opens it, whatever `index` says.
         QString port = {};
     };
     explicit ProductionStation(const Setup &setup) : s_(setup) {}
@@ -43,9 +49,12 @@ public:
         QString said;     // what happened, for the operator
         QString stopped;  // why the run cannot go on (no number left, the state or the log cannot be written)
         bool logged = false;  // the device's line is in the log
+        // The board was not at the station's port when it came to be opened (it went,
+        // or the devices moved to other indices): nothing was done or told.
+        bool notThere = false;
         QStringList notes;
     };
-    // Programs the device at the index with the next number.
+    // Programs the device at the station with the next number.
     Outcome programOne();
 
     // Logs the writes a run that ended in the middle left in the state file, as
@@ -54,6 +63,9 @@ public:
     bool settleInterrupted(QString &said, QString &error);
 
 private:
+    // The station's device, opened and read into `change`; false when the board at the
+    // station's port is not the one that opened (nothing is then held).
+    bool openAtStation(std::unique_ptr<DeviceChange> &change, FT_STATUS &readStatus);
     // Both with the state's records lock held.
     Outcome failed(Outcome outcome, LogLine &line, const QString &why);
     // Logs the line of a device that used a number up; when it cannot be, the state

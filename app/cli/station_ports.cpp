@@ -26,4 +26,17 @@ std::optional<std::vector<StationPort>> listStationPorts(platform::D2xxBinding &
     return ports;
 }
 
+std::optional<int> indexOfPort(platform::D2xxBinding &d2xx, const QString &port) {
+    for (const StationPort &listed : listStationPorts(d2xx).value_or(std::vector<StationPort>())) {
+        if (listed.port == port) return listed.index;
+    }
+    return std::nullopt;
+}
+
+bool holdsPort(platform::D2xxBinding &d2xx, FT_HANDLE handle, const QString &port) {
+    char held[kPortBuffer] = {};
+    return handle != nullptr && d2xx.KT_GetHandlePort(handle, held, kPortBuffer) == FT_OK &&
+           QString::fromUtf8(held) == port;
+}
+
 }  // namespace kestrom::cli

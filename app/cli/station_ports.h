@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "ftd2xx.h"
+
 namespace kestrom::platform {
 class D2xxBinding;
 }
@@ -23,5 +25,11 @@ struct StationPort {
 // Every device listed now with its port; nothing when the driver cannot tell ports.
 // A device that goes while it is listed is left out.
 std::optional<std::vector<StationPort>> listStationPorts(platform::D2xxBinding &d2xx);
+
+// The index of the device plugged in at `port` now; nothing when none is.
+std::optional<int> indexOfPort(platform::D2xxBinding &d2xx, const QString &port);
+
+// Whether the device open on `handle` is the one plugged in at `port`.
+bool holdsPort(platform::D2xxBinding &d2xx, FT_HANDLE handle, const QString &port);
 
 }  // namespace kestrom::cli

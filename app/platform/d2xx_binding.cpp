@@ -23,7 +23,8 @@ enum Slot : size_t {
     kEepromRead,
     kEepromProgram,
     kGetDeviceInfoDetail,
-    kGetDevicePort,  // our own driver's, optional: another driver lacks it
+    kGetDevicePort,  // our own driver's, optional: another driver lacks them
+    kGetHandlePort,
     kSlotCount
 };
 
@@ -143,8 +144,14 @@ FT_STATUS D2xxBinding::KT_GetDevicePort(uint32_t index, uint32_t *type, char *po
     return exports_.call<Call>(kGetDevicePort, "KT_GetDevicePort", kNoDevice, index, type, port, portSize);
 }
 
+FT_STATUS D2xxBinding::KT_GetHandlePort(FT_HANDLE handle, char *port, uint32_t portSize) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, char *, uint32_t);
+    return exports_.call<Call>(kGetHandlePort, "KT_GetHandlePort", kNoDevice, handle, port, portSize);
+}
+
 bool D2xxBinding::tellsPorts() {
-    return exports_.resolve(kGetDevicePort, "KT_GetDevicePort") != nullptr;
+    return exports_.resolve(kGetDevicePort, "KT_GetDevicePort") != nullptr &&
+           exports_.resolve(kGetHandlePort, "KT_GetHandlePort") != nullptr;
 }
 
 }  // namespace kestrom::platform

@@ -49,7 +49,9 @@ public:
     // Kestrom's own driver's: the chip type and port (USB port path, or simulated
     // section) of a listed device; FT_DEVICE_NOT_FOUND from another driver.
     FT_STATUS KT_GetDevicePort(uint32_t index, uint32_t *type, char *port, uint32_t portSize);
-    // Whether the driver has KT_GetDevicePort.
+    // Likewise, the port of the device open on `handle`.
+    FT_STATUS KT_GetHandlePort(FT_HANDLE handle, char *port, uint32_t portSize);
+    // Whether the driver has KT_GetDevicePort and KT_GetHandlePort.
     bool tellsPorts();
 
 private:

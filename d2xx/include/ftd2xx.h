@@ -367,6 +367,9 @@ FT_API FT_STATUS FT_CALL FT_GetDeviceInfoDetail(uint32_t dwIndex, uint32_t *lpdw
  * (the USB port path such as "1-1.3", or a simulated device's section), NUL-terminated
  * into Port of PortSize bytes; FT_INSUFFICIENT_RESOURCES when it does not fit. */
 FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice, char *Port, uint32_t PortSize);
+/* Kestrom's own: where the device open on ftHandle is plugged in, as KT_GetDevicePort
+ * tells it; a caller that opened by index learns whether it holds the board it listed. */
+FT_API FT_STATUS FT_CALL KT_GetHandlePort(FT_HANDLE ftHandle, char *Port, uint32_t PortSize);
 /* eepromData: the connected chip's structure above, with common.deviceType set, and
  * eepromDataSize its size. Read: texts into buffers of 32, 16, 64 and 16 bytes
  * (Manufacturer, ManufacturerId, Description, SerialNumber). Program: NUL-terminated

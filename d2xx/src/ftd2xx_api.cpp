@@ -1,5 +1,6 @@
-// The exported D2XX calls. Each one locks the handle table, checks its arguments,
-// honours an injected failure or power cut of the simulated device, then does its work.
+// The exported D2XX calls. Each one checks its arguments, takes the lock of the
+// device it works on (calls on different devices run side by side), honours an
+// injected failure or power cut of the simulated device, then does its work.
 // Nothing throws past these functions.
 #include "backend.h"
 #include "chip_structures.h"
@@ -39,9 +40,11 @@ FT_STATUS guarded(Work &&work) noexcept {
 template <typename Work>
 FT_STATUS onDevice(FT_HANDLE handle, std::string_view call, Work &&work) noexcept {
     return guarded([&]() -> FT_STATUS {
-        std::lock_guard lock(handles().mutex());
-        Device *device = handles().find(handle);
-        if (device == nullptr) return FT_INVALID_HANDLE;
+        const std::shared_ptr<HeldDevice> held = handles().find(handle);
+        if (held == nullptr) return FT_INVALID_HANDLE;
+        const std::lock_guard lock(held->mutex);
+        Device *device = held->device.get();
+        if (device == nullptr) return FT_INVALID_HANDLE;  // closed while this call waited
         device->powerCutPoint(call, CallMoment::Before);
         FT_STATUS status = device->injectedFailure(call).value_or(FT_OK);
         if (status == FT_OK) status = work(*device);
@@ -50,12 +53,12 @@ FT_STATUS onDevice(FT_HANDLE handle, std::string_view call, Work &&work) noexcep
     });
 }
 
+// Listing and opening share nothing between calls: each makes its own backend and
+// looks at the devices afresh, and an open is kept to one holder by the device's
+// lock file, so these run side by side as well.
 template <typename Work>
 FT_STATUS onBackend(Work &&work) noexcept {
-    return guarded([&]() -> FT_STATUS {
-        std::lock_guard lock(handles().mutex());
-        return work(*makeBackend());
-    });
+    return guarded([&]() -> FT_STATUS { return work(*makeBackend()); });
 }
 
 bool signatureValid(const FT_PROGRAM_DATA &data) {
@@ -97,6 +100,14 @@ uint32_t locationId(const std::string &location) {
     uint32_t hash = 2166136261u;  // FNV-1a
     for (const char c : location) hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
     return hash == 0 ? 1 : hash;
+}
+
+// The device's port, NUL-terminated, into the caller's buffer of `size` bytes.
+FT_STATUS copyPort(const DeviceInfo &info, char *port, uint32_t size) {
+    if (info.port.size() >= size) return FT_INSUFFICIENT_RESOURCES;
+    std::copy(info.port.begin(), info.port.end(), port);
+    port[info.port.size()] = '\0';
+    return FT_OK;
 }
 
 FT_STATUS describeOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
@@ -148,9 +159,14 @@ FT_API FT_STATUS FT_CALL FT_Open(int deviceNumber, FT_HANDLE *pHandle) {
 
 FT_API FT_STATUS FT_CALL FT_Close(FT_HANDLE ftHandle) {
     return guarded([&]() -> FT_STATUS {
-        std::lock_guard lock(handles().mutex());
         // A failing close still releases the handle.
-        std::unique_ptr<Device> device = handles().take(ftHandle);
+        const std::shared_ptr<HeldDevice> held = handles().take(ftHandle);
+        if (held == nullptr) return FT_INVALID_HANDLE;
+        std::unique_ptr<Device> device;
+        {
+            const std::lock_guard lock(held->mutex);  // a call still at work on it ends first
+            device = std::move(held->device);
+        }
         if (device == nullptr) return FT_INVALID_HANDLE;
         device->powerCutPoint("FT_Close", CallMoment::Before);
         FT_STATUS status = device->close();
@@ -221,11 +237,17 @@ FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice
     return onBackend([&](Backend &backend) -> FT_STATUS {
         DeviceInfo info;
         if (const FT_STATUS status = backend.describe(dwIndex, info); status != FT_OK) return status;
-        if (info.port.size() >= PortSize) return FT_INSUFFICIENT_RESOURCES;
-        std::copy(info.port.begin(), info.port.end(), Port);
-        Port[info.port.size()] = '\0';
         if (lpftDevice != nullptr) *lpftDevice = info.type;
-        return FT_OK;
+        return copyPort(info, Port, PortSize);
+    });
+}
+
+FT_API FT_STATUS FT_CALL KT_GetHandlePort(FT_HANDLE ftHandle, char *Port, uint32_t PortSize) {
+    if (Port == nullptr || PortSize == 0) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "KT_GetHandlePort", [&](Device &device) -> FT_STATUS {
+        DeviceInfo info;
+        if (const FT_STATUS status = device.info(info); status != FT_OK) return status;
+        return copyPort(info, Port, PortSize);
     });
 }
 

@@ -3,22 +3,26 @@
 namespace kestrom::d2xx {
 
 FT_HANDLE HandleTable::add(std::unique_ptr<Device> device) {
+    auto open = std::make_shared<HeldDevice>(std::move(device));
+    const std::lock_guard lock(mutex_);
     const uintptr_t key = next_++;
-    devices_.emplace(key, std::move(device));
+    devices_.emplace(key, std::move(open));
     return reinterpret_cast<FT_HANDLE>(key);
 }
 
-Device *HandleTable::find(FT_HANDLE handle) {
+std::shared_ptr<HeldDevice> HandleTable::find(FT_HANDLE handle) {
+    const std::lock_guard lock(mutex_);
     const auto it = devices_.find(reinterpret_cast<uintptr_t>(handle));
-    return it == devices_.end() ? nullptr : it->second.get();
+    return it == devices_.end() ? nullptr : it->second;
 }
 
-std::unique_ptr<Device> HandleTable::take(FT_HANDLE handle) {
+std::shared_ptr<HeldDevice> HandleTable::take(FT_HANDLE handle) {
+    const std::lock_guard lock(mutex_);
     const auto it = devices_.find(reinterpret_cast<uintptr_t>(handle));
     if (it == devices_.end()) return nullptr;
-    std::unique_ptr<Device> device = std::move(it->second);
+    std::shared_ptr<HeldDevice> open = std::move(it->second);
     devices_.erase(it);
-    return device;
+    return open;
 }
 
 HandleTable &handles() {

@@ -145,6 +145,7 @@ public:
         DeviceInfo info;
         info.type = chip ? d2xxChipType(*chip) : uint32_t{FT_DEVICE_UNKNOWN};
         info.location = key;
+        info.port = portPath(device);
         // Strings are only shown; a device whose strings cannot be read still opens.
         readIdAndStrings(handle, device, info);
         // The size memory tells a replugged or swapped chip by its new address.

@@ -283,4 +283,12 @@ TEST_F(DriverApi, TextsHandedOutFillTheCallersBuffersAndNoMore) {
     EXPECT_EQ(FT_INSUFFICIENT_RESOURCES, KT_GetDevicePort(0, nullptr, port.data(), 3));
     EXPECT_EQ(std::string(8, '#'), port);
     EXPECT_EQ(FT_DEVICE_NOT_FOUND, KT_GetDevicePort(1, nullptr, port.data(), 8));
+    // Likewise the port of the open device, and of no device for a closed handle.
+    ASSERT_EQ(FT_OK, KT_GetHandlePort(handle, port.data(), 4));
+    EXPECT_EQ(std::string("dev\0####", 8), port);
+    port.assign(8, '#');
+    EXPECT_EQ(FT_INSUFFICIENT_RESOURCES, KT_GetHandlePort(handle, port.data(), 3));
+    EXPECT_EQ(std::string(8, '#'), port);
+    FT_Close(handle);
+    EXPECT_EQ(FT_INVALID_HANDLE, KT_GetHandlePort(handle, port.data(), 8));
 }

@@ -457,6 +457,20 @@ TEST_F(Stations, FourBoardsAtOnceGetFourConsecutiveNumbersEachLoggedWithItsStati
     EXPECT_EQ((std::set<std::string>{"KS0007", "KS0008", "KS0009", "KS0010"}), serials);
 }
 
+TEST_F(Stations, CtrlCWhileTheBoardsWaitToBeUnpluggedEndsTheRunAtOnce) {
+    plugFour();
+    Watched waiting;
+    start(waiting.process, produce(nullptr, {"--stations", "all"}));
+    ASSERT_TRUE(waiting.waitFor("[4] ")) << waiting.out;
+    ::kill(pid_t(waiting.process.processId()), SIGINT);
+    ASSERT_TRUE(waiting.waitFor("Stopped: 4 programmed, 0 failed; the next number is 11 (KS0011).\n"))
+        << waiting.out;
+    ASSERT_TRUE(waiting.process.waitForFinished(5000));
+    EXPECT_EQ(0, waiting.process.exitCode());
+    EXPECT_EQ(std::string::npos, readBytes("run.json").find("pending"));
+    expectEveryNumberLoggedOnce();
+}
+
 TEST_F(Stations, ABoardFailingMidWriteIsLoggedAsFailedAndTheOthersGoOnInAnEarlierLog) {
     std::filesystem::create_directories(path("records"));
     writeBytes("records/run.csv",
