@@ -110,6 +110,7 @@ TEST(ChipSettings, PinsTakeTheirOwnFunctionsByNameOrNumberAndNothingElse) {
     EXPECT_EQ("allowed: TRISTATE TXLED RXLED TXRXLED PWREN SLEEP DRIVE_0 DRIVE_1 TXDEN CLK30 CLK15 CLK7_5",
               problem);
     EXPECT_EQ("4, 8, 12 or 16", allowedSettingValues(*findSetting(FT_DEVICE_4232H, "ADriveCurrent")));
+    EXPECT_EQ("BCD, 0x0000-0x9999", allowedSettingValues(*findSetting(FT_DEVICE_BM, "USBVersion")));
     EXPECT_EQ("0x00ABCDEF",
               formatSettingValue(*findSetting(FT_DEVICE_X_SERIES, "I2CDeviceId"), {0xABCDEF, {}}));
     EXPECT_EQ("VCP", formatSettingValue(*findSetting(FT_DEVICE_232H, "DriverType"), {1, {}}));

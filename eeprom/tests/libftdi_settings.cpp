@@ -89,6 +89,8 @@ std::vector<Said> inverts() {
 // libftdi numbers the channel modes as the EEPROM holds them.
 constexpr int kFifo = 1, kFastSerial = 2, kCpuFifo = 4, kFt1248 = 8;
 
+// Each chip's settings as libftdi1 says them, then those it cannot express, each
+// with the reason: only these are left out of the oracle.
 const std::vector<Chip> &chips() {
     static const std::vector<Chip> all{
         {FT_DEVICE_AM,
