@@ -1,12 +1,14 @@
 // Every setting of the FT232R, FT2232H, FT4232H, FT232H and FT-X through the command
 // line, over rows of values from the chip tables: a template written with `kestrom
 // write` shows in `show --json` as it said and libftdi1 reads the EEPROM so, on the
-// simulated chip and on the virtual USB chip alike. On the virtual chip a value a pin
-// or chip does not take is refused with exit code 2 before any write request.
+// simulated chip and on the virtual USB chip alike. On the virtual chip, a template
+// saved and edited on one line changes that setting alone, and a value a pin or chip
+// does not take is refused with exit code 2 before any write request.
 #include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <map>
 
 #include "chip_rows.h"
@@ -47,11 +49,14 @@ protected:
         return run(QStringLiteral(VIRTUAL_CHIP), chip + QStringList{"--", KESTROM_FILE} + arguments);
     }
 
+    static QJsonObject fieldsOf(const Outcome &shown) {
+        EXPECT_EQ(0, shown.exitCode) << shown.err;
+        return QJsonDocument::fromJson(QByteArray::fromStdString(shown.out)).object()["fields"].toObject();
+    }
+
     // show --json holds every setting of the chip, the row's as the row says.
     void expectShown(const Row &row, const Outcome &shown) const {
-        ASSERT_EQ(0, shown.exitCode) << shown.err;
-        const QJsonObject fields =
-            QJsonDocument::fromJson(QByteArray::fromStdString(shown.out)).object()["fields"].toObject();
+        const QJsonObject fields = fieldsOf(shown);
         for (const Setting *s : chipSettings(GetParam().chip))
             EXPECT_TRUE(fields.contains(QLatin1String(s->name))) << s->name << " is not shown";
         for (const RowValue &v : row) {
@@ -73,6 +78,36 @@ protected:
                 << "libftdi1 reads " << c.setting->name;
         }
     }
+
+    // A template saved from the virtual chip and edited on the line of its first pin
+    // or driver changes that setting alone.
+    void expectOneEditedLineChangesThatSettingAlone(const Row &row, const std::string &image) const {
+        const Outcome saved = onUsb(image, "", {"template", "save", "saved.ini"});
+        ASSERT_EQ(0, saved.exitCode) << saved.err;
+        const RowValue was = *std::find_if(
+            row.begin(), row.end(), [](const RowValue &v) { return v.setting->kind == SettingKind::Choice; });
+        const auto names = was.setting->names;
+        const auto other = std::find_if(names.begin(), names.end(), [&](const NamedValue &n) {
+            return n.value != was.value.number && settingValueProblem(*was.setting, {n.value, {}}).empty();
+        });
+        const RowValue now{was.setting, {other->value, {}}};
+        const auto line = [](const RowValue &v) {
+            return "\n" + std::string(v.setting->name) + " = " + formatSettingValue(*v.setting, v.value) +
+                   "\n";
+        };
+        std::string text = readBytes("saved.ini");
+        const size_t at = text.find(line(was));
+        ASSERT_NE(std::string::npos, at) << text;
+        writeBytes("saved.ini", text.replace(at, line(was).size(), line(now)));
+
+        QJsonObject expected = fieldsOf(onUsb(image, "", {"show", "--json"}));
+        expected[QLatin1String(now.setting->name)] = jsonOf(*now.setting, now.value);
+        const Outcome edited = onUsb(image, "written.bin", {"write", "saved.ini"});
+        ASSERT_EQ(0, edited.exitCode) << edited.err;
+        std::filesystem::rename(path("written.bin"), path(image));
+        EXPECT_EQ(expected, fieldsOf(onUsb(image, "", {"show", "--json"})));
+        expectLibftdiReads({now}, image);
+    }
 };
 
 TEST_P(ChipRoundTrip, EveryRowWrittenToASimulatedChipShowsAsItsTemplateSaid) {
@@ -90,7 +125,8 @@ TEST_P(ChipRoundTrip, EveryRowWrittenToASimulatedChipShowsAsItsTemplateSaid) {
     }
 }
 
-TEST_P(ChipRoundTrip, EveryRowWrittenToAVirtualChipShowsAsItsTemplateSaidAndABadValueWritesNothing) {
+TEST_P(ChipRoundTrip,
+       OnAVirtualChipEveryRowShowsAsWrittenAnEditedLineChangesItsSettingAloneABadValueWritesNothing) {
 #ifdef KESTROM_SANITIZED
     GTEST_SKIP()
         << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
@@ -108,6 +144,8 @@ TEST_P(ChipRoundTrip, EveryRowWrittenToAVirtualChipShowsAsItsTemplateSaidAndABad
         expectShown(row, onUsb(image, "", {"show", "--json"}));
         expectLibftdiReads(row, image);
     }
+
+    expectOneEditedLineChangesThatSettingAlone(rows.back(), image);
 
     writeBytes("bad.ini", templateOf(k.chip, rows[0]) + k.refused + "\n");
     const Outcome refused = onUsb(image, "after.bin", {"write", "bad.ini"});
