@@ -92,6 +92,9 @@ TEST(ChipSettings, PinsTakeTheirOwnFunctionsByNameOrNumberAndNothingElse) {
         {FT_DEVICE_X_SERIES, "I2CDeviceId", "0x100000000", {}},
         {FT_DEVICE_232H, "MaxPower", "501", {}},
         {FT_DEVICE_232H, "PowerSaveEnable", "true", 1},
+        {FT_DEVICE_BM, "USBVersion", "0x0110", 0x0110},
+        {FT_DEVICE_BM, "USBVersion", "0x010A", {}},  // not BCD
+        {FT_DEVICE_2232C, "USBVersion5", "0x0A00", {}},
     };
     for (const Case &c : cases) {
         const Setting *s = findSetting(c.chip, c.setting);
