@@ -92,6 +92,9 @@ TEST(ChipSettings, PinsTakeTheirOwnFunctionsByNameOrNumberAndNothingElse) {
         {FT_DEVICE_X_SERIES, "I2CDeviceId", "0x100000000", {}},
         {FT_DEVICE_232H, "MaxPower", "501", {}},
         {FT_DEVICE_232H, "PowerSaveEnable", "true", 1},
+        {FT_DEVICE_BM, "USBVersion", "0x0110", 0x0110},
+        {FT_DEVICE_BM, "USBVersion", "0x010A", {}},  // not BCD
+        {FT_DEVICE_2232C, "USBVersion5", "0x0A00", {}},
     };
     for (const Case &c : cases) {
         const Setting *s = findSetting(c.chip, c.setting);
@@ -110,6 +113,7 @@ TEST(ChipSettings, PinsTakeTheirOwnFunctionsByNameOrNumberAndNothingElse) {
     EXPECT_EQ("allowed: TRISTATE TXLED RXLED TXRXLED PWREN SLEEP DRIVE_0 DRIVE_1 TXDEN CLK30 CLK15 CLK7_5",
               problem);
     EXPECT_EQ("4, 8, 12 or 16", allowedSettingValues(*findSetting(FT_DEVICE_4232H, "ADriveCurrent")));
+    EXPECT_EQ("BCD, 0x0000-0x9999", allowedSettingValues(*findSetting(FT_DEVICE_BM, "USBVersion")));
     EXPECT_EQ("0x00ABCDEF",
               formatSettingValue(*findSetting(FT_DEVICE_X_SERIES, "I2CDeviceId"), {0xABCDEF, {}}));
     EXPECT_EQ("VCP", formatSettingValue(*findSetting(FT_DEVICE_232H, "DriverType"), {1, {}}));

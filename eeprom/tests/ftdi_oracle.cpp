@@ -60,10 +60,11 @@ const ArrayBinding kArrays[] = {
     {[](Settings &s, int i) -> int & { return s.schmitt[i]; }, 4, GROUP0_SCHMITT, 3},
     {[](Settings &s, int i) -> int & { return s.slew[i]; }, 4, GROUP0_SLEW, 3}};
 
-// A context holding libftdi's defaults for the chip and EEPROM size, built once so
-// that its image size is set.
-Context prepare(uint32_t chipType, size_t words, const Settings &s, std::string &error) {
-    const ftdi_chip_type types[] = {TYPE_BM, TYPE_AM,   TYPE_AM,    TYPE_AM,   TYPE_2232C,
+// A context holding libftdi's defaults for the chip and EEPROM size with `values`
+// set over them, built once so that its image size is set.
+Context prepare(uint32_t chipType, size_t words, const Texts &texts, std::span<const Assignment> values,
+                std::string &error) {
+    const ftdi_chip_type types[] = {TYPE_BM, TYPE_AM,    TYPE_AM,    TYPE_AM,   TYPE_2232C,
                                     TYPE_R,  TYPE_2232H, TYPE_4232H, TYPE_232H, TYPE_230X};
     // libftdi picks its image size from the EEPROM type byte; the 232R and the X
     // series have one size.
@@ -75,23 +76,29 @@ Context prepare(uint32_t chipType, size_t words, const Settings &s, std::string 
     // back at once so that ftdi_free does not try to close it.
     char dummy = 0;
     ftdi->usb_dev = reinterpret_cast<libusb_device_handle *>(&dummy);
-    std::string texts[] = {s.manufacturer, s.product, s.serial};
-    Settings values = s;
-    int rc = ftdi_eeprom_initdefaults(ftdi.get(), texts[0].data(), texts[1].data(), texts[2].data());
+    std::string strings[] = {texts.manufacturer, texts.product, texts.serial};
+    int rc = ftdi_eeprom_initdefaults(ftdi.get(), strings[0].data(), strings[1].data(), strings[2].data());
     ftdi->usb_dev = nullptr;
     if (rc == 0 && typeByte != 0) rc = ftdi_set_eeprom_value(ftdi.get(), CHIP_TYPE, typeByte);
-    for (const Binding &b : kBindings) {
-        const int value = s.*b.member;
-        if (rc == 0) rc = ftdi_set_eeprom_value(ftdi.get(), b.name, b.on && value ? b.on : value);
-    }
-    for (const ArrayBinding &a : kArrays)
-        for (int i = 0; i < a.count && rc == 0; ++i)
-            rc = ftdi_set_eeprom_value(ftdi.get(), ftdi_eeprom_value(a.first + i * a.step), a.at(values, i));
+    for (const Assignment &a : values)
+        if (rc == 0) rc = ftdi_set_eeprom_value(ftdi.get(), ftdi_eeprom_value(a.name), a.value);
     if (rc != 0 || ftdi_eeprom_build(ftdi.get()) < 0) {
         error = ftdi_get_error_string(ftdi.get());
         ftdi.reset();
     }
     return ftdi;
+}
+
+std::vector<Assignment> assignments(const Settings &s) {
+    Settings values = s;
+    std::vector<Assignment> out;
+    for (const Binding &b : kBindings) {
+        const int value = s.*b.member;
+        out.push_back({b.name, b.on && value ? b.on : value});
+    }
+    for (const ArrayBinding &a : kArrays)
+        for (int i = 0; i < a.count; ++i) out.push_back({a.first + i * a.step, a.at(values, i)});
+    return out;
 }
 
 int imageBytes(ftdi_context *ftdi) {
@@ -102,8 +109,9 @@ int imageBytes(ftdi_context *ftdi) {
 
 }  // namespace
 
-std::optional<Image> build(uint32_t chipType, size_t eepromWords, const Settings &s, std::string &error) {
-    Context ftdi = prepare(chipType, eepromWords, s, error);
+std::optional<Image> buildValues(uint32_t chipType, size_t eepromWords, const Texts &texts,
+                                 std::span<const Assignment> values, std::string &error) {
+    Context ftdi = prepare(chipType, eepromWords, texts, values, error);
     if (!ftdi) return std::nullopt;
     std::vector<unsigned char> buffer(static_cast<size_t>(imageBytes(ftdi.get())));
     ftdi_get_eeprom_buf(ftdi.get(), buffer.data(), static_cast<int>(buffer.size()));
@@ -113,8 +121,12 @@ std::optional<Image> build(uint32_t chipType, size_t eepromWords, const Settings
     return image;
 }
 
-std::optional<Settings> decode(uint32_t chipType, std::span<const uint16_t> image, std::string &error) {
-    Context ftdi = prepare(chipType, image.size(), Settings{}, error);
+std::optional<Image> build(uint32_t chipType, size_t eepromWords, const Settings &s, std::string &error) {
+    return buildValues(chipType, eepromWords, {s.manufacturer, s.product, s.serial}, assignments(s), error);
+}
+
+std::optional<Decoded> decodeValues(uint32_t chipType, std::span<const uint16_t> image, std::string &error) {
+    Context ftdi = prepare(chipType, image.size(), Texts{}, {}, error);
     if (!ftdi) return std::nullopt;
     std::vector<unsigned char> buffer;
     for (size_t i = 0; i < static_cast<size_t>(imageBytes(ftdi.get())) / 2 && i < image.size(); ++i) {
@@ -126,16 +138,29 @@ std::optional<Settings> decode(uint32_t chipType, std::span<const uint16_t> imag
         error = ftdi_get_error_string(ftdi.get());
         return std::nullopt;
     }
+    Decoded out;
+    for (int name = VENDOR_ID; name <= USER_DATA_ADDR; ++name) {
+        int value = 0;
+        if (ftdi_get_eeprom_value(ftdi.get(), ftdi_eeprom_value(name), &value) == 0) out.values[name] = value;
+    }
+    char texts[3][256] = {};
+    ftdi_eeprom_get_strings(ftdi.get(), texts[0], 256, texts[1], 256, texts[2], 256);
+    out.texts = {texts[0], texts[1], texts[2]};
+    return out;
+}
+
+std::optional<Settings> decode(uint32_t chipType, std::span<const uint16_t> image, std::string &error) {
+    std::optional<Decoded> decoded = decodeValues(chipType, image, error);
+    if (!decoded) return std::nullopt;
     Settings s;
     for (const Binding &b : kBindings) {
-        ftdi_get_eeprom_value(ftdi.get(), b.name, &(s.*b.member));
+        s.*b.member = decoded->values[b.name];
         if (b.on) s.*b.member = s.*b.member != 0;
     }
     for (const ArrayBinding &a : kArrays)
-        for (int i = 0; i < a.count; ++i) ftdi_get_eeprom_value(ftdi.get(), ftdi_eeprom_value(a.first + i * a.step), &a.at(s, i));
-    char texts[3][256] = {};
-    ftdi_eeprom_get_strings(ftdi.get(), texts[0], 256, texts[1], 256, texts[2], 256);
-    s.manufacturer = texts[0], s.product = texts[1], s.serial = texts[2];
+        for (int i = 0; i < a.count; ++i) a.at(s, i) = decoded->values[a.first + i * a.step];
+    s.manufacturer = decoded->texts.manufacturer, s.product = decoded->texts.product;
+    s.serial = decoded->texts.serial;
     return s;
 }
 

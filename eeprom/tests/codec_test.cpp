@@ -145,9 +145,9 @@ TEST(TextCodec, EveryPlaneRoundTripsAndWhatIsNoCharacterIsRefusedOrReplaced) {
         EXPECT_EQ(utf8, utf16ToUtf8(utf16));
     }
     for (const char *refused : {"\xF4\x90\x80\x80",  // U+110000, past Unicode
-                                "\xF5\x80\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80",
-                                "\xC1\xBF", "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",  // overlong
-                                "\xED\xA0\x80", "\xED\xBF\xBF",                    // surrogates
+                                "\xF5\x80\x80\x80", "\xF7\xBF\xBF\xBF", "\xF8\x88\x80\x80\x80", "\xC1\xBF",
+                                "\xE0\x9F\xBF", "\xF0\x8F\xBF\xBF",  // overlong
+                                "\xED\xA0\x80", "\xED\xBF\xBF",      // surrogates
                                 "\xF4\x8F\xBF", "\x80", "A\xC3"}) {
         EXPECT_EQ(std::nullopt, utf8ToUtf16(refused)) << refused;
     }
@@ -169,11 +169,9 @@ TEST(TextCodec, ACutTextKeepsWholeCharactersOnlyAndEndsInItsBuffer) {
         size_t capacity;
         const char *kept;
     } cases[] = {
-        {"\xC5\xBE", 2, ""},  // ž: its two bytes and the NUL need three
-        {"\xC5\xBE", 3, "\xC5\xBE"},
-        {"\xE2\x82\xAC", 3, ""},  // €
-        {"a\xE2\x82\xAC", 4, "a"},
-        {"abc", 1, ""},
+        {"\xC5\xBE", 2, ""},                                   // ž: its two bytes and the NUL need three
+        {"\xC5\xBE", 3, "\xC5\xBE"}, {"\xE2\x82\xAC", 3, ""},  // €
+        {"a\xE2\x82\xAC", 4, "a"},   {"abc", 1, ""},
     };
     for (const auto &c : cases) {
         char buffer[8];
@@ -191,8 +189,8 @@ TEST(TextCodec, ACutTextKeepsWholeCharactersOnlyAndEndsInItsBuffer) {
 // structure order, where the structure keeps it.
 TEST(ChipFields, EveryFieldOfEveryStructureOnceInOrder) {
     const std::pair<uint32_t, size_t> counts[] = {
-        {FT_DEVICE_AM, 7},     {FT_DEVICE_BM, 7},     {FT_DEVICE_2232C, 17},  {FT_DEVICE_232R, 23},
-        {FT_DEVICE_2232H, 28}, {FT_DEVICE_4232H, 27}, {FT_DEVICE_232H, 32}, {FT_DEVICE_X_SERIES, 40}};
+        {FT_DEVICE_AM, 7},     {FT_DEVICE_BM, 7},     {FT_DEVICE_2232C, 17}, {FT_DEVICE_232R, 23},
+        {FT_DEVICE_2232H, 28}, {FT_DEVICE_4232H, 27}, {FT_DEVICE_232H, 32},  {FT_DEVICE_X_SERIES, 40}};
     for (const auto &[chip, count] : counts) {
         SCOPED_TRACE(chip);
         const auto fields = chipFields(chip);

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -29,13 +30,13 @@ struct Settings {
     int channelAMode = kUart, channelBMode = kUart;  // 2232C
     int channelAVcp = 0;                             // also the 232R's: bit 3 of word 0 clear
     int channelBVcp = 0, highCurrentA = 0, highCurrentB = 0;
-    int invert = 0;                                      // 232R, X series
+    int invert = 0;                                          // 232R, X series
     std::array<int, 10> cbus{3, 2, 0, 1, 5, 0, 0, 0, 0, 0};  // 232R: 0..12 (CBUS4: 0..9); 232H 10, X 7 pins
     int externalOscillator = 0, highDrive = 0;
     // Hi-Speed chips; pin groups 0-3, drive 0-3 for 4-16 mA.
-    int suspendDbus7 = 0;                          // 2232H: power save on BCBUS7
-    int channelCVcp = 0, channelDVcp = 0;          // 4232H
-    std::array<int, 4> rs485{};                    // 4232H: RI as transmit enable, ports A-D
+    int suspendDbus7 = 0;                  // 2232H: power save on BCBUS7
+    int channelCVcp = 0, channelDVcp = 0;  // 4232H
+    std::array<int, 4> rs485{};            // 4232H: RI as transmit enable, ports A-D
     std::array<int, 4> drive{}, schmitt{}, slew{};
     int powerSave = 0, clockPolarity = 0, dataOrder = 0, flowControl = 0;  // 232H
 };
@@ -50,5 +51,22 @@ std::optional<Image> build(uint32_t chipType, size_t eepromWords, const Settings
 
 // What libftdi reads from `image`; its size selects the EEPROM type.
 std::optional<Settings> decode(uint32_t chipType, std::span<const uint16_t> image, std::string &error);
+
+// The same by libftdi's own numbers of its values (enum ftdi_eeprom_value), for a
+// table that names them: each value set in turn over libftdi's defaults for the chip.
+struct Texts {
+    std::string manufacturer, product, serial;
+};
+struct Assignment {
+    int name;
+    int value;
+};
+std::optional<Image> buildValues(uint32_t chipType, size_t eepromWords, const Texts &texts,
+                                 std::span<const Assignment> values, std::string &error);
+struct Decoded {
+    std::map<int, int> values;  // every value libftdi holds, by its number
+    Texts texts;
+};
+std::optional<Decoded> decodeValues(uint32_t chipType, std::span<const uint16_t> image, std::string &error);
 
 }  // namespace kestrom::d2xx::oracle

@@ -9,30 +9,23 @@
 #include <tuple>
 #include <vector>
 
-#include "eeprom_codec.h"
+#include "chip_settings.h"
 #include "chip_structures.h"
+#include "eeprom_codec.h"
 #include "ftdi_oracle.h"
-#include "record_fields.h"
 
 namespace kestrom::d2xx {
 namespace {
 
 using oracle::Settings;
 
-// Field by field, so that a failure names the field: the record's, then those of the
-// chip's D2XX structure.
+// Setting by setting, so that a failure names the setting, then the whole contents.
 void expectSame(uint32_t chip, const EepromContents &want, const EepromContents &got) {
-#define KESTROM_CHECK_FIELD(f) EXPECT_EQ(unsigned(want.fields.f), unsigned(got.fields.f)) << #f;
-    KESTROM_RECORD_FIELDS(KESTROM_CHECK_FIELD)
-#undef KESTROM_CHECK_FIELD
-    EXPECT_EQ(std::tie(want.manufacturer, want.description, want.serialNumber, want.usbVersionR),
-              std::tie(got.manufacturer, got.description, got.serialNumber, got.usbVersionR));
-    const size_t size = chipStructureSize(chip);
-    std::vector<unsigned char> a(size), b(size);
-    ASSERT_EQ(FT_OK, toChipStructure(chip, want, a.data(), size));
-    ASSERT_EQ(FT_OK, toChipStructure(chip, got, b.data(), size));
-    for (const ChipField &field : chipFields(chip))
-        EXPECT_EQ(fieldValue(a.data(), field), fieldValue(b.data(), field)) << field.name;
+    for (const eeprom::Setting *s : eeprom::chipSettings(chip)) {
+        const eeprom::Value a = eeprom::settingValue(*s, want), b = eeprom::settingValue(*s, got);
+        EXPECT_EQ(eeprom::formatSettingValue(*s, a), eeprom::formatSettingValue(*s, b)) << s->name;
+    }
+    EXPECT_EQ(want.usbVersionR, got.usbVersionR);
     EXPECT_TRUE(sameContents(chip, want, got));
 }
 
@@ -47,7 +40,9 @@ void highSpeedFor(uint32_t chip, const Settings &s, EepromContents &c) {
         fifo = mode(channel, oracle::kFifo245), target = mode(channel, oracle::kCpuFifo);
         fast = mode(channel, oracle::kFastSerial);
     };
-    const auto header = [&](FT_EEPROM_HEADER &h) { h.SerNumEnable = s.useSerial, h.PullDownEnable = s.pullDowns; };
+    const auto header = [&](FT_EEPROM_HEADER &h) {
+        h.SerNumEnable = s.useSerial, h.PullDownEnable = s.pullDowns;
+    };
     if (chip == FT_DEVICE_2232H) {
         FT_EEPROM_2232H &e = c.ft2232h;
         header(e.common);
@@ -63,7 +58,8 @@ void highSpeedFor(uint32_t chip, const Settings &s, EepromContents &c) {
         header(e.common);
         e.ADriverType = s.channelAVcp, e.BDriverType = s.channelBVcp;
         e.CDriverType = s.channelCVcp, e.DDriverType = s.channelDVcp;
-        e.ARIIsTXDEN = s.rs485[0], e.BRIIsTXDEN = s.rs485[1], e.CRIIsTXDEN = s.rs485[2], e.DRIIsTXDEN = s.rs485[3];
+        e.ARIIsTXDEN = s.rs485[0], e.BRIIsTXDEN = s.rs485[1], e.CRIIsTXDEN = s.rs485[2],
+        e.DRIIsTXDEN = s.rs485[3];
         group(s, 0, e.ASlowSlew, e.ASchmittInput, e.ADriveCurrent);
         group(s, 1, e.BSlowSlew, e.BSchmittInput, e.BDriveCurrent);
         group(s, 2, e.CSlowSlew, e.CSchmittInput, e.CDriveCurrent);
@@ -322,7 +318,8 @@ std::vector<Row> rows() {
     });
     add("XOtherSettings", FT_DEVICE_X_SERIES, {128}, xLow, kRoundTrip, [](auto &e) {
         FT_EEPROM_X_SERIES &x = e.xSeries;
-        x.BCDForceCbusPWREN = x.RS485EchoSuppress = x.FT1248Cpol = x.FT1248FlowControl = x.I2CDisableSchmitt = 1;
+        x.BCDForceCbusPWREN = x.RS485EchoSuppress = x.FT1248Cpol = x.FT1248FlowControl = x.I2CDisableSchmitt =
+            1;
         x.I2CSlaveAddress = 0x22, x.I2CDeviceId = 0x00012345;
     });
     return out;
@@ -337,11 +334,11 @@ class Codec : public ::testing::TestWithParam<Row> {};
 
 // Where a chip's strings start on a 93C46 (past 0x80 on the larger parts).
 size_t stringsStart(uint32_t chip, size_t words) {
-    const size_t header = chip == FT_DEVICE_2232C            ? 0x16
-                          : chip == FT_DEVICE_232R           ? 0x18
-                          : chip == FT_DEVICE_2232H || chip == FT_DEVICE_4232H ? 0x1A
+    const size_t header = chip == FT_DEVICE_2232C                                ? 0x16
+                          : chip == FT_DEVICE_232R                               ? 0x18
+                          : chip == FT_DEVICE_2232H || chip == FT_DEVICE_4232H   ? 0x1A
                           : chip == FT_DEVICE_232H || chip == FT_DEVICE_X_SERIES ? 0x20
-                                                             : 0x14;
+                                                                                 : 0x14;
     return words == 64 ? header : header + 0x80;
 }
 
@@ -357,7 +354,8 @@ TEST_P(Codec, RoundTripAndLibftdiBothWays) {
     const bool x = row.chip == FT_DEVICE_X_SERIES;
     Image ours(row.words, 0x1234);
     ASSERT_EQ(FT_OK, encode(row.chip, want, ours));
-    EXPECT_TRUE(keeps(ours, words, ours.size(), 0x1234)) << "words past the configuration area keep their values";
+    EXPECT_TRUE(keeps(ours, words, ours.size(), 0x1234))
+        << "words past the configuration area keep their values";
     if (x) {
         EXPECT_TRUE(keeps(ours, 0x12, 0x50, 0x1234)) << "the X series' user and factory areas are kept";
     }
