@@ -72,9 +72,13 @@ int runHelp(const QStringList &arguments) {
     // One or two words: a topic, and the chip of the settings.
     args.parser().parse(arguments);
     const QStringList topics{QStringLiteral("settings|COMMAND"), QStringLiteral("CHIP")};
-    const qsizetype count = std::clamp<qsizetype>(args.parser().positionalArguments().size(), 1, 2);
+    const qsizetype count = std::min<qsizetype>(args.parser().positionalArguments().size(), 2);
     if (const std::optional<int> done = args.parse(arguments, topics.mid(0, count))) return *done;
     const QStringList given = args.positional();
+    if (given.isEmpty()) {
+        printOut(args.helpText() + commandsHelp());
+        return kDone;
+    }
     if (given[0] == u"settings") return settingsHelp(args, given);
     if (given.size() == 1) {
         if (const std::optional<int> code =

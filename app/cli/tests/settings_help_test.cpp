@@ -70,6 +70,7 @@ TEST_F(SettingsHelp, AChipsSettingsAreListedWithTheValuesEachPinTakes) {
     EXPECT_EQ(0u, device.out.find("The FT-X's settings")) << device.out;
     EXPECT_NE(std::string::npos, run({"write", "--help"}).out.find("kestrom help settings [CHIP]"));
     EXPECT_EQ(std::string::npos, run({"dump", "--help"}).out.find("help settings"));
+    EXPECT_EQ(run({"write", "--help"}).out, run({"help", "write"}).out);
 
     const Outcome unknown = run({"help", "settings", "FT9000"});
     EXPECT_EQ(2, unknown.exitCode);
