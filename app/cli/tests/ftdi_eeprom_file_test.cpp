@@ -127,6 +127,51 @@ TEST(FtdiEepromFile, EveryCbusFunctionNameOfTheToolAndItsOlderSpellingsIsTheChip
     }
 }
 
+// The tool's words for the FT232H's and X series' pins are the D2XX functions of
+// the same meaning, whose names templates and show use.
+TEST(FtdiEepromFile, TheToolsPinWordsAreTheFunctionsOfTheSameMeaningOnTheNewerChips) {
+    const std::pair<const char *, const char *> acbus[] = {
+        {"TRISTATE", "TRISTATE"}, {"TXLED", "TXLED"},    {"RXLED", "RXLED"},     {"TXRXLED", "TXRXLED"},
+        {"PWREN", "PWREN"},       {"SLEEP", "SLEEP"},    {"DRIVE_0", "DRIVE_0"}, {"DRIVE1", "DRIVE_1"},
+        {"IOMODE", "IOMODE"},     {"TXDEN", "TXDEN"},    {"CLK30", "CLK30"},     {"CLK15", "CLK15"},
+        {"CLK7_5", "CLK7_5"},     {"drive_1", "DRIVE_1"}};
+    const std::pair<const char *, const char *> cbusX[] = {{"TRISTATE", "TRISTATE"},
+                                                           {"TXLED", "TXLED"},
+                                                           {"RXLED", "RXLED"},
+                                                           {"TXRXLED", "TXRXLED"},
+                                                           {"PWREN", "PWREN"},
+                                                           {"SLEEP", "SLEEP"},
+                                                           {"DRIVE_0", "DRIVE_0"},
+                                                           {"DRIVE1", "DRIVE_1"},
+                                                           {"IOMODE", "IOMODE"},
+                                                           {"TXDEN", "TXDEN"},
+                                                           {"CLK24", "CLK24"},
+                                                           {"CLK12", "CLK12"},
+                                                           {"CLK6", "CLK6"},
+                                                           {"BAT_DETECT", "BCD_CHARGER"},
+                                                           {"BAT_DETECT_NEG", "BCD_CHARGER_N"},
+                                                           {"I2C_TXE", "I2C_TXE"},
+                                                           {"I2C_RXF", "I2C_RXF"},
+                                                           {"VBUS_SENSE", "VBUS_SENSE"},
+                                                           {"BB_WR", "BITBANG_WR"},
+                                                           {"BB_RD", "BITBANG_RD"},
+                                                           {"TIME_STAMP", "TIMESTAMP"},
+                                                           {"AWAKE", "KEEP_AWAKE"},
+                                                           {"KEEP_AWAKE", "KEEP_AWAKE"}};
+    const auto shown = [](const std::string &line, uint32_t chip) {
+        QStringList problems;
+        const Template result = ftdiEepromTemplate(read(line.c_str()), chip, problems);
+        EXPECT_TRUE(problems.isEmpty()) << line << problems.join(u'\n').toStdString();
+        return result.settings.size() == 1 ? formatValue(*result.settings[0].field, result.settings[0].value)
+                                           : QString();
+    };
+    for (const auto &[word, name] : acbus)
+        EXPECT_EQ(QLatin1String(name), shown(std::string("cbush5=") + word + "\n", FT_DEVICE_232H)) << word;
+    for (const auto &[word, name] : cbusX)
+        EXPECT_EQ(QLatin1String(name), shown(std::string("cbusx3=") + word + "\n", FT_DEVICE_X_SERIES))
+            << word;
+}
+
 TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
     QStringList problems;
     EXPECT_FALSE(readFtdiEepromFile(QStringLiteral("x.conf"), "# c\nvendor_id=0x0403\nbogus=1\n", problems));

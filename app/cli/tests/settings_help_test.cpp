@@ -77,6 +77,23 @@ TEST_F(SettingsHelp, AChipsSettingsAreListedWithTheValuesEachPinTakes) {
     EXPECT_NE(std::string::npos, unknown.err.find("no chip is named 'FT9000': the chips are FT8U232AM, "))
         << unknown.err;
     EXPECT_EQ(1, run({"help", "settings", "--device", "4"}).exitCode) << "no such device";
+    EXPECT_EQ(1, run({"help", "settings", "--serial", "NONE"}).exitCode);
+}
+
+TEST_F(SettingsHelp, EveryChipsSettingsAreNamedInLinesThatFitATerminal) {
+    const QString text = QString::fromStdString(run({"help", "settings"}).out);
+    for (const QString &line : text.split(u'\n')) EXPECT_LE(line.size(), 80) << line.toStdString();
+    for (const ChipTable &chip : chipTables()) {
+        const QString paragraph = text.section(QStringLiteral("\n%1 (%2 settings):\n")
+                                                   .arg(QLatin1String(chip.name))
+                                                   .arg(chip.settings.size()),
+                                               1)
+                                      .section(QStringLiteral("\n\n"), 0, 0);
+        EXPECT_EQ(tableNames(chip).join(u' ').toStdString(), paragraph.simplified().toStdString());
+    }
+    EXPECT_NE(std::string::npos, run({"help", "settings", "FT2232H"}).out.find("one of its modes at most"));
+    EXPECT_EQ(std::string::npos, run({"help", "settings", "FT4232H"}).out.find("one of its modes at most"))
+        << "its ports have no modes";
 }
 
 }  // namespace
