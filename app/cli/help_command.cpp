@@ -69,7 +69,7 @@ int runHelp(const QStringList &arguments) {
     QCommandLineOption names(kNames, QStringLiteral("Only the names --set takes, one a line."));
     names.setFlags(QCommandLineOption::HiddenFromHelp);
     args.parser().addOption(names);
-    // One or two words: a topic, and the chip of the settings.
+    // Up to two words: a topic, and the chip of the settings.
     args.parser().parse(arguments);
     const QStringList topics{QStringLiteral("settings|COMMAND"), QStringLiteral("CHIP")};
     const qsizetype count = std::min<qsizetype>(args.parser().positionalArguments().size(), 2);
