@@ -11,7 +11,8 @@ _kestrom_files() {
     compopt -o filenames 2>/dev/null
 }
 
-# The settings of the chip the line chooses (--device, --serial), as show --json names them.
+# The settings --set takes on the chip the line chooses (--device, --serial), from the
+# program's own tables; every chip's when that device does not answer.
 _kestrom_chip_fields() {
     local choose=() i
     for ((i = 1; i < COMP_CWORD; i++)); do
@@ -19,22 +20,15 @@ _kestrom_chip_fields() {
             --device | --serial) choose+=("${COMP_WORDS[i]}" "${COMP_WORDS[i + 1]}") ;;
         esac
     done
-    "${COMP_WORDS[0]}" show --json "${choose[@]}" 2>/dev/null |
-        sed -n '/"fields": {/,/}/s/^ *"\([A-Za-z0-9]*\)": .*/\1/p' | grep -v '^ManufacturerId$'
+    "${COMP_WORDS[0]}" help settings --names "${choose[@]}" 2>/dev/null
 }
 
 _kestrom() {
     local cur=${COMP_WORDS[COMP_CWORD]} prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local fields="VendorId ProductId Manufacturer Description SerialNumber MaxPower PnP SelfPowered
-        RemoteWakeup Rev4 IsoIn IsoOut PullDownEnable SerNumEnable USBVersionEnable USBVersion Rev5 IsoInA
-        IsoInB IsoOutA IsoOutB PullDownEnable5 SerNumEnable5 USBVersionEnable5 USBVersion5 AIsHighCurrent
-        BIsHighCurrent IFAIsFifo IFAIsFifoTar IFAIsFastSer AIsVCP IFBIsFifo IFBIsFifoTar IFBIsFastSer BIsVCP
-        UseExtOsc HighDriveIOs EndpointSize PullDownEnableR SerNumEnableR InvertTXD InvertRXD InvertRTS
-        InvertCTS InvertDTR InvertDSR InvertDCD InvertRI Cbus0 Cbus1 Cbus2 Cbus3 Cbus4 RIsD2XX"
     local command="" i
     for ((i = 1; i < COMP_CWORD; i++)); do
         case ${COMP_WORDS[i]} in
-            list | show | dump | restore | template | write | produce)
+            list | show | dump | restore | template | write | produce | help)
                 command=${COMP_WORDS[i]}
                 break
                 ;;
@@ -48,10 +42,7 @@ _kestrom() {
             return 0
             ;;
         --set)
-            # Without a chip that answers, the record's names.
-            local chipFields
-            chipFields=$(_kestrom_chip_fields)
-            COMPREPLY=($(compgen -W "${chipFields:-$fields}" -S = -- "$cur"))
+            COMPREPLY=($(compgen -W "$(_kestrom_chip_fields)" -S = -- "$cur"))
             compopt -o nospace 2>/dev/null
             return 0
             ;;
@@ -60,7 +51,7 @@ _kestrom() {
     local options files=1
     case $command in
         "")
-            options="--report --no-text --no-binary --help --help-all --version list show dump restore template write produce"
+            options="--report --no-text --no-binary --help --help-all --version list show dump restore template write produce help"
             files=0
             ;;
         list) options="--json --help" files=0 ;;
@@ -68,8 +59,16 @@ _kestrom() {
         dump | template) options="--device --serial --help" ;;
         restore) options="--device --serial --force --help" ;;
         write) options="--device --serial --set --help" ;;
+        help) options="--device --serial --help" files=0 ;;
         produce) options="--format --start --count --device --state --log --poll --stations --set --help" ;;
     esac
+    if [[ $command == help && $cur != -* ]]; then
+        case $prev in
+            help) COMPREPLY=($(compgen -W "settings list show dump restore template write produce" -- "$cur")) ;;
+            settings) COMPREPLY=($(compgen -W "FT8U232AM FT232BM FT2232C FT232R FT2232H FT4232H FT232H FT-X" -- "$cur")) ;;
+        esac
+        return 0
+    fi
     if [[ $command == template && ${COMP_WORDS[COMP_CWORD - 1]} == template ]]; then
         COMPREPLY=($(compgen -W "save" -- "$cur"))
         return 0

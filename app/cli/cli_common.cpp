@@ -8,6 +8,7 @@
 
 #include "device_access.h"
 #include "libraries.h"
+#include "settings_help.h"
 #include "status_text.h"
 
 namespace kestrom::cli {
@@ -187,7 +188,7 @@ QString Arguments::helpText() const {
     for (const QCommandLineOption &option : options_) {
         text += QStringLiteral("  %1  %2\n").arg(optionNames(option), -int(width)).arg(option.description());
     }
-    return text;
+    return text + settingsHelpNote(name_);
 }
 
 platform::D2xxBinding *loadedDriver(const char *command) {

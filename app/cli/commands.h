@@ -13,5 +13,6 @@ int runRestore(const QStringList &arguments);
 int runTemplate(const QStringList &arguments);
 int runWrite(const QStringList &arguments);
 int runProduce(const QStringList &arguments);
+int runHelp(const QStringList &arguments);
 
 }  // namespace kestrom::cli

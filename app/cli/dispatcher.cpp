@@ -22,6 +22,7 @@ constexpr Command kCommands[] = {
     {"template", "save one device's configuration as a template (template save FILE)", &runTemplate},
     {"write", "program one device from a template or an ftdi_eeprom file", &runWrite},
     {"produce", "program devices plugged one after another, each with the next serial number", &runProduce},
+    {"help", "each chip's settings (help settings [CHIP]), or a command's help (help COMMAND)", &runHelp},
 };
 
 }  // namespace

@@ -49,7 +49,8 @@ int noteWhere(cfg_t *cfg, cfg_opt_t *option) {
     return 0;
 }
 
-// A Choice option's value, as the tool takes it: the name's number, or a complaint.
+// A Choice option's value, as the tool takes it, or by the name templates give it
+// (any case): the name's number, or a complaint.
 int parseChoice(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result) {
     const FtdiEepromOptionSpec *spec = findFtdiEepromOption(QString::fromLatin1(cfg_opt_name(option)));
     for (const OptionChoice &choice : spec->choices) {
@@ -57,6 +58,12 @@ int parseChoice(cfg_t *cfg, cfg_opt_t *option, const char *value, void *result) 
             spec->anyCase ? strcasecmp(choice.name, value) == 0 : std::strcmp(choice.name, value) == 0;
         if (same) {
             *static_cast<long *>(result) = choice.value;
+            return 0;
+        }
+    }
+    for (const eeprom::NamedValue &named : settingNames(*spec)) {
+        if (strcasecmp(named.name, value) == 0) {
+            *static_cast<long *>(result) = long(named.value);
             return 0;
         }
     }
@@ -120,45 +127,91 @@ std::vector<cfg_opt_t> libconfuseOptions() {
     return options;
 }
 
+// The option's value as the file may say it: a choice by the tool's word.
+QString writtenValue(const FtdiEepromOptionSpec &spec, const FtdiEepromOption &option) {
+    switch (spec.kind) {
+        case OptionKind::Text:
+            return QStringLiteral("\"%1\"").arg(option.text);
+        case OptionKind::Flag:
+            return option.number != 0 ? QStringLiteral("true") : QStringLiteral("false");
+        case OptionKind::Choice:
+            return choiceName(spec, option.number);
+        case OptionKind::Number:
+            break;
+    }
+    return QString::number(option.number);
+}
+
+// The tool's words for the values `field` takes, where the option has words for
+// them (the FT232H's ACBUS0 takes no IOMODE); otherwise the field's own.
+QString allowedWords(const FtdiEepromOptionSpec &spec, const FieldSpec &field) {
+    if (spec.kind != OptionKind::Choice || field.kind != FieldKind::Choice) return allowedValues(field);
+    QStringList words;
+    for (const OptionChoice &choice : spec.choices) {
+        const bool first = choiceName(spec, choice.value) == QLatin1String(choice.name);
+        if (first && valueProblem(field, {uint32_t(choice.value), {}}).isEmpty())
+            words << QLatin1String(choice.name);
+    }
+    return words.join(u' ');
+}
+
 void addSetting(Template &result, const FtdiEepromOption &option, const FieldSpec &field, FieldValue value,
                 QStringList &problems) {
     const QString origin = QStringLiteral("%1 (%2)").arg(option.origin, option.name);
     if (const QString problem = valueProblem(field, value); !problem.isEmpty()) {
-        problems << QStringLiteral("%1: %2 sets %3: %4")
-                        .arg(option.origin, option.name, QLatin1String(field.name), problem);
+        const FtdiEepromOptionSpec &spec = *findFtdiEepromOption(option.name);
+        const bool listed = problem.startsWith(u"allowed: ");
+        problems << QStringLiteral("%1: %2 = %3 sets %4: %5")
+                        .arg(option.origin, option.name, writtenValue(spec, option),
+                             QLatin1String(field.name),
+                             listed ? QStringLiteral("allowed: ") + allowedWords(spec, field) : problem);
         return;
     }
     result.settings.push_back({&field, std::move(value), origin});
 }
 
-// A channel type as the FT2232C channel's mode flags: one set at most.
-void setChannelModes(const FtdiEepromOption &option, const OptionTarget &target, Template &result,
-                     QStringList &problems) {
-    if (!ft2232cChannelType(option.number)) {
-        problems << QStringLiteral("%1: %2 = %3: the FT2232C's channels are UART, FIFO, OPTO or CPU")
-                        .arg(option.origin, option.name,
-                             choiceName(*findFtdiEepromOption(option.name), option.number));
-        return;
+// A channel type as the mode flags of the channel whose flags start with `prefix`,
+// one set at most; false when the chip has no such channel.
+bool setChannelModes(const FtdiEepromOption &option, const QString &prefix, uint32_t chipType,
+                     Template &result, QStringList &problems) {
+    const FtdiEepromOptionSpec &spec = *findFtdiEepromOption(option.name);
+    std::vector<std::pair<const FieldSpec *, long>> modes;
+    QStringList types{choiceName(spec, kUartChannel)};
+    for (const ChannelMode &mode : channelModes()) {
+        if (const FieldSpec *field = findField(chipType, prefix + QLatin1String(mode.flag))) {
+            modes.emplace_back(field, mode.channelType);
+            types << choiceName(spec, mode.channelType);
+        }
     }
-    for (const ChannelModeField &mode : channelModeFields(target.field)) {
-        addSetting(result, option, *findField(FT_DEVICE_2232C, mode.field), {option.number == mode.channelType ? 1u : 0u, {}},
-                   problems);
+    if (modes.empty()) return false;
+    const bool known =
+        option.number == kUartChannel ||
+        std::any_of(modes.begin(), modes.end(), [&](const auto &m) { return m.second == option.number; });
+    if (!known) {
+        const QString last = types.takeLast();
+        problems << QStringLiteral("%1: %2 = %3: the %4 takes %5 or %6")
+                        .arg(option.origin, option.name, writtenValue(spec, option),
+                             QLatin1String(eeprom::chipTable(chipType)->name),
+                             types.join(QStringLiteral(", ")), last);
+        return true;
     }
+    for (const auto &[field, channelType] : modes)
+        addSetting(result, option, *field, {option.number == channelType ? 1u : 0u, {}}, problems);
+    return true;
 }
 
 // Sets the field `target` names, when the chip has it; false when it has not.
 bool setTarget(const FtdiEepromOption &option, const OptionTarget &target, uint32_t chipType,
                Template &result, QStringList &problems) {
     if (target.chip != kEveryChip && target.chip != chipType) return false;
-    if (target.conversion == Conversion::ChannelMode) {
-        setChannelModes(option, target, result, problems);
-        return true;
-    }
+    if (target.conversion == Conversion::ChannelMode)
+        return setChannelModes(option, QLatin1String(target.field), chipType, result, problems);
     const FieldSpec *field = findField(chipType, QLatin1String(target.field));
     if (field == nullptr) return false;
     FieldValue value{uint32_t(option.number), option.text};
     if (option.number < 0 || option.number > long(UINT32_MAX)) value.number = UINT32_MAX;  // refused below
     if (target.conversion == Conversion::Inverted) value.number = value.number == 0 ? 1 : 0;
+    if (target.conversion == Conversion::DriveCurrent) value.number = (value.number + 1) * 4;
     addSetting(result, option, *field, std::move(value), problems);
     return true;
 }

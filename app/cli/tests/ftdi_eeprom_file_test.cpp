@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QSet>
+
 #include "ftdi_eeprom_options.h"
 #include "qt_print.h"
 
@@ -125,6 +127,51 @@ TEST(FtdiEepromFile, EveryCbusFunctionNameOfTheToolAndItsOlderSpellingsIsTheChip
     }
 }
 
+// The tool's words for the FT232H's and X series' pins are the D2XX functions of
+// the same meaning, whose names templates and show use.
+TEST(FtdiEepromFile, TheToolsPinWordsAreTheFunctionsOfTheSameMeaningOnTheNewerChips) {
+    const std::pair<const char *, const char *> acbus[] = {
+        {"TRISTATE", "TRISTATE"}, {"TXLED", "TXLED"},    {"RXLED", "RXLED"},     {"TXRXLED", "TXRXLED"},
+        {"PWREN", "PWREN"},       {"SLEEP", "SLEEP"},    {"DRIVE_0", "DRIVE_0"}, {"DRIVE1", "DRIVE_1"},
+        {"IOMODE", "IOMODE"},     {"TXDEN", "TXDEN"},    {"CLK30", "CLK30"},     {"CLK15", "CLK15"},
+        {"CLK7_5", "CLK7_5"},     {"drive_1", "DRIVE_1"}};
+    const std::pair<const char *, const char *> cbusX[] = {{"TRISTATE", "TRISTATE"},
+                                                           {"TXLED", "TXLED"},
+                                                           {"RXLED", "RXLED"},
+                                                           {"TXRXLED", "TXRXLED"},
+                                                           {"PWREN", "PWREN"},
+                                                           {"SLEEP", "SLEEP"},
+                                                           {"DRIVE_0", "DRIVE_0"},
+                                                           {"DRIVE1", "DRIVE_1"},
+                                                           {"IOMODE", "IOMODE"},
+                                                           {"TXDEN", "TXDEN"},
+                                                           {"CLK24", "CLK24"},
+                                                           {"CLK12", "CLK12"},
+                                                           {"CLK6", "CLK6"},
+                                                           {"BAT_DETECT", "BCD_CHARGER"},
+                                                           {"BAT_DETECT_NEG", "BCD_CHARGER_N"},
+                                                           {"I2C_TXE", "I2C_TXE"},
+                                                           {"I2C_RXF", "I2C_RXF"},
+                                                           {"VBUS_SENSE", "VBUS_SENSE"},
+                                                           {"BB_WR", "BITBANG_WR"},
+                                                           {"BB_RD", "BITBANG_RD"},
+                                                           {"TIME_STAMP", "TIMESTAMP"},
+                                                           {"AWAKE", "KEEP_AWAKE"},
+                                                           {"KEEP_AWAKE", "KEEP_AWAKE"}};
+    const auto shown = [](const std::string &line, uint32_t chip) {
+        QStringList problems;
+        const Template result = ftdiEepromTemplate(read(line.c_str()), chip, problems);
+        EXPECT_TRUE(problems.isEmpty()) << line << problems.join(u'\n').toStdString();
+        return result.settings.size() == 1 ? formatValue(*result.settings[0].field, result.settings[0].value)
+                                           : QString();
+    };
+    for (const auto &[word, name] : acbus)
+        EXPECT_EQ(QLatin1String(name), shown(std::string("cbush5=") + word + "\n", FT_DEVICE_232H)) << word;
+    for (const auto &[word, name] : cbusX)
+        EXPECT_EQ(QLatin1String(name), shown(std::string("cbusx3=") + word + "\n", FT_DEVICE_X_SERIES))
+            << word;
+}
+
 TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
     QStringList problems;
     EXPECT_FALSE(readFtdiEepromFile(QStringLiteral("x.conf"), "# c\nvendor_id=0x0403\nbogus=1\n", problems));
@@ -144,16 +191,24 @@ TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
         read("# comments\n# more\nmax_power=600\nvendor_id=-1\ncbus4=IOMODE\ncha_type=FT1284\n");
     problems.clear();
     ftdiEepromTemplate(options, FT_DEVICE_232R, problems);
-    EXPECT_EQ((QStringList{
-                  "board.conf line 3: max_power sets MaxPower: allowed: 0-500, even",
-                  "board.conf line 4: vendor_id sets VendorId: allowed: 0x0001-0xFFFF",
-                  "board.conf line 5: cbus4 sets Cbus4: allowed: TXDEN PWRON RXLED TXLED TXRXLED SLEEP CLK48 "
-                  "CLK24 CLK12 CLK6"}),
-              problems);
+    EXPECT_EQ(
+        (QStringList{
+            "board.conf line 3: max_power = 600 sets MaxPower: allowed: 0-500, even",
+            "board.conf line 4: vendor_id = -1 sets VendorId: allowed: 0x0001-0xFFFF",
+            "board.conf line 5: cbus4 = IOMODE sets Cbus4: allowed: TXDEN PWREN RXLED TXLED TXRXLED SLEEP "
+            "CLK48 CLK24 CLK12 CLK6"}),
+        problems);
     problems.clear();
     ftdiEepromTemplate(options, FT_DEVICE_2232C, problems);
-    EXPECT_TRUE(problems.last().startsWith(u"board.conf line 6: cha_type = FT1284: the FT2232C's channels"))
-        << problems.last().toStdString();
+    EXPECT_EQ(u"board.conf line 6: cha_type = FT1284: the FT2232C takes UART, FIFO, OPTO or CPU",
+              problems.last());
+    problems.clear();
+    ftdiEepromTemplate(read("cbush0=IOMODE\ncbush5=IOMODE\ncha_type=FT1284\n"), FT_DEVICE_232H, problems);
+    EXPECT_EQ(
+        (QStringList{"board.conf line 1: cbush0 = IOMODE sets Cbus0: allowed: TRISTATE TXLED RXLED TXRXLED "
+                     "PWREN SLEEP DRIVE_0 DRIVE1 TXDEN CLK30 CLK15 CLK7_5"}),
+        problems)
+        << "ACBUS5 is general-purpose I/O, ACBUS0 is not; the FT232H has FT1248";
 }
 
 TEST(FtdiEepromFile, EveryOptionOfTheToolIsReadAndOnlyFieldsOfTheChipAreSet) {
@@ -168,13 +223,19 @@ TEST(FtdiEepromFile, EveryOptionOfTheToolIsReadAndOnlyFieldsOfTheChipAreSet) {
     text += "group0_drive = 12ma\n";  // the tool takes its drive currents in any case
     const std::vector<FtdiEepromOption> options = read(text.constData());
     EXPECT_EQ(ftdiEepromOptions().size(), options.size());
-    for (const uint32_t chip : {FT_DEVICE_AM, FT_DEVICE_BM, FT_DEVICE_2232C, FT_DEVICE_232R}) {
+    for (const kestrom::eeprom::ChipTable &chip : kestrom::eeprom::chipTables()) {
+        SCOPED_TRACE(chip.name);
         QStringList problems;
-        const Template result = ftdiEepromTemplate(options, chip, problems);
-        for (const Setting &setting : result.settings) EXPECT_TRUE(chipHasField(chip, *setting.field));
-        EXPECT_EQ(options.size(), result.ignored.size() + result.settings.size() + problems.size())
-            << "each option sets a field, is named as ignored or is refused";
-        EXPECT_TRUE(result.ignored.contains(u"release_number") && result.ignored.contains(u"group0_drive"));
+        const Template result = ftdiEepromTemplate(options, chip.type, problems);
+        QSet<QString> setBy;
+        for (const Setting &setting : result.settings) {
+            EXPECT_TRUE(chipHasField(chip.type, *setting.field));
+            setBy << setting.origin.section(u'(', -1).chopped(1);
+        }
+        EXPECT_EQ(options.size(), size_t(result.ignored.size() + setBy.size() + problems.size()))
+            << "each option sets fields, is named as ignored or is refused";
+        EXPECT_TRUE(result.ignored.contains(u"release_number"));
+        EXPECT_EQ(chip.type != FT_DEVICE_232H, result.ignored.contains(u"group0_drive"));
     }
 }
 

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QRegularExpression>
-
 #include "qt_print.h"
 
 using namespace kestrom::cli;
@@ -73,21 +70,6 @@ TEST(RecordFields, EveryChipHasItsOwnFieldsAndTheCommonOnes) {
     EXPECT_EQ(FT_DEVICE_2232C, chipByName(QStringLiteral("ft2232c")));
     EXPECT_EQ(FT_DEVICE_232R, chipByName(QStringLiteral("232R")));
     EXPECT_FALSE(chipByName(QStringLiteral("FT2232")));
-}
-
-TEST(RecordFields, TheBashCompletionOffersEveryFieldATemplateSets) {
-    QFile completion(QStringLiteral(KESTROM_DIST_DIR "/kestrom.bash"));
-    ASSERT_TRUE(completion.open(QIODevice::ReadOnly));
-    const QString text = QString::fromUtf8(completion.readAll());
-    const QString list = text.section(QStringLiteral("fields=\""), 1).section(QLatin1Char('"'), 0, 0);
-    const QStringList offered = list.split(QRegularExpression(QStringLiteral("\\s+")));
-    for (const uint32_t chip : {FT_DEVICE_AM, FT_DEVICE_BM, FT_DEVICE_2232C, FT_DEVICE_232R}) {
-        for (const FieldSpec *field : chipFields(chip)) {
-            if (field->settable()) {
-                EXPECT_TRUE(offered.contains(QLatin1String(field->name))) << field->name;
-            }
-        }
-    }
 }
 
 }  // namespace
