@@ -174,10 +174,10 @@ FT_STATUS UsbEeprom::readChip(size_t address, uint16_t &value, FT_STATUS failure
 }
 
 FT_STATUS UsbEeprom::writeChip(size_t address, uint16_t value, FT_STATUS failure) {
-    // A read-back asks the chip, at every address the word may answer to while the
-    // part's size is not known.
-    for (size_t alias = address % kSmallestPart; alias < cache_.size(); alias += kSmallestPart)
-        cache_[alias].reset();
+    // A read-back asks the chip, at every address the word answers to: those of the
+    // smallest part while the part's size is not known.
+    const size_t repeat = size_ == Size::Known && words_ != 0 ? words_ : kSmallestPart;
+    for (size_t alias = address % repeat; alias < cache_.size(); alias += repeat) cache_[alias].reset();
     return transfer(SIO_WRITE_EEPROM_REQUEST, value, static_cast<uint16_t>(address), nullptr, 0, failure);
 }
 

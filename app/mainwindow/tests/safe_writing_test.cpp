@@ -89,16 +89,17 @@ TEST_F(SafeWritingTest, WithoutABackupNothingIsWritten) {
     EXPECT_EQ(original, readBytes("ft232bm.bin"));
 }
 
-// The program dies between the erase and the write, or half-way through the write;
-// the next start puts the old contents back, byte for byte.
+// The program dies half-way through a Write, or during or after an Erase; the next
+// start puts the old contents back, byte for byte.
 TEST_F(SafeWritingTest, AfterAPowerCutTheNextStartPutsTheOldContentsBack) {
-    for (const char *crash : {"crash.FT_EraseEE = after", "crash.FT_EE_Program = during", "crash.FT_EraseEE = during"}) {
+    for (auto [crash, button] : {std::pair{"crash.FT_EE_Program = during", "write"},
+                                 {"crash.FT_EraseEE = after", "erase"}, {"crash.FT_EraseEE = during", "erase"}}) {
         SCOPED_TRACE(crash);
         copyAllExamples();
         const std::string original = readBytes("ft232bm.bin");
         writeDevices(std::string(kBm) + crash + "\n");
         useDevicesFile("devices.ini");
-        EXPECT_EQ(137, inAnotherProcess("write")) << "ended as by a power cut";
+        EXPECT_EQ(137, inAnotherProcess(button)) << "ended as by a power cut";
         ASSERT_NE(original, readBytes("ft232bm.bin")) << "the chip lost its contents";
         EXPECT_EQ(1, files("journal", "*.ini").size());
 
@@ -117,7 +118,7 @@ TEST_F(SafeWritingTest, AfterAPowerCutTheNextStartPutsTheOldContentsBack) {
 
 TEST_F(SafeWritingTest, DecliningTheWayBackKeepsTheJournalForLater) {
     copyAllExamples();
-    writeDevices(std::string(kBm) + "crash.FT_EE_Program = before\n");
+    writeDevices(std::string(kBm) + "crash.FT_EE_Program = during\n");
     useDevicesFile("devices.ini");
     EXPECT_EQ(137, inAnotherProcess("write"));
     writeDevices(kBm);
@@ -225,7 +226,7 @@ TEST_F(SafeWritingTest, ImagesAreSavedAndProgrammedOnlyWhenTheyFitTheChip) {
 TEST_F(SafeWritingTest, TheWayBackIsOfferedOnlyToItsOwnBoardNamingIt) {
     copyAllExamples();
     const std::string original = readBytes("ft232bm.bin");
-    writeDevices(std::string(kBm) + "crash.FT_EraseEE = before\n");
+    writeDevices(std::string(kBm) + "crash.FT_EE_Program = before\n");
     useDevicesFile("devices.ini");
     EXPECT_EQ(137, inAnotherProcess("write"));
     writeDevices(kBm);
@@ -234,7 +235,7 @@ TEST_F(SafeWritingTest, TheWayBackIsOfferedOnlyToItsOwnBoardNamingIt) {
     EXPECT_TRUE(files("journal", "*").isEmpty());
 
     writeDevices(std::string(kBm) + "crash.FT_EraseEE = after\n");
-    EXPECT_EQ(137, inAnotherProcess("write"));
+    EXPECT_EQ(137, inAnotherProcess("erase"));
     useDevicesFile("blank-ft232bm.ini");
     startAgain();
     EXPECT_TRUE(dialogs.questions.empty()) << "a blank chip elsewhere is another board";
