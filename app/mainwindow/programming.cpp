@@ -31,12 +31,15 @@ void handOver(const EditorForm &form, platform::RomgateBinding &romgate, Control
 // What the library's one open read, handed on to the Write that runs in it.
 struct ProgramInOneOpen {
     std::function<bool(const ROMGATE_CHIP &)> before;
+    bool read = false;  // the chip was read: a preliminary failure is then the erase's
     std::optional<ROMGATE_CHIP> after;
 };
 
 int32_t ROMGATE_CALL beforeProgram(void *context, const ROMGATE_CHIP *chip) {
+    auto &program = *static_cast<ProgramInOneOpen *>(context);
+    program.read = true;
     try {
-        return static_cast<ProgramInOneOpen *>(context)->before(*chip) ? 0 : 1;
+        return program.before(*chip) ? 0 : 1;
     } catch (...) {
         return 1;  // nothing crosses the library; nothing is written
     }
@@ -163,7 +166,7 @@ void MainWindow::onWrite() {
     const int32_t result =
         romgate.FT_EE_ProgramInOneOpen_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c : kRecordVersionPlain,
                                         beforeProgram, afterProgram, &program);
-    if (result == ROMGATE_PRELIMINARY_FAILED) {
+    if (result == ROMGATE_PRELIMINARY_FAILED && !program.read) {
         logNoBackup(FT_STATUS(romgate.FT_STATUS_()));
     } else if (result != ROMGATE_REFUSED) {
         if (result == ROMGATE_OK) {

@@ -78,10 +78,10 @@ typedef void(ROMGATE_CALL *ROMGATE_AFTER_PROGRAM)(void *context, const ROMGATE_C
 
 /* FT_EE_Program_ in one open that also serves the caller's backup: device 0 is
  * opened (-2), identified and read whole (-4), shown to `before` (ROMGATE_REFUSED
- * when it says no), programmed from the staging record with only the words that
- * differ written and each read back (-3; the words read are then put back as far
- * as the chip takes them), read again from the driver's memory of this open and
- * shown to `after` (either may be null), and closed (-1). */
+ * when it says no), erased (-4) and programmed from the staging record, every word
+ * read back (-3; after either failure the words read are put back as far as the
+ * chip takes them), read again and shown to `after` (either may be null), and
+ * closed (-1). The last status is that of the step that failed. */
 ROMGATE_API int32_t ROMGATE_CALL FT_EE_ProgramInOneOpen_(int32_t version, ROMGATE_BEFORE_PROGRAM before,
                                                          ROMGATE_AFTER_PROGRAM after, void *context);
 

@@ -128,13 +128,16 @@ int32_t ROMGATE_CALL FT_EE_ProgramInOneOpen_(int32_t version, ROMGATE_BEFORE_PRO
     ROMGATE_CHIP held{};
     if (!readChip(handle, held)) return abandon(handle, ROMGATE_PRELIMINARY_FAILED);
     if (before != nullptr && before(context, &held) != 0) return abandon(handle, ROMGATE_REFUSED);
-    // The driver writes only the words that differ from what it read in this open.
-    const bool programmed = step(FT_EE_Program(handle, &staging().record));
+    // The erase and the program of FT_EE_Program_; the driver checks the erase
+    // against the words it read in this open.
+    const bool erased = step(FT_EraseEE(handle));
+    const bool programmed = erased && step(FT_EE_Program(handle, &staging().record));
     const FT_STATUS status = staging().lastStatus;
     if (!programmed) putBack(handle, held);
     ROMGATE_CHIP now{};
     if (after != nullptr && readChip(handle, now)) after(context, &now);
-    staging().lastStatus = status;  // the program's, not that of the read-back
+    staging().lastStatus = status;  // the failed step's, not that of the read-back
+    if (!erased) return abandon(handle, ROMGATE_PRELIMINARY_FAILED);
     if (!programmed) return abandon(handle, ROMGATE_STEP_FAILED);
     return finish(handle);
 }

@@ -1,6 +1,7 @@
 // The program in one open: the caller sees what the chip held before anything is
-// written and may stop it; it sees what the chip holds afterwards, also after a
-// failure, when the old words have been put back.
+// written and may stop it; the erase and the program fail as those of FT_EE_Program_
+// do; the caller sees what the chip holds afterwards, also after a failure, when
+// the old words have been put back.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -60,8 +61,9 @@ TEST_F(ProgramInOneOpen, TheCallerSeesTheChipBeforeAndAfterAndMayStopIt) {
         {"", true, ROMGATE_REFUSED, FT_OK, false, true, false},
         {"fail.FT_Open = 4", false, ROMGATE_OPEN_FAILED, kInjected, false, false, false},
         {"fail.FT_ReadEE = 4", false, ROMGATE_PRELIMINARY_FAILED, kInjected, false, false, false},
+        {"fail.FT_EraseEE = 4", false, ROMGATE_PRELIMINARY_FAILED, kInjected, false, true, true},
         {"fail.FT_EE_Program = 4", false, ROMGATE_STEP_FAILED, kInjected, false, true, true},
-        {"write_protect = 1", false, ROMGATE_STEP_FAILED, FT_EEPROM_WRITE_FAILED, false, true, true},
+        {"write_protect = 1", false, ROMGATE_PRELIMINARY_FAILED, FT_EEPROM_ERASE_FAILED, false, true, true},
         {"fail.FT_Close = 4", false, ROMGATE_CLOSE_FAILED, kInjected, true, true, true},
     };
     for (const auto &c : cases) {

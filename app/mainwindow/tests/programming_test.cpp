@@ -140,6 +140,7 @@ TEST_F(ProgrammingTest, FailuresNameTheStatus) {
     const std::tuple<const char *, const char *, bool> cases[] = {
         {"", "EE_Program FAILED: code 2", false},  // no device: nothing to back up
         {"fail.FT_Open = 3", "EE_Program FAILED: code 3", false},
+        {"fail.FT_EraseEE = 4", "EE_Program FAILED: code 4", true},
         {"fail.FT_EE_Program = 15", "EE_Program FAILED: code 15", true},
         {"fail.FT_Close = 4", "EE_Program FAILED: code 4", true},  // programmed, but the close failed
     };
