@@ -146,8 +146,8 @@ bool MainWindow::textsFit(const safety::ChipWords &chip) {
 }
 
 // The backup and the journal entry are made from the words the library reads in
-// the open it then writes the chip in, before the first word goes: nothing else can
-// open the chip in between, and the chip is read once.
+// the open it then erases and programs the chip in, before the erase: nothing else
+// can open the chip in between, and the chip is read once.
 void MainWindow::onWrite() {
     const TickPause pause(timer_);
     if (!newIdsAgreed()) return;
