@@ -157,6 +157,24 @@ TEST_F(WindowOnUsb, WriteReadsThePartOnceAndStaysNearItsFloor) {
     }
 }
 
+// A part that refuses writes keeps its words through Write's erase, and the check
+// of the erase says so: nothing is reported as written, and the journal entry ends
+// as the chip still holds what was backed up.
+TEST_F(WindowOnUsb, WriteOnAWriteProtectedPartFailsAtTheErase) {
+    VirtualChip &chip = plug({ChipKind::FT232BM, 64, example("ft232bm.bin")}, FaultPlan().writeProtect());
+    start();
+    click("read1");
+    box("serial_number")->setText(QStringLiteral("QV000777"));
+    chip.resetCounts();
+    click("write1");
+    EXPECT_EQ(lastLine().toStdString(), "EE_Program FAILED: code 13");
+    EXPECT_EQ(chip.transfers("WRITE_EEPROM"), 0u);
+    EXPECT_EQ(chip.eeprom(), example("ft232bm.bin"));
+    EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/kestrom/journal"))
+                    .entryList(QDir::Files)
+                    .isEmpty());
+}
+
 TEST_F(WindowOnUsb, ARefusedDeviceNodeAddsTheUdevRuleAfterTheLinesOfTheFailure) {
     plug({ChipKind::FT232BM, 64, example("ft232bm.bin")}, FaultPlan().refuseNode());
     const WithoutFileOverride asUser;
