@@ -284,6 +284,22 @@
         <translation>Device FT_DEVICE_232R ...</translation>
     </message>
     <message>
+        <source>Device FT2232H ...</source>
+        <translation>Device FT2232H ...</translation>
+    </message>
+    <message>
+        <source>Device FT4232H ...</source>
+        <translation>Device FT4232H ...</translation>
+    </message>
+    <message>
+        <source>Device FT232H ...</source>
+        <translation>Device FT232H ...</translation>
+    </message>
+    <message>
+        <source>Device FT-X ...</source>
+        <translation>Device FT-X ...</translation>
+    </message>
+    <message>
         <source>FTDI Device Not Find ...</source>
         <translation>FTDI Device Not Find ...</translation>
     </message>

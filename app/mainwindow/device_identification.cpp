@@ -14,7 +14,7 @@ struct ChipRow {
     bool ft2232c;  // Rev5 enabled and ticked
 };
 
-// Indexed by chip type code, FT_DEVICE_BM to FT_DEVICE_232R.
+// Indexed by chip type code, FT_DEVICE_BM to FT_DEVICE_X_SERIES.
 const ChipRow kChipRows[] = {
     {QT_TRANSLATE_NOOP("MainWindow", "Device FTU232BM ..."), true, false},
     {QT_TRANSLATE_NOOP("MainWindow", "Device FT8U232AM ..."), false, false},
@@ -22,8 +22,12 @@ const ChipRow kChipRows[] = {
     {QT_TRANSLATE_NOOP("MainWindow", "FTDI Device UNKNOWN ..."), false, false},
     {QT_TRANSLATE_NOOP("MainWindow", "Device FT2232C ..."), false, true},
     {QT_TRANSLATE_NOOP("MainWindow", "Device FT_DEVICE_232R ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT2232H ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT4232H ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT232H ..."), false, false},
+    {QT_TRANSLATE_NOOP("MainWindow", "Device FT-X ..."), false, false},
 };
-static_assert(std::size(kChipRows) == FT_DEVICE_232R + 1);
+static_assert(std::size(kChipRows) == FT_DEVICE_X_SERIES + 1);
 
 // A scratch text of `length` characters: code-20 filler and a closing zero.
 std::vector<char> scratchText(size_t length) {

@@ -104,6 +104,11 @@ private:
     void changeSafely(const QString &operation, const std::function<bool()> &change,
                       const std::function<bool(const safety::ChipWords &)> &allowed = {},
                       const std::optional<std::vector<uint16_t>> &after = std::nullopt);
+    // Saves the backup of what `safe` read and opens its journal entry, saying so in
+    // the log; false, with the reason logged, when either cannot be done.
+    bool backUp(safety::SafeChange &safe, const QString &operation,
+                const std::optional<std::vector<uint16_t>> &after = std::nullopt);
+    void logNoBackup(FT_STATUS read);
     // After a change that never ended, offers to put device 0's old contents back.
     void offerRecovery();
     // Write refuses new USB IDs unless the user agrees.

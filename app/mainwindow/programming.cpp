@@ -28,6 +28,37 @@ void handOver(const EditorForm &form, platform::RomgateBinding &romgate, Control
     }
 }
 
+// What the library's one open read, handed on to the Write that runs in it.
+struct ProgramInOneOpen {
+    std::function<bool(const ROMGATE_CHIP &)> before;
+    bool read = false;  // the chip was read: a preliminary failure is then the erase's
+    std::optional<ROMGATE_CHIP> after;
+};
+
+int32_t ROMGATE_CALL beforeProgram(void *context, const ROMGATE_CHIP *chip) {
+    auto &program = *static_cast<ProgramInOneOpen *>(context);
+    program.read = true;
+    try {
+        return program.before(*chip) ? 0 : 1;
+    } catch (...) {
+        return 1;  // nothing crosses the library; nothing is written
+    }
+}
+
+void ROMGATE_CALL afterProgram(void *context, const ROMGATE_CHIP *chip) {
+    static_cast<ProgramInOneOpen *>(context)->after = *chip;
+}
+
+safety::ChipWords chipWords(platform::D2xxBinding &d2xx, const ROMGATE_CHIP &chip) {
+    safety::ChipIdentity identity;
+    identity.type = chip.type;
+    identity.id = chip.id;
+    identity.serialNumber = QString::fromUtf8(chip.serial);
+    identity.description = QString::fromUtf8(chip.description);
+    safety::locate(d2xx, 0, identity);
+    return safety::chipWordsOf(std::move(identity), chip.words);
+}
+
 QString vidPid(uint32_t vendor, uint32_t product) {
     return QStringLiteral("%1:%2").arg(vendor, 4, 16, QChar(u'0')).arg(product, 4, 16, QChar(u'0')).toUpper();
 }
@@ -46,15 +77,25 @@ void MainWindow::changeSafely(const QString &operation, const std::function<bool
         return;
     }
     if (read != FT_OK) {
-        log_->append(
-            QStringLiteral("No backup of the EEPROM could be made (reading it failed with status %1): "
-                           "nothing was written.")
-                .arg(read));
+        logNoBackup(read);
         return;
     }
+    if (allowed && !allowed(safe.before())) return;
+    if (!backUp(safe, operation, after)) return;
+    // The library opens the chip again to change it: another program may have
+    // written it since it was read and backed up.
+    QString error;
+    if (!safe.stillAsRead(error)) {
+        log_->append(QStringLiteral("Nothing was written: %1.").arg(error));
+        return;
+    }
+    safe.finish(change());
+}
+
+bool MainWindow::backUp(safety::SafeChange &safe, const QString &operation,
+                        const std::optional<std::vector<uint16_t>> &after) {
     eepromWords_ = safe.before().words.size();
     chipType_ = safe.before().identity.type;
-    if (allowed && !allowed(safe.before())) return;
     QString error;
     if (!safe.begin(operation, error, after)) {
         log_->append((safe.backup().isEmpty()
@@ -62,16 +103,16 @@ void MainWindow::changeSafely(const QString &operation, const std::function<bool
                           : QStringLiteral("The change could not be entered in the journal (%1): nothing was "
                                            "written."))
                          .arg(error));
-        return;
+        return false;
     }
     log_->append(QStringLiteral("EEPROM backup: %1").arg(QDir::toNativeSeparators(safe.backup())));
-    // The library opens the chip again to change it: another program may have
-    // written it since it was read and backed up.
-    if (!safe.stillAsRead(error)) {
-        log_->append(QStringLiteral("Nothing was written: %1.").arg(error));
-        return;
-    }
-    safe.finish(change());
+    return true;
+}
+
+void MainWindow::logNoBackup(FT_STATUS read) {
+    log_->append(QStringLiteral("No backup of the EEPROM could be made (reading it failed with status %1): "
+                                "nothing was written.")
+                     .arg(read));
 }
 
 bool MainWindow::newIdsAgreed() {
@@ -104,27 +145,40 @@ bool MainWindow::textsFit(const safety::ChipWords &chip) {
     return false;
 }
 
+// The backup and the journal entry are made from the words the library reads in
+// the open it then erases and programs the chip in, before the erase: nothing else
+// can open the chip in between, and the chip is read once.
 void MainWindow::onWrite() {
     const TickPause pause(timer_);
     if (!newIdsAgreed()) return;
     platform::RomgateBinding &romgate = libraries_.romgate;
     const int32_t chip = romgate.FT_GetFTDevice_();
-    changeSafely(
-        QStringLiteral("Write"),
-        [&] {
-            handOver(*form_, romgate, ControlGroup::Common);
-            if (chip == FT_DEVICE_BM) handOver(*form_, romgate, ControlGroup::Bm);
-            if (chip == FT_DEVICE_2232C) handOver(*form_, romgate, ControlGroup::Ft2232c);
-            if (romgate.FT_EE_Program_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c
-                                                               : kRecordVersionPlain) != ROMGATE_OK) {
-                log_->append(QStringLiteral("EE_Program FAILED: code %1").arg(romgate.FT_STATUS_()));
-                return false;
-            }
+    handOver(*form_, romgate, ControlGroup::Common);
+    if (chip == FT_DEVICE_BM) handOver(*form_, romgate, ControlGroup::Bm);
+    if (chip == FT_DEVICE_2232C) handOver(*form_, romgate, ControlGroup::Ft2232c);
+
+    safety::SafeChange safe(libraries_.d2xx, backups_, journal_);
+    ProgramInOneOpen program;
+    program.before = [&](const ROMGATE_CHIP &read) {
+        safe.takeRead(0, chipWords(libraries_.d2xx, read));
+        return textsFit(safe.before()) && backUp(safe, QStringLiteral("Write"));
+    };
+    const int32_t result =
+        romgate.FT_EE_ProgramInOneOpen_(chip == FT_DEVICE_2232C ? kRecordVersionFt2232c : kRecordVersionPlain,
+                                        beforeProgram, afterProgram, &program);
+    if (result == ROMGATE_PRELIMINARY_FAILED && !program.read) {
+        logNoBackup(FT_STATUS(romgate.FT_STATUS_()));
+    } else if (result != ROMGATE_REFUSED) {
+        if (result == ROMGATE_OK) {
             log_->append(QStringLiteral("***  EEPROM successfully written!  ***"));
             log_->append(QString());
-            return true;
-        },
-        [this](const safety::ChipWords &chipWords) { return textsFit(chipWords); });
+        } else {
+            log_->append(QStringLiteral("EE_Program FAILED: code %1").arg(romgate.FT_STATUS_()));
+        }
+        const std::optional<safety::ChipWords> now =
+            program.after ? std::optional(chipWords(libraries_.d2xx, *program.after)) : std::nullopt;
+        safe.finish(result == ROMGATE_OK, now ? &*now : nullptr);
+    }
     showTextRoom();
 }
 

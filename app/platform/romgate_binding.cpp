@@ -16,6 +16,7 @@ enum Slot : size_t {
 #undef KESTROM_SLOT
         kEeRead,
     kEeProgram,
+    kEeProgramInOneOpen,
     kEraseEe,
     kGetDeviceInfo,
     kGetFtDevice,
@@ -30,6 +31,8 @@ using TextReader = int32_t(ROMGATE_CALL *)(char *);
 using Writer = int32_t(ROMGATE_CALL *)(int32_t);
 using TextWriter = int32_t(ROMGATE_CALL *)(const char *);
 using InfoQuery = int32_t(ROMGATE_CALL *)(char *, char *);
+using ProgramInOneOpen = int32_t(ROMGATE_CALL *)(int32_t, ROMGATE_BEFORE_PROGRAM, ROMGATE_AFTER_PROGRAM,
+                                                 void *);
 
 constexpr int32_t kNoStatus = FT_DEVICE_NOT_FOUND;
 constexpr int32_t kNoValue = -1;
@@ -78,6 +81,12 @@ int32_t RomgateBinding::FT_EE_READ_() {
 
 int32_t RomgateBinding::FT_EE_Program_(int32_t version) {
     return exports_.call<Writer>(kEeProgram, "FT_EE_Program_", ROMGATE_OPEN_FAILED, version);
+}
+
+int32_t RomgateBinding::FT_EE_ProgramInOneOpen_(int32_t version, ROMGATE_BEFORE_PROGRAM before,
+                                                ROMGATE_AFTER_PROGRAM after, void *context) {
+    return exports_.call<ProgramInOneOpen>(kEeProgramInOneOpen, "FT_EE_ProgramInOneOpen_",
+                                           ROMGATE_OPEN_FAILED, version, before, after, context);
 }
 
 int32_t RomgateBinding::FT_EraseEE_() {

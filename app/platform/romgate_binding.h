@@ -45,6 +45,8 @@ public:
 
     int32_t FT_EE_READ_();
     int32_t FT_EE_Program_(int32_t version);
+    int32_t FT_EE_ProgramInOneOpen_(int32_t version, ROMGATE_BEFORE_PROGRAM before,
+                                    ROMGATE_AFTER_PROGRAM after, void *context);
     int32_t FT_EraseEE_();
     int32_t FT_GetDeviceInfo_(char *serial, char *description);
     int32_t FT_GetFTDevice_();

@@ -20,7 +20,8 @@ constexpr size_t kDescriptionBuffer = 64;
 // larger size equals its first.
 size_t sizeByWrap(std::span<const uint16_t> words) {
     size_t size = words.size();
-    while (size > 64 && std::equal(words.begin(), words.begin() + size / 2, words.begin() + size / 2)) size /= 2;
+    while (size > 64 && std::equal(words.begin(), words.begin() + size / 2, words.begin() + size / 2))
+        size /= 2;
     return size;
 }
 
@@ -28,23 +29,35 @@ size_t sizeByWrap(std::span<const uint16_t> words) {
 
 QString chipName(uint32_t type) {
     switch (type) {
-        case FT_DEVICE_BM: return QStringLiteral("FT232BM");
-        case FT_DEVICE_AM: return QStringLiteral("FT8U232AM");
-        case FT_DEVICE_100AX: return QStringLiteral("FT8U100AX");
-        case FT_DEVICE_2232C: return QStringLiteral("FT2232C");
-        case FT_DEVICE_232R: return QStringLiteral("FT232R");
-        case FT_DEVICE_2232H: return QStringLiteral("FT2232H");
-        case FT_DEVICE_4232H: return QStringLiteral("FT4232H");
-        case FT_DEVICE_232H: return QStringLiteral("FT232H");
-        case FT_DEVICE_X_SERIES: return QStringLiteral("FT-X");
-        default: return QStringLiteral("UNKNOWN");
+        case FT_DEVICE_BM:
+            return QStringLiteral("FT232BM");
+        case FT_DEVICE_AM:
+            return QStringLiteral("FT8U232AM");
+        case FT_DEVICE_100AX:
+            return QStringLiteral("FT8U100AX");
+        case FT_DEVICE_2232C:
+            return QStringLiteral("FT2232C");
+        case FT_DEVICE_232R:
+            return QStringLiteral("FT232R");
+        case FT_DEVICE_2232H:
+            return QStringLiteral("FT2232H");
+        case FT_DEVICE_4232H:
+            return QStringLiteral("FT4232H");
+        case FT_DEVICE_232H:
+            return QStringLiteral("FT232H");
+        case FT_DEVICE_X_SERIES:
+            return QStringLiteral("FT-X");
+        default:
+            return QStringLiteral("UNKNOWN");
     }
 }
 
 OpenDevice::OpenDevice(platform::D2xxBinding &d2xx, int index)
     : d2xx_(d2xx), index_(index), status_(d2xx.FT_Open(index, &handle_)), open_(status_ == FT_OK) {}
 
-OpenDevice::~OpenDevice() { close(); }
+OpenDevice::~OpenDevice() {
+    close();
+}
 
 FT_STATUS OpenDevice::close() {
     if (!open_) return status_;
@@ -55,8 +68,8 @@ FT_STATUS OpenDevice::close() {
 FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdentity &identity) {
     std::array<char, kSerialBuffer> serial{};
     std::array<char, kDescriptionBuffer> description{};
-    if (const FT_STATUS status =
-            d2xx.FT_GetDeviceInfo(handle, &identity.type, &identity.id, serial.data(), description.data(), nullptr);
+    if (const FT_STATUS status = d2xx.FT_GetDeviceInfo(handle, &identity.type, &identity.id, serial.data(),
+                                                       description.data(), nullptr);
         status != FT_OK) {
         return status;
     }
@@ -66,23 +79,33 @@ FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdenti
     return FT_OK;
 }
 
-FT_STATUS OpenDevice::read(ChipWords &out) {
-    if (status_ != FT_OK) return status_;
-    ChipIdentity identity;
-    if (const FT_STATUS status = readIdentity(d2xx_, handle_, identity); status != FT_OK) return status;
-    // The listing speaks of an index, not of this handle: its location is taken only
+void locate(platform::D2xxBinding &d2xx, int index, ChipIdentity &identity) {
+    // The listing speaks of an index, not of a handle: its location is taken only
     // when the device listed there is this one.
     uint32_t type = 0;
     uint32_t id = 0;
     uint32_t location = 0;
     std::array<char, kSerialBuffer> serial{};
-    if (d2xx_.FT_GetDeviceInfoDetail(uint32_t(index_), &type, &id, &location, serial.data(), nullptr) ==
+    if (d2xx.FT_GetDeviceInfoDetail(uint32_t(index), &type, &id, &location, serial.data(), nullptr) ==
         FT_OK) {
         serial.back() = '\0';
         if (type == identity.type && id == identity.id &&
             QString::fromUtf8(serial.data()) == identity.serialNumber)
             identity.location = location;
     }
+}
+
+ChipWords chipWordsOf(ChipIdentity identity, std::span<const uint16_t> addresses) {
+    std::vector<uint16_t> words(addresses.begin(), addresses.end());
+    words.resize(sizeByWrap(words));
+    return {std::move(identity), std::move(words)};
+}
+
+FT_STATUS OpenDevice::read(ChipWords &out) {
+    if (status_ != FT_OK) return status_;
+    ChipIdentity identity;
+    if (const FT_STATUS status = readIdentity(d2xx_, handle_, identity); status != FT_OK) return status;
+    locate(d2xx_, index_, identity);
     std::vector<uint16_t> words(kLargestPart);
     for (size_t offset = 0; offset < words.size(); ++offset) {
         if (const FT_STATUS status = d2xx_.FT_ReadEE(handle_, uint32_t(offset), &words[offset]);
@@ -90,8 +113,7 @@ FT_STATUS OpenDevice::read(ChipWords &out) {
             return status;
         }
     }
-    words.resize(sizeByWrap(words));
-    out = {std::move(identity), std::move(words)};
+    out = chipWordsOf(std::move(identity), words);
     return FT_OK;
 }
 

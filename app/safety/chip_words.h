@@ -66,6 +66,13 @@ private:
 // The chip type, USB IDs and strings of an open device.
 FT_STATUS readIdentity(platform::D2xxBinding &d2xx, FT_HANDLE handle, ChipIdentity &identity);
 
+// The location of the chip `identity` names, when device `index` of the listing is it.
+void locate(platform::D2xxBinding &d2xx, int index, ChipIdentity &identity);
+
+// The part's words among every address the chip sends (256 of them), as
+// OpenDevice::read tells them.
+ChipWords chipWordsOf(ChipIdentity identity, std::span<const uint16_t> addresses);
+
 // OpenDevice::read on device `index`, opened for it alone. `opened` tells whether
 // the device opened at all; a close that fails takes nothing from the words.
 FT_STATUS readChipWords(platform::D2xxBinding &d2xx, int index, ChipWords &out, bool *opened = nullptr);

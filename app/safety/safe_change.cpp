@@ -23,6 +23,11 @@ FT_STATUS SafeChange::readDevice(int index, bool *opened, bool hold) {
     return held_->read(before_);
 }
 
+void SafeChange::takeRead(int index, ChipWords before) {
+    index_ = index;
+    before_ = std::move(before);
+}
+
 FT_STATUS SafeChange::readNow(ChipWords &now) {
     return held_ ? held_->read(now) : readChipWords(d2xx_, index_, now);
 }

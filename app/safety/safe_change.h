@@ -21,6 +21,9 @@ public:
     // open until release(): no other open, here or in another program, can change
     // it in the meantime, and every step of this change goes through held().
     FT_STATUS readDevice(int index, bool *opened = nullptr, bool hold = false);
+    // Begins from what device `index` held as its caller read it, in an open that
+    // the caller holds until the chip is written: nothing can change it in between.
+    void takeRead(int index, ChipWords before);
     const ChipWords &before() const { return before_; }
     OpenDevice *held() { return held_.get(); }
     // Reads the chip as it is now, through the held device when there is one.
@@ -74,7 +77,7 @@ std::optional<InterruptedChange> interruptedChange(platform::D2xxBinding &d2xx, 
 
 // Writes the backup of `entry` back to device `index` (every word read back by the
 // driver) and ends the journal entry; false with the reason.
-bool putBackOldContents(platform::D2xxBinding &d2xx, WriteJournal &journal, int index, const JournalEntry &entry,
-                        QString &error);
+bool putBackOldContents(platform::D2xxBinding &d2xx, WriteJournal &journal, int index,
+                        const JournalEntry &entry, QString &error);
 
 }  // namespace kestrom::safety

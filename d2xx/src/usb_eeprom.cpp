@@ -174,10 +174,10 @@ FT_STATUS UsbEeprom::readChip(size_t address, uint16_t &value, FT_STATUS failure
 }
 
 FT_STATUS UsbEeprom::writeChip(size_t address, uint16_t value, FT_STATUS failure) {
-    // A read-back asks the chip, at every address the word may answer to while the
-    // part's size is not known.
-    for (size_t alias = address % kSmallestPart; alias < cache_.size(); alias += kSmallestPart)
-        cache_[alias].reset();
+    // A read-back asks the chip, at every address the word answers to: those of the
+    // smallest part while the part's size is not known.
+    const size_t repeat = size_ == Size::Known && words_ != 0 ? words_ : kSmallestPart;
+    for (size_t alias = address % repeat; alias < cache_.size(); alias += repeat) cache_[alias].reset();
     return transfer(SIO_WRITE_EEPROM_REQUEST, value, static_cast<uint16_t>(address), nullptr, 0, failure);
 }
 
@@ -226,12 +226,43 @@ void UsbEeprom::finish() {
     prepared_ = false;
 }
 
+std::optional<std::vector<size_t>> UsbEeprom::wordsHeldSet() const {
+    if (size_ != Size::Known || words_ == 0) return std::nullopt;
+    std::vector<size_t> set;
+    for (size_t address = 0; address < words_; ++address) {
+        if (!cache_[address]) return std::nullopt;
+        if (*cache_[address] != kBlankWord) set.push_back(address);
+    }
+    return set;
+}
+
+// A 93Cx6 is erased by one ERAL command, which clears the whole part or nothing.
+// When every word was read in this open, a word that read otherwise before and
+// reads blank now shows that the command ran (the first and the last such word are
+// asked), and a part that was blank already needs no read; the part is then known
+// blank, word by word. Without the words of this open every word is read from the
+// chip. The program after an erase writes every word and reads each back, so no
+// word goes unverified.
 FT_STATUS UsbEeprom::erase() {
     // Neither the FT232R's internal EEPROM nor the X series' can be erased.
     if (type_ == TYPE_R || type_ == TYPE_230X) return FT_OK;
+    const std::optional<std::vector<size_t>> wereSet = wordsHeldSet();
     forgetContents();
     erased_ = true;
-    return transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, FT_EEPROM_ERASE_FAILED);
+    if (const FT_STATUS status = transfer(SIO_ERASE_EEPROM_REQUEST, 0, 0, nullptr, 0, FT_EEPROM_ERASE_FAILED);
+        status != FT_OK || !wereSet) {
+        return status;
+    }
+    if (!wereSet->empty()) {
+        for (const size_t address : {wereSet->front(), wereSet->back()}) {
+            uint16_t value = 0;
+            if (const FT_STATUS status = readChip(address, value, FT_EEPROM_READ_FAILED); status != FT_OK)
+                return status;
+            if (value != kBlankWord) return FT_EEPROM_ERASE_FAILED;
+        }
+    }
+    cache_.fill(kBlankWord);  // every address of a sized part answers with one of its words
+    return FT_OK;
 }
 
 // The part reads blank wherever the marker can land, and is made blank there again

@@ -3,10 +3,10 @@
 // chip's ports while we work.
 //
 // Transfers are the cost on real hardware (about 1 ms each), so within one open a
-// word is read from the chip once and then served from memory; a word written,
-// or every word after an erase, is read from the chip again, so a read-back checks
-// the chip and not our memory. Nothing read outlives the open: another program may
-// write the chip in between.
+// word is read from the chip once and then served from memory; a word written is
+// read from the chip again, so a read-back checks the chip and not our memory. An
+// erase is checked on the chip (erase()) and leaves the part known blank. Nothing read outlives the open:
+// another program may write the chip in between.
 //
 // The part's size is told by how its contents repeat (eeprom_size_probe.h) and
 // then remembered for the device while the program runs, as no write changes it.
@@ -61,6 +61,8 @@ public:
     // erase writes every word.
     std::optional<uint16_t> held(size_t address) const;
     // Every word to 0xFFFF; the FT232R's and the X series' EEPROMs are not erased (FT_OK).
+    // FT_EEPROM_ERASE_FAILED when a word read in this open before it does not read
+    // blank afterwards.
     FT_STATUS erase();
     // Puts back the serial port's latency timer that writing changed.
     void finish();
@@ -84,6 +86,9 @@ private:
     FT_STATUS sizeByMarker();
     bool blankAt(size_t address);
     void forgetContents() { cache_.fill(std::nullopt); }
+    // The addresses of the words that do not read blank, when every word of a sized
+    // part is known in this open.
+    std::optional<std::vector<size_t>> wordsHeldSet() const;
     void settle(size_t words);
 
     libusb_device_handle *handle_;

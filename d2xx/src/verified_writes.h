@@ -23,8 +23,10 @@ FT_STATUS writeImageVerified(Device &device, const std::vector<uint16_t> &image)
 // One word, unless the part holds it already; FT_EEPROM_WRITE_FAILED when it reads back otherwise.
 FT_STATUS writeWordVerified(Device &device, size_t address, uint16_t value);
 
-// Erases; FT_EEPROM_ERASE_FAILED when the part does not read blank afterwards. Parts
-// whose erase changes nothing by design (the FT232R, the X series) are not checked.
+// Erases; FT_EEPROM_ERASE_FAILED when the part does not read blank afterwards (the
+// USB backend's erase checks the chip itself and answers these reads from what it
+// found, usb_eeprom.h). Parts whose erase changes nothing by design (the FT232R,
+// the X series) are not checked.
 FT_STATUS eraseVerified(Device &device);
 
 }  // namespace kestrom::d2xx

@@ -8,21 +8,24 @@
 // Counters: "transfers" per step (the first report of the process, which also
 // tells the part's size, is "first_report"), split into EEPROM reads, writes and
 // erases, with "floor": one read per distinct word the step needs within one open
-// (an Erase reads what the chip holds first, to keep its own settings), one write
-// and one read-back per word written, one erase and a blank check of every word,
-// plus telling the size once. The window's Write: a backup read, the erase, the
-// program and its read-back. `kestrom write`: every word read once, the size told
-// once (64 more reads on a programmed 93C46; on a blank part, whose every address
-// reads alike, the marker: two writes and two reads), two transfers per word
-// written, and the write set-up (reset, modem status, latency timer read, set and
-// put back). OneOpenWrite makes the same change through the D2XX calls in one
-// open, as a caller that holds the chip from its backup to its check. A blank
-// part's words are every address the chip can send (256): it shows no size until
-// the marker is written, and nothing is written before the backup is made.
+// (an Erase reads the chip for its backup, then again in the library's open to keep
+// the chip's own settings), one write and one read-back per word written, one erase,
+// plus telling the size once; the check of an erase (two words of a part that was
+// not blank) is above it. The window's Write (a new serial number each time): a
+// backup read, the erase, the program of every word and its read-back, all in one
+// open; above that floor it checks the erase and sets the port up for writing (5).
+// `kestrom write`: every word read once, the
+// size told once (64 more reads on a programmed 93C46; on a blank part, whose every address reads alike, the
+// marker: two writes and two reads), two transfers per word written, and the write set-up (reset, modem
+// status, latency timer read, set and put back). OneOpenWrite makes the same change through the D2XX calls in
+// one open, as a caller that holds the chip from its backup to its check. A blank part's words are every
+// address the chip can send (256): it shows no size until the marker is written, and nothing is written
+// before the backup is made.
 //
 // It runs itself again under umockdev's preload library when started without it.
 #include <QApplication>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -105,13 +108,19 @@ void Transfers(benchmark::State &state, Step step) {
         return window.findChild<QAbstractButton *>(QString::fromLatin1(name));
     };
     button("device1")->setChecked(true);
+    // Each Write gives the board another serial number, so it always has words to write.
+    unsigned serial = 0;
     const std::function<void()> run[] = {
         [&] { window.ReportEeprom(); },
         [&] { window.tick(); },
-        [&] { button("write1")->click(); },
+        [&] {
+            window.findChild<QLineEdit *>(QStringLiteral("serial_number"))
+                ->setText(QStringLiteral("KS%1").arg(++serial, 6, 10, QChar(u'0')));
+            button("write1")->click();
+        },
         [&] { button("eeprom_erase")->click(); },
     };
-    const double floors[] = {2 * words, words, 3 * words + 1, words + 2 * words + 1};
+    const double floors[] = {2 * words, words, 3 * words + 1, 2 * words + 1};
     const auto which = static_cast<size_t>(step);
     Counts sum;
     double iterations = 0;

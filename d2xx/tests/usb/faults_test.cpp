@@ -93,6 +93,24 @@ TEST_F(Faults, AFailedProgramPutsBackWhatTheEepromHeld) {
     EXPECT_EQ(chip.eeprom(), example("ft232bm.bin"));
 }
 
+// The program in one open on a part whose cells lose some words of the program after
+// the erase: the words it read are put back, and the caller is told what the chip holds.
+TEST_F(Faults, AProgramInOneOpenThatFailsHalfWayPutsBackTheWordsItRead) {
+    const std::vector<uint16_t> old = example("ft232bm.bin");
+    const VirtualChip &chip = bm(FaultPlan().dropWrites(10));
+    ASSERT_EQ(FT_EE_READ_(), ROMGATE_OK);
+    ASSERT_EQ(SET_SerialNumber_("KS000042"), ROMGATE_OK);
+    std::vector<uint16_t> after;
+    const ROMGATE_AFTER_PROGRAM keep = [](void *context, const ROMGATE_CHIP *now) {
+        static_cast<std::vector<uint16_t> *>(context)->assign(now->words, now->words + 64);
+    };
+    EXPECT_EQ(FT_EE_ProgramInOneOpen_(0, nullptr, keep, &after), ROMGATE_STEP_FAILED);
+    EXPECT_EQ(FT_STATUS_(), FT_EEPROM_WRITE_FAILED);
+    EXPECT_EQ(chip.transfers("ERASE_EEPROM"), 1u);
+    EXPECT_EQ(chip.eeprom(), old);
+    EXPECT_EQ(after, old);
+}
+
 TEST_F(Faults, AStalledRequestFailsItsCallAndSaysWhy) {
     struct Case {
         const char *stalled;

@@ -43,18 +43,19 @@ TEST_F(Transfers, EachStepOnA93C46StaysAtItsFloor) {
     EXPECT_EQ(cost(report), 192u) << "the first report also tells the size: words 64-127 repeat 0-63";
     EXPECT_EQ(cost(report), 128u) << "64 words in each of its two opens";
     EXPECT_EQ(cost(tick), 64u);
-    // Save 64, erase 1, blank check 64, write 64, read back 64; setting up the port for
-    // writing and putting its latency timer back, 5.
-    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EE_Program_(0), ROMGATE_OK); }), 257u + 5);
-    // What the chip holds (its own settings are kept for the next program), erase, blank check.
-    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 64u + 1 + 64);
+    // Save 64, erase 1, its check 2 (the first and last word that were not blank), write
+    // 64, read back 64; setting up the port for writing and putting its latency timer back, 5.
+    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EE_Program_(0), ROMGATE_OK); }), 64u + 1 + 2 + 128 + 5);
+    // What the chip holds (its own settings are kept for the next program), erase, its check.
+    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 64u + 1 + 2);
+    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 64u + 1) << "blank already";
 }
 
 TEST_F(Transfers, A93C56IsToldByItsSecondHalfAndABlankPartIsLeftUnsized) {
     chip_ = &plug({ChipKind::FT2232C, 128, example("ft2232c.bin")});
-    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 256u + 1 + 128)
+    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 256u + 1 + 2)
         << "words 128-255 repeat 0-127";
-    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 128u + 1 + 128) << "the size is remembered";
+    EXPECT_EQ(cost([] { EXPECT_EQ(FT_EraseEE_(), ROMGATE_OK); }), 128u + 1) << "the size is remembered";
     // A blank part repeats whatever its size, and a read does not write to tell it:
     // its configuration reads blank, which is all the library's read wants to know.
     newBus();

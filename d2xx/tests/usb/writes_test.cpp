@@ -86,6 +86,47 @@ TEST_F(Writes, OnlyTheWordsThatDifferAreWrittenAndEachIsReadBackOnce) {
     EXPECT_EQ(chip.eeprom(), kFirst);
 }
 
+// An erase is one command that clears the whole part or nothing: once the part was
+// read in the open, the first and the last word that did not read blank show whether
+// it ran, a part blank already needs no read, and a part that refuses writes fails.
+TEST_F(Writes, AnEraseAsksOnlyTheWordsThatShowItRan) {
+    std::vector<uint16_t> oneWord(64, 0xFFFF);
+    oneWord[5] = 0x1234;
+    struct Case {
+        const char *name;
+        const std::vector<uint16_t> &image;
+        FaultPlan faults;
+        FT_STATUS status;
+        unsigned reads;
+    };
+    const Case cases[] = {{"programmed", kFirst, {}, FT_OK, 2},
+                          {"one word set", oneWord, {}, FT_OK, 1},
+                          {"write-protected", kFirst, FaultPlan().writeProtect(), FT_EEPROM_ERASE_FAILED, 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        newBus();
+        const VirtualChip &chip = plug({ChipKind::FT232BM, 64, c.image}, c.faults);
+        FT_HANDLE handle = open();
+        uint16_t word = 0;
+        for (uint32_t address = 0; address < 128; ++address)
+            ASSERT_EQ(FT_ReadEE(handle, address, &word), FT_OK);
+        EXPECT_EQ(cost(chip, [&] { EXPECT_EQ(FT_EraseEE(handle), c.status); }),
+                  (EepromTransfers{c.reads, 0, 1}));
+        EXPECT_EQ(chip.eeprom(), c.status == FT_OK ? std::vector<uint16_t>(64, 0xFFFF) : c.image);
+        // What the open now knows of the part is what it holds.
+        std::vector<uint16_t> seen(64);
+        for (uint32_t address = 0; address < 64; ++address) FT_ReadEE(handle, address, &seen[address]);
+        EXPECT_EQ(seen, chip.eeprom());
+        close(handle);
+        if (c.status != FT_OK) continue;
+
+        handle = open();  // the size is remembered
+        EXPECT_EQ(cost(chip, [&] { EXPECT_EQ(FT_EraseEE(handle), FT_OK); }), (EepromTransfers{64, 0, 1}))
+            << "the part's words, read to keep its own settings, and no check of a blank part";
+        close(handle);
+    }
+}
+
 TEST_F(Writes, AWordThePartDidNotKeepSendsEveryWordOnceMoreBeforeTheCallFails) {
     const unsigned changed = differing(kFirst, kSecond);
     struct Case {
