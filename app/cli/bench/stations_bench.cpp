@@ -19,7 +19,7 @@
 // the set-up and the 64 words of a blank part written). The virtual chips work side
 // by side, each answering from a timer of its own, but every ioctl of every chip
 // still passes umockdev's one worker thread (several for each transfer), which
-// caps their ratio below the stations' own: 2.8 for 8 boards on a busy two-core
+// caps their ratio below the stations' own: 2.8-3.3 for 8 boards on a busy two-core
 // machine, where the simulated boards give the stations' ratio.
 //
 // It runs itself again under umockdev's preload library when started without it.
