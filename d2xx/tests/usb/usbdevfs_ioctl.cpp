@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 
+#include "completion_timer.h"
+
 namespace kestrom::virtualchip {
 namespace {
 
@@ -45,6 +47,8 @@ Setup setupOf(const uint8_t *packet) {
     const auto word = [&](size_t at) { return static_cast<uint16_t>(packet[at] | packet[at + 1] << 8); };
     return {packet[0], packet[1], word(2), word(4), word(6)};
 }
+
+using Clock = CompletionTimer::Clock;
 
 class Handler {
 public:
@@ -84,13 +88,25 @@ private:
             case USBDEVFS_RESETEP:
                 return umockdev_ioctl_client_complete(client, 0, 0);
             case USBDEVFS_DISCARDURB:
-                return fail(client, EINVAL);  // every URB completes as it is submitted
+                return fail(client, EINVAL);  // the chip took it: it is answered when its time is up
             default:
                 return fail(client, ENOTTY);
         }
     }
 
-    static void fail(UMockdevIoctlClient *client, int error) { umockdev_ioctl_client_complete(client, -1, error); }
+    static void fail(UMockdevIoctlClient *client, int error) {
+        umockdev_ioctl_client_complete(client, -1, error);
+    }
+
+    // Answers the ioctl at `when`; the client waits in it till then, umockdev's thread does not.
+    void completeAt(Clock::time_point when, UMockdevIoctlClient *client, long result, int error) {
+        if (when <= Clock::now()) return umockdev_ioctl_client_complete(client, result, error);
+        g_object_ref(client);
+        timer_.at(when, [client, result, error] {
+            umockdev_ioctl_client_complete(client, result, error);
+            g_object_unref(client);
+        });
+    }
 
     template <typename T, typename Fill>
     void answerWith(UMockdevIoctlClient *client, UMockdevIoctlData *arg, Fill fill) {
@@ -116,7 +132,7 @@ private:
         const auto &dc = request.as<usbdevfs_disconnect_claim>();
         if (dc.interface >= interfaceCount(chip_.kind())) return fail(client, ENOENT);
         const bool named = std::strncmp(dc.driver, kSerialDriver, sizeof dc.driver) == 0;
-        const bool detach = (dc.flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER) ? named
+        const bool detach = (dc.flags & USBDEVFS_DISCONNECT_CLAIM_IF_DRIVER)       ? named
                             : (dc.flags & USBDEVFS_DISCONNECT_CLAIM_EXCEPT_DRIVER) ? !named
                                                                                    : true;
         const auto interface = static_cast<uint8_t>(dc.interface);
@@ -154,7 +170,7 @@ private:
         }
     }
 
-    // The synchronous control transfer; answers the bytes moved.
+    // The synchronous control transfer; answers the bytes moved once the chip is done.
     void controlTransfer(UMockdevIoctlClient *client, UMockdevIoctlData *arg) {
         const Resolved request(arg, 0, sizeof(usbdevfs_ctrltransfer));
         if (!request) return fail(client, EFAULT);
@@ -163,12 +179,14 @@ private:
         const Resolved data(request.get(), offsetof(usbdevfs_ctrltransfer, data), ctrl.wLength);
         if (ctrl.wLength != 0 && !data) return fail(client, EFAULT);
         const Answer answer = chip_.control(setup, {data ? data.bytes() : nullptr, ctrl.wLength});
-        if (answer.outcome != Answer::Done) return fail(client, answer.outcome == Answer::Stalled ? EPIPE : ENODEV);
+        if (answer.outcome == Answer::Gone) return fail(client, ENODEV);
+        if (answer.outcome == Answer::Stalled) return completeAt(answer.ready, client, -1, EPIPE);
         const bool in = (ctrl.bRequestType & 0x80) != 0;
-        umockdev_ioctl_client_complete(client, static_cast<long>(in ? answer.length : ctrl.wLength), 0);
+        completeAt(answer.ready, client, static_cast<long>(in ? answer.length : ctrl.wLength), 0);
     }
 
-    // A control URB completes at once; it is handed back when its opener reaps.
+    // The chip takes a control URB at once and the answer goes into the opener's
+    // memory now; the URB is handed back to its opener's reap when the chip is done.
     void submit(UMockdevIoctlClient *client, UMockdevIoctlData *arg) {
         const Resolved urbData(arg, 0, sizeof(usbdevfs_urb));
         if (!urbData) return fail(client, EFAULT);
@@ -177,37 +195,69 @@ private:
             static_cast<size_t>(urb.buffer_length) < kSetupSize) {
             return fail(client, EINVAL);
         }
-        const Resolved buffer(urbData.get(), offsetof(usbdevfs_urb, buffer), static_cast<size_t>(urb.buffer_length));
+        const Resolved buffer(urbData.get(), offsetof(usbdevfs_urb, buffer),
+                              static_cast<size_t>(urb.buffer_length));
         if (!buffer) return fail(client, EFAULT);
         const Setup setup = setupOf(buffer.bytes());
-        const size_t room = std::min<size_t>(setup.length, static_cast<size_t>(urb.buffer_length) - kSetupSize);
+        const size_t room =
+            std::min<size_t>(setup.length, static_cast<size_t>(urb.buffer_length) - kSetupSize);
         const Answer answer = chip_.control(setup, {buffer.bytes() + kSetupSize, room});
         if (answer.outcome == Answer::Gone) return fail(client, ENODEV);
         urb.status = answer.outcome == Answer::Stalled ? -EPIPE : 0;
         const bool in = (setup.requestType & 0x80) != 0;
         urb.actual_length = answer.outcome == Answer::Done ? static_cast<int>(in ? answer.length : room) : 0;
-        queue(client, urbData.get()->client_addr);
+        queue(client, {urbData.get()->client_addr, answer.ready});
         umockdev_ioctl_client_complete(client, 0, 0);
     }
 
+    // A URB the chip is still working on holds the reap back until it is done, the
+    // non-blocking reap too: the node's poll() always says ready, so libusb would
+    // otherwise ask again and again, and umockdev's one thread would do nothing but
+    // answer EAGAIN while the other chips' transfers waited behind it.
     void reap(UMockdevIoctlClient *client, UMockdevIoctlData *arg) {
+        bool waiting = false;
+        Clock::time_point done;
+        {
+            const std::lock_guard lock(mutex_);
+            const auto found = reapable_.find(client);
+            if (found != reapable_.end() && !found->second.empty()) {
+                waiting = true;
+                done = found->second.front().done;
+            }
+        }
+        if (!waiting) return fail(client, chip_.plugged() ? EAGAIN : ENODEV);
+        auto pointer = std::make_shared<Resolved>(arg, 0, sizeof(void *));
+        if (!*pointer) return fail(client, EFAULT);
+        if (done <= Clock::now()) return handBack(client, *pointer);
+        g_object_ref(client);
+        timer_.at(done, [this, client, pointer] {
+            handBack(client, *pointer);
+            g_object_unref(client);
+        });
+    }
+
+    // The first URB of the client's queue goes into the reap's pointer.
+    void handBack(UMockdevIoctlClient *client, const Resolved &pointer) {
         unsigned long urb = 0;
         {
             const std::lock_guard lock(mutex_);
-            const auto waiting = reapable_.find(client);
-            if (waiting != reapable_.end() && !waiting->second.empty()) {
-                urb = waiting->second.front();
-                waiting->second.pop_front();
+            const auto found = reapable_.find(client);
+            if (found != reapable_.end() && !found->second.empty()) {
+                urb = found->second.front().address;
+                found->second.pop_front();
             }
         }
-        if (urb == 0) return fail(client, chip_.plugged() ? EAGAIN : ENODEV);
-        const Resolved pointer(arg, 0, sizeof(void *));
-        if (!pointer) return fail(client, EFAULT);
+        if (urb == 0) return fail(client, ENODEV);
         pointer.as<unsigned long>() = urb;
         umockdev_ioctl_client_complete(client, 0, 0);
     }
 
-    void queue(UMockdevIoctlClient *client, unsigned long urb) {
+    struct Submitted {
+        unsigned long address = 0;  // the URB, in the client's memory
+        Clock::time_point done;
+    };
+
+    void queue(UMockdevIoctlClient *client, Submitted urb) {
         const std::lock_guard lock(mutex_);
         auto [waiting, added] = reapable_.try_emplace(client);
         waiting->second.push_back(urb);
@@ -223,7 +273,8 @@ private:
 
     VirtualChip &chip_;
     std::mutex mutex_;
-    std::map<UMockdevIoctlClient *, std::deque<unsigned long>> reapable_;
+    std::map<UMockdevIoctlClient *, std::deque<Submitted>> reapable_;
+    CompletionTimer timer_;  // last: it goes first, answering whoever still waits
 };
 
 }  // namespace

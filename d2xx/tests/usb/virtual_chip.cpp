@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <thread>
 
 namespace kestrom::virtualchip {
 namespace {
@@ -95,13 +94,12 @@ VirtualChip::VirtualChip(const ChipSpec &spec, FaultPlan faults)
       driverBound_(interfaceCount(spec.kind), true) {}
 
 Answer VirtualChip::control(const Setup &setup, std::span<uint8_t> data) {
-    // The time is taken outside the lock, as chips on one bus work side by side.
-    std::this_thread::sleep_for(faults_.timePerTransfer());
-    if ((setup.requestType & kTypeMask) == kTypeVendor && setup.request == kWriteEeprom) {
-        std::this_thread::sleep_for(faults_.timePerWordWritten());
-    }
     std::unique_lock lock(mutex_);
     if (!plugged_) return {Answer::Gone};
+    const bool writesWord = (setup.requestType & kTypeMask) == kTypeVendor && setup.request == kWriteEeprom;
+    busyUntil_ = std::max(busyUntil_, std::chrono::steady_clock::now()) + faults_.timePerTransfer() +
+                 (writesWord ? faults_.timePerWordWritten() : std::chrono::microseconds(0));
+    const auto ready = busyUntil_;
     const std::string name = requestName(setup);
     log_.push_back(name);
     const unsigned eepromTransfer = isEepromRequest(setup) ? ++eepromTransfers_ : 0;
@@ -110,8 +108,9 @@ Answer VirtualChip::control(const Setup &setup, std::span<uint8_t> data) {
         unplug();
         return {Answer::Gone};
     }
-    if (faults_.stalls(name)) return {Answer::Stalled};
-    const Answer result = answer(setup, data);
+    if (faults_.stalls(name)) return {Answer::Stalled, 0, ready};
+    Answer result = answer(setup, data);
+    result.ready = ready;
     if (eepromTransfer != 0 && faults_.unplugsAfter(eepromTransfer)) {
         lock.unlock();
         unplug();

@@ -5,12 +5,15 @@
 // request name, and its fault plan can make it stall, vanish, take its time or
 // keep no write.
 //
-// The host side (the kernel's usbdevfs and the serial driver bound to the chip's
-// interfaces) is in usbdevfs_ioctl.h; putting it on a bus is testbed.h's job.
-// The chip is called from umockdev's ioctl thread and read by the test's own, so
-// every member locks.
+// The chip answers at once and tells when the answer is ready: its endpoint 0 does
+// one transfer after another, each taking the time its fault plan says. Handing the
+// answer back then is the host side's job (the kernel's usbdevfs and the serial
+// driver bound to the chip's interfaces, in usbdevfs_ioctl.h); putting the chip on
+// a bus is testbed.h's. The chip is called from umockdev's ioctl thread and read
+// by the test's own, so every member locks.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -48,7 +51,8 @@ struct Setup {
 struct Answer {
     enum Outcome { Done, Stalled, Gone };
     Outcome outcome = Done;
-    size_t length = 0;  // bytes of an IN transfer's data
+    size_t length = 0;                              // bytes of an IN transfer's data
+    std::chrono::steady_clock::time_point ready{};  // when a real chip would have answered
 };
 
 class VirtualChip {
@@ -61,7 +65,8 @@ public:
     const Descriptors &descriptors() const { return descriptors_; }
 
     // One control transfer. `data` holds its wLength bytes: what the host sends
-    // (OUT), or room for the answer (IN).
+    // (OUT), or room for the answer (IN). The chip takes it when it has done the
+    // ones before.
     Answer control(const Setup &setup, std::span<uint8_t> data);
 
     // Unplugging runs the hook (the testbed takes the device off the bus); from then
@@ -109,6 +114,7 @@ private:
     unsigned eepromTransfers_ = 0;  // since plugged in, for the fault plan
     unsigned eepromWrites_ = 0;     // likewise
     std::map<uint8_t, uint8_t> latency_;
+    std::chrono::steady_clock::time_point busyUntil_{};
 };
 
 // The name a chip counts a request by.
