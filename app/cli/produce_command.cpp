@@ -44,14 +44,15 @@ constexpr int kLongestPollMs = 10000;
 constexpr int kSleepSliceMs = 50;
 constexpr uint64_t kMostStations = 127;  // devices one USB host controller takes
 
+// Sleeps `pollMs`, or less when Ctrl+C is pressed.
+void pause(int pollMs) {
+    for (int slept = 0; slept < pollMs && !stopAsked; slept += kSleepSliceMs)
+        QThread::msleep(unsigned(std::min(kSleepSliceMs, pollMs - slept)));
+}
+
 // Sleeps until `done` holds or Ctrl+C is pressed; true when `done` held.
 bool waitUntil(const std::function<bool()> &done, int pollMs) {
-    while (!done()) {
-        for (int slept = 0; slept < pollMs; slept += kSleepSliceMs) {
-            if (stopAsked) return false;
-            QThread::msleep(unsigned(std::min(kSleepSliceMs, pollMs - slept)));
-        }
-    }
+    while (!done() && !stopAsked) pause(pollMs);
     return !stopAsked;
 }
 
@@ -172,6 +173,13 @@ int runStations(const StationsRun &run, Tally &tally, QString &ended) {
         const auto enough = [&] { return run.wanted != 0 && tally.programmed + atWork.size() >= run.wanted; };
         const bool starting = !stopAsked && !broken && ended.isEmpty() && !enough();
         if (!starting && atWork.empty()) break;
+        if (!starting) {
+            // Nothing can start: only the boards at work are waited for, and the bus is
+            // left alone. Whatever was plugged meanwhile settles again once looked at.
+            seenBefore.clear();
+            pause(run.pollMs);
+            continue;
+        }
         std::vector<StationPort> ready;
         std::set<QString> seen;
         for (const StationPort &port :
@@ -192,7 +200,7 @@ int runStations(const StationsRun &run, Tally &tally, QString &ended) {
         }
         std::erase_if(toUnplug, [&](const QString &port) { return !seen.contains(port); });
         seenBefore = seen;
-        if (starting && !ready.empty() && ready.size() >= run.gather) {
+        if (!ready.empty() && ready.size() >= run.gather) {
             for (const StationPort &port : ready) {
                 if (enough()) break;
                 auto board = std::make_unique<BoardAtWork>();
@@ -208,8 +216,7 @@ int runStations(const StationsRun &run, Tally &tally, QString &ended) {
                 atWork.emplace(port.port, std::move(board));
             }
         }
-        for (int slept = 0; slept < run.pollMs && !stopAsked; slept += kSleepSliceMs)
-            QThread::msleep(unsigned(std::min(kSleepSliceMs, run.pollMs - slept)));
+        pause(run.pollMs);
     }
     return broken ? kDeviceFailed : kDone;
 }
