@@ -16,11 +16,10 @@
 //
 // SimulatedStations/N: the same runs on simulated boards whose D2XX calls wait as
 // the virtual chip's transfers would (delay.FT_ReadEE = 1 a word read, FT_EE_Program
-// the set-up and the 64 words of a blank part written). The virtual chips work side
-// by side, each answering from a timer of its own, but every ioctl of every chip
-// still passes umockdev's one worker thread (several for each transfer), which
-// caps their ratio below the stations' own: 2.8-3.3 for 8 boards on a busy two-core
-// machine, where the simulated boards give the stations' ratio.
+// the set-up and the 64 words of a blank part written): the stations' own ratio,
+// without the processor time the virtual bus takes (every transfer is a handful of
+// socket messages between kestrom and the thread that answers its opening of the
+// chip, which eight boards share with the stations on a small machine).
 //
 // It runs itself again under umockdev's preload library when started without it.
 #include <benchmark/benchmark.h>

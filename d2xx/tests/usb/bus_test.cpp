@@ -1,6 +1,6 @@
 // Chips on one bus work side by side, as on a real hub: a chip that takes its time
 // over a transfer holds up only the program talking to it, not the transfers of
-// the other chips, though umockdev serves every chip's ioctls on one thread.
+// the other chips.
 #include <chrono>
 #include <future>
 #include <string>

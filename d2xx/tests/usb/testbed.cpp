@@ -1,12 +1,11 @@
 #include "testbed.h"
 
-#include <umockdev.h>
-
 #include <link.h>
 #include <linux/capability.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <umockdev.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -64,13 +63,15 @@ std::string record(const Descriptors &d, const std::string &sysPath, unsigned ad
                   "E: BUSNUM=%03u\nE: DEVNUM=%03u\nE: PRODUCT=%x/%x/%x\n"
                   "A: busnum=%u\\n\nA: devnum=%u\\n\nA: speed=12\\n\nA: bConfigurationValue=1\\n\n"
                   "A: idVendor=%04x\\n\nA: idProduct=%04x\\n\nA: bcdDevice=%02x%02x\\n\n",
-                  kBus, address, d.vendor, d.product, d.device[12] | d.device[13] << 8, kBus, address, d.vendor,
-                  d.product, d.device[13], d.device[12]);
-    std::string text = "P: " + sysPath.substr(4) + "\nN: " + node + "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n" +
-                       "E: DEVNAME=/dev/" + node + "\n" + numbers;
+                  kBus, address, d.vendor, d.product, d.device[12] | d.device[13] << 8, kBus, address,
+                  d.vendor, d.product, d.device[13], d.device[12]);
+    std::string text = "P: " + sysPath.substr(4) + "\nN: " + node +
+                       "\nE: SUBSYSTEM=usb\nE: DEVTYPE=usb_device\n" + "E: DEVNAME=/dev/" + node + "\n" +
+                       numbers;
     const char *names[] = {nullptr, "manufacturer", "product", "serial"};
     for (size_t i = 1; i <= 3 && strings; ++i) {
-        if (!d.strings[i].empty()) text += std::string("H: ") + names[i] + "=" + hex(sysfsText(d.strings[i])) + "\n";
+        if (!d.strings[i].empty())
+            text += std::string("H: ") + names[i] + "=" + hex(sysfsText(d.strings[i])) + "\n";
     }
     std::vector<uint8_t> both = d.device;
     both.insert(both.end(), d.configuration.begin(), d.configuration.end());
@@ -104,7 +105,8 @@ bool Testbed::preloaded() {
 bool Testbed::runUnderPreload(char **argv) {
     if (preloaded()) return true;
     const char *others = std::getenv("LD_PRELOAD");
-    const std::string preload = std::string("libumockdev-preload.so.0") + (others ? std::string(":") + others : "");
+    const std::string preload =
+        std::string("libumockdev-preload.so.0") + (others ? std::string(":") + others : "");
     setenv("LD_PRELOAD", preload.c_str(), 1);
     execv("/proc/self/exe", argv);
     std::perror("cannot run again under umockdev's preload library");
@@ -114,9 +116,9 @@ bool Testbed::runUnderPreload(char **argv) {
 Testbed::Testbed() : testbed_(umockdev_testbed_new()) {}
 
 Testbed::~Testbed() {
-    for (const Slot &slot : slots_) {
+    for (Slot &slot : slots_) {
         if (slot.chip->plugged()) remove(slot);
-        g_object_unref(slot.handler);
+        slot.node.reset();
     }
     g_object_unref(testbed_);
 }
@@ -126,35 +128,35 @@ VirtualChip &Testbed::plug(const ChipSpec &spec, FaultPlan faults) {
     slot.chip = std::make_unique<VirtualChip>(spec, std::move(faults));
     slot.port = static_cast<unsigned>(slots_.size()) + 1;
     slot.address = nextAddress();
-    slot.sysPath = "/sys/devices/pci0000:00/0000:00:14.0/usb1/" + std::to_string(kBus) + "-" +
-                   std::to_string(slot.port);
+    slot.sysPath =
+        "/sys/devices/pci0000:00/0000:00:14.0/usb1/" + std::to_string(kBus) + "-" + std::to_string(slot.port);
     GError *error = nullptr;
-    const std::string description = record(slot.chip->descriptors(), slot.sysPath, slot.address, slot.chip->faults().kernelKeepsStrings());
+    const std::string description = record(slot.chip->descriptors(), slot.sysPath, slot.address,
+                                           slot.chip->faults().kernelKeepsStrings());
     if (!umockdev_testbed_add_from_string(testbed_, description.c_str(), &error)) {
         const std::string message = error->message;
         g_error_free(error);
         throw std::runtime_error("umockdev refused the device: " + message);
     }
-    slot.handler = newUsbdevfsHandler(*slot.chip);
     slots_.push_back(std::move(slot));
-    const Slot &added = slots_.back();
-    if (!umockdev_testbed_attach_ioctl(testbed_, deviceNode(*added.chip).c_str(), added.handler, &error)) {
-        const std::string message = error->message;
-        g_error_free(error);
-        throw std::runtime_error("umockdev could not attach the ioctl handler: " + message);
-    }
-    if (added.chip->faults().refusesNode()) {
-        gchar *root = umockdev_testbed_get_root_dir(testbed_);
-        chmod((std::string(root) + deviceNode(*added.chip)).c_str(), 0);
-        g_free(root);
-    }
+    Slot &added = slots_.back();
+    gchar *rootDir = umockdev_testbed_get_root_dir(testbed_);
+    const std::string root = rootDir;
+    g_free(rootDir);
+    // Where umockdev's preload library connects a program that opens the node.
+    VirtualChip *answering = added.chip.get();
+    added.node = std::make_unique<IoctlSocket>(root + "/ioctl" + deviceNode(*answering),
+                                               [answering] { return newUsbdevfsOpener(*answering); });
+    if (added.chip->faults().refusesNode()) chmod((root + deviceNode(*added.chip)).c_str(), 0);
     umockdev_testbed_uevent(testbed_, added.sysPath.c_str(), "add");
     VirtualChip *chip = added.chip.get();
     chip->setUnplugHook([this, chip] { remove(slotOf(*chip)); });
     return *chip;
 }
 
-void Testbed::unplug(VirtualChip &chip) { chip.unplug(); }
+void Testbed::unplug(VirtualChip &chip) {
+    chip.unplug();
+}
 
 void Testbed::remove(const Slot &slot) {
     umockdev_testbed_uevent(testbed_, slot.sysPath.c_str(), "remove");
@@ -162,8 +164,8 @@ void Testbed::remove(const Slot &slot) {
 }
 
 const Testbed::Slot &Testbed::slotOf(const VirtualChip &chip) const {
-    const auto found =
-        std::find_if(slots_.begin(), slots_.end(), [&](const Slot &slot) { return slot.chip.get() == &chip; });
+    const auto found = std::find_if(slots_.begin(), slots_.end(),
+                                    [&](const Slot &slot) { return slot.chip.get() == &chip; });
     if (found == slots_.end()) throw std::logic_error("the chip is not on this testbed");
     return *found;
 }

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "ioctl_socket.h"
 #include "virtual_chip.h"
 
 // umockdev's types, without its headers (GLib's names clash with Qt's keywords).
 typedef struct _UMockdevTestbed UMockdevTestbed;
-typedef struct _UMockdevIoctlBase UMockdevIoctlBase;
 
 namespace kestrom::virtualchip {
 
@@ -49,7 +49,7 @@ private:
         unsigned port = 0;
         unsigned address = 0;
         std::string sysPath;
-        UMockdevIoctlBase *handler = nullptr;
+        std::unique_ptr<IoctlSocket> node;  // answers the programs that open its device node
     };
     const Slot &slotOf(const VirtualChip &chip) const;
     void remove(const Slot &slot);

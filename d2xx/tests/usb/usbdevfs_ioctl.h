@@ -3,26 +3,24 @@
 // full-speed FTDI chip whose interfaces the ftdi_sio serial driver holds.
 //
 // - Control transfers (USBDEVFS_CONTROL, or a control URB through SUBMITURB) go to
-//   the chip, which answers once it has taken a real chip's time: each chip's own
-//   timer thread hands the answer back, so chips on one bus work side by side
-//   though umockdev serves their ioctls on one thread. A URB waits in its opener's
-//   queue until REAPURB/REAPURBNDELAY hands it back, the reap waiting for it while
-//   the chip is busy; an empty queue answers EAGAIN, or ENODEV once the chip is
-//   unplugged (URBs submitted before are still handed back first).
+//   the chip, which answers once it has taken a real chip's time. A URB waits in
+//   its opener's queue until REAPURB/REAPURBNDELAY hands it back, the reap waiting
+//   for it while the chip is busy; an empty queue answers EAGAIN, or ENODEV once
+//   the chip is unplugged (URBs submitted before are still handed back first).
 // - GETDRIVER names "ftdi_sio" while it is bound; the DISCONNECT and CONNECT
 //   requests (USBDEVFS_IOCTL) and DISCONNECT_CLAIM detach and re-attach it, and the
 //   chip counts the detaches. Claiming an interface the driver holds is EBUSY.
-// - The node is a plain file, so poll() always says ready: callers must loop.
+// - The node always polls ready: callers must loop.
 #pragma once
 
-#include <umockdev.h>
+#include <memory>
 
+#include "ioctl_socket.h"
 #include "virtual_chip.h"
 
 namespace kestrom::virtualchip {
 
-// A new ioctl handler for `chip`'s device node; the caller owns the reference.
-// The chip must outlive it.
-UMockdevIoctlBase *newUsbdevfsHandler(VirtualChip &chip);
+// The answerer of one opening of `chip`'s device node; the chip must outlive it.
+std::unique_ptr<Opener> newUsbdevfsOpener(VirtualChip &chip);
 
 }  // namespace kestrom::virtualchip

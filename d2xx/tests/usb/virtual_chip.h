@@ -9,8 +9,8 @@
 // one transfer after another, each taking the time its fault plan says. Handing the
 // answer back then is the host side's job (the kernel's usbdevfs and the serial
 // driver bound to the chip's interfaces, in usbdevfs_ioctl.h); putting the chip on
-// a bus is testbed.h's. The chip is called from umockdev's ioctl thread and read
-// by the test's own, so every member locks.
+// a bus is testbed.h's. The chip is called from the threads that answer its openers
+// and read by the test's own, so every member locks.
 #pragma once
 
 #include <chrono>
