@@ -1,11 +1,14 @@
 // The program on a virtual chip, under the real USB stack: `kestrom --report`
 // prints what it prints for the simulated device with the same image, names the
 // udev rule when the chip's device node refuses the user, and no command that
-// only reads writes to the chip.
+// only reads writes to the chip. A program killed in the middle of a transfer
+// leaves the chip to the next, and the bus to the rest.
 #include <QMap>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "device_access.h"
@@ -138,6 +141,28 @@ TEST_F(EndToEnd, CommandsThatOnlyReadNeverWriteToABlankPart) {
             EXPECT_EQ(chip.transfers(request), 0u) << request;
         EXPECT_EQ(chip.eeprom(), std::vector<uint16_t>(words, 0xFFFF));
     }
+}
+
+TEST_F(EndToEnd, AProgramKilledInTheMiddleOfATransferLeavesTheChipToTheNext) {
+    using std::chrono::milliseconds;
+    VirtualChip &chip =
+        plug({ChipKind::FT232BM, 64, example("ft232bm.bin")}, FaultPlan().transferTime(milliseconds(10)));
+    QProcess killed;
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.remove(QStringLiteral("FTD2XX_SIM"));
+    killed.setProcessEnvironment(variables);
+    killed.start(QStringLiteral(KESTROM_FILE), {QStringLiteral("--report")});
+    for (int waited = 0; chip.transfers("READ_EEPROM") < 3 && waited < 10000; waited += 5)
+        std::this_thread::sleep_for(milliseconds(5));
+    ASSERT_GE(chip.transfers("READ_EEPROM"), 3u) << "it never read the chip";
+    killed.kill();  // waiting for the chip's answer, most likely
+    ASSERT_TRUE(killed.waitForFinished(10000));
+
+    // Answering the dead program took nothing down: the next reads the chip whole.
+    const unsigned reads = chip.transfers("READ_EEPROM");
+    const Outcome next = report();
+    EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+    EXPECT_GE(chip.transfers("READ_EEPROM"), reads + 64);
 }
 
 }  // namespace
