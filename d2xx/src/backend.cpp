@@ -19,17 +19,6 @@ FT_STATUS Device::writeImage(const std::vector<uint16_t> &image) {
     return FT_OK;
 }
 
-FT_STATUS Backend::describeAll(std::vector<ListedDevice> &out) {
-    out.clear();
-    uint32_t devices = 0;
-    if (const FT_STATUS status = count(devices); status != FT_OK) return status;
-    for (uint32_t index = 0; index < devices; ++index) {
-        ListedDevice listed{index, {}};
-        if (describe(index, listed.info) == FT_OK) out.push_back(std::move(listed));
-    }
-    return FT_OK;
-}
-
 std::unique_ptr<Backend> makeBackend() {
     const char *devicesFile = std::getenv("FTD2XX_SIM");
     if (devicesFile != nullptr && *devicesFile != '\0') return makeSimulatedBackend(devicesFile);

@@ -83,10 +83,9 @@ public:
     // Devices present now, in index order.
     virtual FT_STATUS count(uint32_t &devices) = 0;
     virtual FT_STATUS describe(uint32_t index, DeviceInfo &out) = 0;
-    // Every device present now, as describe() tells each, from one look at the devices
-    // where the backend can; a device that cannot be described (gone meanwhile) is left
-    // out and its index unused. The default asks count() and describe() for each.
-    virtual FT_STATUS describeAll(std::vector<ListedDevice> &out);
+    // Every device present now, as describe() tells each, from one look at the devices;
+    // a device that cannot be described (gone meanwhile) is left out and its index unused.
+    virtual FT_STATUS describeAll(std::vector<ListedDevice> &out) = 0;
     virtual FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) = 0;
 
     // Injected failure of a call made by device index (FT_Open, FT_ListDevices).
