@@ -1,6 +1,6 @@
 // Where the devices are plugged in, as the stations of a production run see them:
 // the USB port path ("1-1.3") or a simulated device's section, through the
-// driver's own KT_GetDevicePort.
+// driver's own KT_ListDevicePorts (or KT_GetDevicePort, index by index).
 #pragma once
 
 #include <QString>

@@ -25,6 +25,7 @@ enum Slot : size_t {
     kGetDeviceInfoDetail,
     kGetDevicePort,  // our own driver's, optional: another driver lacks them
     kGetHandlePort,
+    kListDevicePorts,
     kSlotCount
 };
 
@@ -147,6 +148,15 @@ FT_STATUS D2xxBinding::KT_GetDevicePort(uint32_t index, uint32_t *type, char *po
 FT_STATUS D2xxBinding::KT_GetHandlePort(FT_HANDLE handle, char *port, uint32_t portSize) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, char *, uint32_t);
     return exports_.call<Call>(kGetHandlePort, "KT_GetHandlePort", kNoDevice, handle, port, portSize);
+}
+
+FT_STATUS D2xxBinding::KT_ListDevicePorts(KT_DEVICE_PORT *ports, uint32_t room, uint32_t *count) {
+    using Call = FT_STATUS(FT_CALL *)(KT_DEVICE_PORT *, uint32_t, uint32_t *);
+    return exports_.call<Call>(kListDevicePorts, "KT_ListDevicePorts", kNoDevice, ports, room, count);
+}
+
+bool D2xxBinding::listsPorts() {
+    return exports_.resolve(kListDevicePorts, "KT_ListDevicePorts") != nullptr;
 }
 
 bool D2xxBinding::tellsPorts() {

@@ -51,8 +51,13 @@ public:
     FT_STATUS KT_GetDevicePort(uint32_t index, uint32_t *type, char *port, uint32_t portSize);
     // Likewise, the port of the device open on `handle`.
     FT_STATUS KT_GetHandlePort(FT_HANDLE handle, char *port, uint32_t portSize);
+    // Likewise, every listed device's chip type and port at once; FT_DEVICE_NOT_FOUND
+    // from another driver.
+    FT_STATUS KT_ListDevicePorts(KT_DEVICE_PORT *ports, uint32_t room, uint32_t *count);
     // Whether the driver has KT_GetDevicePort and KT_GetHandlePort.
     bool tellsPorts();
+    // Whether it has KT_ListDevicePorts too (older builds of our own driver lack it).
+    bool listsPorts();
 
 private:
     bool open(const std::filesystem::path &programFolder, std::string &message);

@@ -370,6 +370,25 @@ FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice
 /* Kestrom's own: where the device open on ftHandle is plugged in, as KT_GetDevicePort
  * tells it; a caller that opened by index learns whether it holds the board it listed. */
 FT_API FT_STATUS FT_CALL KT_GetHandlePort(FT_HANDLE ftHandle, char *Port, uint32_t PortSize);
+/* Kestrom's own: one listed device's place, as KT_ListDevicePorts hands it out. */
+#define KT_PORT_SIZE 256
+typedef struct kt_device_port {
+    uint32_t Index;          /* the device's index now, as FT_Open takes it */
+    uint32_t Type;           /* its chip type, as KT_GetDevicePort tells it */
+    char Port[KT_PORT_SIZE]; /* its port, as KT_GetDevicePort tells it, NUL-terminated */
+} KT_DEVICE_PORT, *PKT_DEVICE_PORT;
+/* Kestrom's own: every device listed now with its chip type and port, in index order,
+ * from one look at the bus (KT_GetDevicePort once per index looks at the bus each time).
+ * A device that goes while it is listed, or whose port does not fit Port, is left out:
+ * the indices of the others stay as FT_Open takes them. Nothing is written past
+ * Ports[Room - 1]; Ports may be null when Room is 0, to learn how many there are.
+ * \retval FT_OK                     *lpdwCount devices filled in from Ports[0] on
+ * \retval FT_INSUFFICIENT_RESOURCES Room is too small: *lpdwCount says how many are listed
+ *                                   now, and Ports is left as it was
+ * \retval FT_INVALID_PARAMETER      lpdwCount is null, or Ports is null while Room is not 0
+ * \retval FT_OTHER_ERROR            the driver failed on its side (out of memory)
+ */
+FT_API FT_STATUS FT_CALL KT_ListDevicePorts(PKT_DEVICE_PORT Ports, uint32_t Room, uint32_t *lpdwCount);
 /* eepromData: the connected chip's structure above, with common.deviceType set, and
  * eepromDataSize its size. Read: texts into buffers of 32, 16, 64 and 16 bytes
  * (Manufacturer, ManufacturerId, Description, SerialNumber). Program: NUL-terminated

@@ -30,6 +30,12 @@ struct DeviceInfo {
     std::string port;
 };
 
+// A device of a listing, with the index it has in that listing.
+struct ListedDevice {
+    uint32_t index = 0;
+    DeviceInfo info;
+};
+
 class Device {
 public:
     virtual ~Device() = default;
@@ -77,6 +83,9 @@ public:
     // Devices present now, in index order.
     virtual FT_STATUS count(uint32_t &devices) = 0;
     virtual FT_STATUS describe(uint32_t index, DeviceInfo &out) = 0;
+    // Every device present now, as describe() tells each, from one look at the devices;
+    // a device that cannot be described (gone meanwhile) is left out and its index unused.
+    virtual FT_STATUS describeAll(std::vector<ListedDevice> &out) = 0;
     virtual FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) = 0;
 
     // Injected failure of a call made by device index (FT_Open, FT_ListDevices).

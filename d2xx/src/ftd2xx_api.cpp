@@ -110,6 +110,18 @@ FT_STATUS copyPort(const DeviceInfo &info, char *port, uint32_t size) {
     return FT_OK;
 }
 
+// The listed devices whose port fits a KT_DEVICE_PORT, as the caller gets them.
+FT_STATUS devicePorts(Backend &backend, std::vector<KT_DEVICE_PORT> &ports) {
+    std::vector<ListedDevice> listed;
+    if (const FT_STATUS status = backend.describeAll(listed); status != FT_OK) return status;
+    ports.reserve(listed.size());
+    for (const ListedDevice &device : listed) {
+        KT_DEVICE_PORT port{device.index, device.info.type, {}};
+        if (copyPort(device.info, port.Port, sizeof port.Port) == FT_OK) ports.push_back(port);
+    }
+    return FT_OK;
+}
+
 FT_STATUS describeOne(Backend &backend, uint32_t index, uint32_t what, char *buffer) {
     if (const auto failure = backend.injectedFailure(index, "FT_ListDevices"); failure && *failure != FT_OK) {
         return *failure;
@@ -239,6 +251,23 @@ FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice
         if (const FT_STATUS status = backend.describe(dwIndex, info); status != FT_OK) return status;
         if (lpftDevice != nullptr) *lpftDevice = info.type;
         return copyPort(info, Port, PortSize);
+    });
+}
+
+FT_API FT_STATUS FT_CALL KT_ListDevicePorts(PKT_DEVICE_PORT Ports, uint32_t Room, uint32_t *lpdwCount) {
+    if (lpdwCount == nullptr || (Ports == nullptr && Room != 0)) return FT_INVALID_PARAMETER;
+    *lpdwCount = 0;
+    return guarded([&]() -> FT_STATUS {
+        std::vector<KT_DEVICE_PORT> ports;
+        try {
+            if (const FT_STATUS status = devicePorts(*makeBackend(), ports); status != FT_OK) return status;
+        } catch (const std::bad_alloc &) {
+            return FT_OTHER_ERROR;  // not "too little room": there is no count to try again with
+        }
+        *lpdwCount = static_cast<uint32_t>(ports.size());
+        if (ports.size() > Room) return FT_INSUFFICIENT_RESOURCES;
+        if (!ports.empty()) std::copy(ports.begin(), ports.end(), Ports);  // Ports may be null when none
+        return FT_OK;
     });
 }
 

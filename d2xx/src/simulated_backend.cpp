@@ -182,11 +182,16 @@ public:
     FT_STATUS describe(uint32_t index, DeviceInfo &out) override {
         auto devices = presentDevices();
         if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
-        Image image;
-        // A listing still shows a device whose image cannot be read, with its chip defaults.
-        loadEeprom(devices[index], image);
-        out = enumerate(devices[index], image);
-        out.location = location(devices[index]);
+        out = describeDevice(devices[index]);
+        return FT_OK;
+    }
+
+    // One reading of the devices file for them all.
+    FT_STATUS describeAll(std::vector<ListedDevice> &out) override {
+        out.clear();
+        const auto devices = presentDevices();
+        for (uint32_t index = 0; index < devices.size(); ++index)
+            out.push_back({index, describeDevice(devices[index])});
         return FT_OK;
     }
 
@@ -216,6 +221,15 @@ public:
     }
 
 private:
+    DeviceInfo describeDevice(const SimulatedDeviceConfig &device) const {
+        Image image;
+        // A listing still shows a device whose image cannot be read, with its chip defaults.
+        loadEeprom(device, image);
+        DeviceInfo info = enumerate(device, image);
+        info.location = location(device);
+        return info;
+    }
+
     // The devices file and the section: a device's place, as a USB port is a chip's.
     std::string location(const SimulatedDeviceConfig &device) const {
         return "sim:" + devicesFile_ + "#" + device.section;

@@ -106,6 +106,12 @@ std::string lockKey(libusb_device *device) {
            std::to_string(libusb_get_device_address(device));
 }
 
+FT_STATUS describeAt(const UsbListing &listing, uint32_t index, DeviceInfo &out) {
+    const FT_STATUS status = describeListed(listing.at(index), out);
+    out.location = lockKey(listing.at(index));
+    return status;
+}
+
 class UsbBackend final : public Backend {
 public:
     FT_STATUS count(uint32_t &devices) override {
@@ -116,9 +122,18 @@ public:
     FT_STATUS describe(uint32_t index, DeviceInfo &out) override {
         const UsbListing listing;
         if (index >= listing.size()) return FT_DEVICE_NOT_FOUND;
-        const FT_STATUS status = describeListed(listing.at(index), out);
-        out.location = lockKey(listing.at(index));
-        return status;
+        return describeAt(listing, index, out);
+    }
+
+    // One enumeration of the bus for every device, not one a device.
+    FT_STATUS describeAll(std::vector<ListedDevice> &out) override {
+        out.clear();
+        const UsbListing listing;
+        for (uint32_t index = 0; index < listing.size(); ++index) {
+            ListedDevice listed{index, {}};
+            if (describeAt(listing, index, listed.info) == FT_OK) out.push_back(std::move(listed));
+        }
+        return FT_OK;
     }
 
     FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) override {

@@ -1,0 +1,99 @@
+// KT_ListDevicePorts on simulated devices: every present device with its index, chip
+// type and port, as KT_GetDevicePort tells them one by one, and never a byte past
+// the room the caller gave.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ftd2xx.h"
+#include "sim_fixture.h"
+
+namespace {
+
+class DevicePorts : public SimFixture {
+protected:
+    // Entries filled with a pattern the call must leave alone where it does not write.
+    static std::vector<KT_DEVICE_PORT> untouched(size_t count) {
+        std::vector<KT_DEVICE_PORT> ports(count);
+        std::memset(ports.data(), 0xAB, ports.size() * sizeof(KT_DEVICE_PORT));
+        return ports;
+    }
+    static bool isUntouched(const KT_DEVICE_PORT &port) {
+        const auto *bytes = reinterpret_cast<const unsigned char *>(&port);
+        for (size_t i = 0; i < sizeof port; ++i)
+            if (bytes[i] != 0xAB) return false;
+        return true;
+    }
+};
+
+TEST_F(DevicePorts, EveryPresentDeviceInIndexOrderAsEachIsListedAlone) {
+    writeDevices(
+        "[bench-a]\nchip = BM\n"
+        "[unplugged]\nchip = 232R\npresent = 0\n"
+        "[bench-b]\nchip = 2232C\n"
+        "[bench c]\nchip = AM\n"
+        "[bench-d]\nchip = 232R\n");
+    std::vector<KT_DEVICE_PORT> ports = untouched(6);
+    uint32_t count = 99;
+    ASSERT_EQ(FT_OK, KT_ListDevicePorts(ports.data(), uint32_t(ports.size()), &count));
+    ASSERT_EQ(4u, count);
+
+    const std::vector<std::pair<std::string, uint32_t>> expected{
+        {"bench-a", FT_DEVICE_BM}, {"bench-b", FT_DEVICE_2232C}, {"bench c", FT_DEVICE_AM}, {"bench-d", FT_DEVICE_232R}};
+    for (uint32_t i = 0; i < count; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(i, ports[i].Index);
+        EXPECT_EQ(expected[i].first, ports[i].Port);
+        EXPECT_EQ(expected[i].second, ports[i].Type);
+        char alone[KT_PORT_SIZE] = {};
+        uint32_t type = 0;
+        ASSERT_EQ(FT_OK, KT_GetDevicePort(i, &type, alone, sizeof alone));
+        EXPECT_STREQ(alone, ports[i].Port);
+        EXPECT_EQ(type, ports[i].Type);
+    }
+    EXPECT_TRUE(isUntouched(ports[4]) && isUntouched(ports[5])) << "written past the devices listed";
+
+    // Plugged and unplugged by editing the file: the next listing follows.
+    writeDevices("[bench-a]\nchip = BM\npresent = 0\n[bench-b]\nchip = 2232C\n");
+    ASSERT_EQ(FT_OK, KT_ListDevicePorts(ports.data(), uint32_t(ports.size()), &count));
+    ASSERT_EQ(1u, count);
+    EXPECT_EQ(0u, ports[0].Index);
+    EXPECT_STREQ("bench-b", ports[0].Port);
+}
+
+TEST_F(DevicePorts, TooLittleRoomSaysHowMuchIsNeededAndWritesNothing) {
+    writeDevices("[one]\nchip = BM\n[two]\nchip = BM\n[three]\nchip = BM\n");
+    std::vector<KT_DEVICE_PORT> ports = untouched(3);
+    uint32_t count = 0;
+    // Room for two, and a third entry that must stay as it was.
+    EXPECT_EQ(FT_INSUFFICIENT_RESOURCES, KT_ListDevicePorts(ports.data(), 2, &count));
+    EXPECT_EQ(3u, count);
+    for (const KT_DEVICE_PORT &port : ports) EXPECT_TRUE(isUntouched(port));
+
+    // No array at all: how many there are.
+    count = 0;
+    EXPECT_EQ(FT_INSUFFICIENT_RESOURCES, KT_ListDevicePorts(nullptr, 0, &count));
+    EXPECT_EQ(3u, count);
+    // The room asked for is enough.
+    ASSERT_EQ(FT_OK, KT_ListDevicePorts(ports.data(), count, &count));
+    EXPECT_STREQ("three", ports[2].Port);
+
+    // Nothing listed needs no room.
+    writeDevices("[one]\nchip = BM\npresent = 0\n");
+    count = 99;
+    EXPECT_EQ(FT_OK, KT_ListDevicePorts(nullptr, 0, &count));
+    EXPECT_EQ(0u, count);
+}
+
+TEST_F(DevicePorts, MissingArgumentsAreRefused) {
+    writeDevices("[one]\nchip = BM\n");
+    KT_DEVICE_PORT port{};
+    uint32_t count = 99;
+    EXPECT_EQ(FT_INVALID_PARAMETER, KT_ListDevicePorts(&port, 1, nullptr));
+    EXPECT_EQ(FT_INVALID_PARAMETER, KT_ListDevicePorts(nullptr, 1, &count));
+    EXPECT_EQ(99u, count);
+}
+
+}  // namespace
