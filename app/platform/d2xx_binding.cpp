@@ -26,14 +26,16 @@ enum Slot : size_t {
     kGetDevicePort,  // our own driver's, optional: another driver lacks them
     kGetHandlePort,
     kListDevicePorts,
+    kGetHandleLocation,
     kSlotCount
 };
 
 // By slot.
 constexpr std::array<const char *, kSlotCount> kCallNames{
-    "FT_ListDevices", "FT_Open",    "FT_ReadEE",  "FT_Close",      "FT_GetDeviceInfo",
-    "FT_WriteEE",     "FT_EraseEE", "FT_EE_Read", "FT_EE_Program", "FT_EE_UASize",
-    "FT_EEPROM_Read", "FT_EEPROM_Program", "FT_GetDeviceInfoDetail"};
+    "FT_ListDevices",        "FT_Open",      "FT_ReadEE",      "FT_Close",
+    "FT_GetDeviceInfo",      "FT_WriteEE",   "FT_EraseEE",     "FT_EE_Read",
+    "FT_EE_Program",         "FT_EE_UASize", "FT_EEPROM_Read", "FT_EEPROM_Program",
+    "FT_GetDeviceInfoDetail"};
 
 constexpr FT_STATUS kNoDevice = FT_DEVICE_NOT_FOUND;
 
@@ -57,7 +59,8 @@ bool D2xxBinding::open(const std::filesystem::path &programFolder, std::string &
     }
     std::string missing;
     for (const char *name : kCallNames) {
-        if (name != nullptr && library_.symbol(name) == nullptr) missing += (missing.empty() ? "" : ", ") + std::string(name);
+        if (name != nullptr && library_.symbol(name) == nullptr)
+            missing += (missing.empty() ? "" : ", ") + std::string(name);
     }
     if (missing.empty()) return true;
     message = notADriverMessage(kDriverFileName, missing);
@@ -97,8 +100,8 @@ FT_STATUS D2xxBinding::FT_GetDeviceInfoDetail(uint32_t index, uint32_t *type, ui
                                       char *, FT_HANDLE *);
     uint32_t flags = 0;
     FT_HANDLE handle = nullptr;
-    return exports_.call<Call>(kGetDeviceInfoDetail, kCallNames[kGetDeviceInfoDetail], kNoDevice, index, &flags, type,
-                               id, location, serialNumber, description, &handle);
+    return exports_.call<Call>(kGetDeviceInfoDetail, kCallNames[kGetDeviceInfoDetail], kNoDevice, index,
+                               &flags, type, id, location, serialNumber, description, &handle);
 }
 
 FT_STATUS D2xxBinding::FT_WriteEE(FT_HANDLE handle, uint32_t wordOffset, uint16_t value) {
@@ -129,8 +132,8 @@ FT_STATUS D2xxBinding::FT_EE_UASize(FT_HANDLE handle, uint32_t *bytes) {
 FT_STATUS D2xxBinding::FT_EEPROM_Read(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
                                       char *manufacturerId, char *description, char *serialNumber) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, void *, uint32_t, char *, char *, char *, char *);
-    return exports_.call<Call>(kEepromRead, kCallNames[kEepromRead], kNoDevice, handle, data, size, manufacturer,
-                               manufacturerId, description, serialNumber);
+    return exports_.call<Call>(kEepromRead, kCallNames[kEepromRead], kNoDevice, handle, data, size,
+                               manufacturer, manufacturerId, description, serialNumber);
 }
 
 FT_STATUS D2xxBinding::FT_EEPROM_Program(FT_HANDLE handle, void *data, uint32_t size, char *manufacturer,
@@ -153,6 +156,15 @@ FT_STATUS D2xxBinding::KT_GetHandlePort(FT_HANDLE handle, char *port, uint32_t p
 FT_STATUS D2xxBinding::KT_ListDevicePorts(KT_DEVICE_PORT *ports, uint32_t room, uint32_t *count) {
     using Call = FT_STATUS(FT_CALL *)(KT_DEVICE_PORT *, uint32_t, uint32_t *);
     return exports_.call<Call>(kListDevicePorts, "KT_ListDevicePorts", kNoDevice, ports, room, count);
+}
+
+FT_STATUS D2xxBinding::KT_GetHandleLocation(FT_HANDLE handle, uint32_t *location) {
+    using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *);
+    return exports_.call<Call>(kGetHandleLocation, "KT_GetHandleLocation", kNoDevice, handle, location);
+}
+
+bool D2xxBinding::tellsHandleLocation() {
+    return exports_.resolve(kGetHandleLocation, "KT_GetHandleLocation") != nullptr;
 }
 
 bool D2xxBinding::listsPorts() {

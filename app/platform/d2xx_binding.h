@@ -54,6 +54,11 @@ public:
     // Likewise, every listed device's chip type and port at once; FT_DEVICE_NOT_FOUND
     // from another driver.
     FT_STATUS KT_ListDevicePorts(KT_DEVICE_PORT *ports, uint32_t room, uint32_t *count);
+    // Likewise, the location FT_GetDeviceInfoDetail gives the device open on `handle`,
+    // without a listing.
+    FT_STATUS KT_GetHandleLocation(FT_HANDLE handle, uint32_t *location);
+    // Whether the driver has KT_GetHandleLocation.
+    bool tellsHandleLocation();
     // Whether the driver has KT_GetDevicePort and KT_GetHandlePort.
     bool tellsPorts();
     // Whether it has KT_ListDevicePorts too (older builds of our own driver lack it).

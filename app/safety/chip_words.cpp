@@ -105,7 +105,13 @@ FT_STATUS OpenDevice::read(ChipWords &out) {
     if (status_ != FT_OK) return status_;
     ChipIdentity identity;
     if (const FT_STATUS status = readIdentity(d2xx_, handle_, identity); status != FT_OK) return status;
-    locate(d2xx_, index_, identity);
+    // Our own driver tells where the open chip sits without another look at the bus.
+    uint32_t location = 0;
+    if (d2xx_.tellsHandleLocation() && d2xx_.KT_GetHandleLocation(handle_, &location) == FT_OK) {
+        identity.location = location;
+    } else {
+        locate(d2xx_, index_, identity);
+    }
     std::vector<uint16_t> words(kLargestPart);
     for (size_t offset = 0; offset < words.size(); ++offset) {
         if (const FT_STATUS status = d2xx_.FT_ReadEE(handle_, uint32_t(offset), &words[offset]);

@@ -370,6 +370,13 @@ FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice
 /* Kestrom's own: where the device open on ftHandle is plugged in, as KT_GetDevicePort
  * tells it; a caller that opened by index learns whether it holds the board it listed. */
 FT_API FT_STATUS FT_CALL KT_GetHandlePort(FT_HANDLE ftHandle, char *Port, uint32_t PortSize);
+/* Kestrom's own: the location of the device open on ftHandle, the number
+ * FT_GetDeviceInfoDetail gives it in a listing, without looking at the bus again.
+ * \retval FT_OK                *lpdwLocId is the location (0 when unknown)
+ * \retval FT_INVALID_HANDLE    ftHandle is not open
+ * \retval FT_INVALID_PARAMETER lpdwLocId is null
+ */
+FT_API FT_STATUS FT_CALL KT_GetHandleLocation(FT_HANDLE ftHandle, uint32_t *lpdwLocId);
 /* Kestrom's own: one listed device's place, as KT_ListDevicePorts hands it out. */
 #define KT_PORT_SIZE 256
 typedef struct kt_device_port {

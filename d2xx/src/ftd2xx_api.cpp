@@ -2,6 +2,11 @@
 // device it works on (calls on different devices run side by side), honours an
 // injected failure or power cut of the simulated device, then does its work.
 // Nothing throws past these functions.
+#include <algorithm>
+#include <new>
+#include <string_view>
+#include <vector>
+
 #include "backend.h"
 #include "chip_structures.h"
 #include "eeprom_codec.h"
@@ -9,11 +14,6 @@
 #include "handle_table.h"
 #include "text_codec.h"
 #include "verified_writes.h"
-
-#include <algorithm>
-#include <new>
-#include <string_view>
-#include <vector>
 
 using namespace kestrom::d2xx;
 
@@ -23,7 +23,8 @@ constexpr size_t kSerialBuffer = 16;
 constexpr size_t kDescriptionBuffer = 64;
 constexpr uint32_t kMaxWordOffset = 0xFF;  // the widest EEPROM address the chips send
 // The text buffers of FT_EEPROM_Read and FT_EEPROM_Program, NUL included.
-constexpr size_t kChipManufacturer = kChipManufacturerCapacity, kChipManufacturerId = kChipManufacturerIdCapacity,
+constexpr size_t kChipManufacturer = kChipManufacturerCapacity,
+                 kChipManufacturerId = kChipManufacturerIdCapacity,
                  kChipDescription = kChipDescriptionCapacity, kChipSerial = kChipSerialNumberCapacity;
 
 template <typename Work>
@@ -83,7 +84,8 @@ FT_STATUS currentContents(Device &device, std::vector<uint16_t> &image, EepromCo
     if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
     const uint32_t chip = device.chipType();
     if (decode(chip, image, contents) == FT_OK) return FT_OK;
-    if (!device.beforeErase || decode(chip, *device.beforeErase, contents) != FT_OK) contents = chipDefaults(chip);
+    if (!device.beforeErase || decode(chip, *device.beforeErase, contents) != FT_OK)
+        contents = chipDefaults(chip);
     return FT_OK;
 }
 
@@ -280,6 +282,16 @@ FT_API FT_STATUS FT_CALL KT_GetHandlePort(FT_HANDLE ftHandle, char *Port, uint32
     });
 }
 
+FT_API FT_STATUS FT_CALL KT_GetHandleLocation(FT_HANDLE ftHandle, uint32_t *lpdwLocId) {
+    if (lpdwLocId == nullptr) return FT_INVALID_PARAMETER;
+    return onDevice(ftHandle, "KT_GetHandleLocation", [&](Device &device) -> FT_STATUS {
+        DeviceInfo info;
+        if (const FT_STATUS status = device.info(info); status != FT_OK) return status;
+        *lpdwLocId = locationId(info.location);
+        return FT_OK;
+    });
+}
+
 FT_API FT_STATUS FT_CALL FT_GetDeviceInfo(FT_HANDLE ftHandle, uint32_t *lpftDevice, uint32_t *lpdwID,
                                           char *SerialNumber, char *Description, void * /*Dummy*/) {
     return onDevice(ftHandle, "FT_GetDeviceInfo", [&](Device &device) -> FT_STATUS {
@@ -327,7 +339,8 @@ FT_API FT_STATUS FT_CALL FT_EEPROM_Read(FT_HANDLE ftHandle, void *eepromData, ui
     if (eepromData == nullptr || eepromDataSize < sizeof(FT_EEPROM_HEADER)) return FT_INVALID_PARAMETER;
     return onDevice(ftHandle, "FT_EEPROM_Read", [&](Device &device) -> FT_STATUS {
         const uint32_t chip = device.chipType();
-        if (static_cast<const FT_EEPROM_HEADER *>(eepromData)->deviceType != chip) return FT_INVALID_PARAMETER;
+        if (static_cast<const FT_EEPROM_HEADER *>(eepromData)->deviceType != chip)
+            return FT_INVALID_PARAMETER;
         if (eepromDataSize != chipStructureSize(chip)) return FT_INVALID_PARAMETER;
         std::vector<uint16_t> image;
         if (const FT_STATUS status = readConfig(device, image); status != FT_OK) return status;
@@ -335,7 +348,8 @@ FT_API FT_STATUS FT_CALL FT_EEPROM_Read(FT_HANDLE ftHandle, void *eepromData, ui
         if (const FT_STATUS status = decode(chip, image, contents); status != FT_OK) return status;
         toChipStructure(chip, contents, eepromData, eepromDataSize);
         if (Manufacturer != nullptr) copyTextCut(contents.manufacturer, Manufacturer, kChipManufacturer);
-        if (ManufacturerId != nullptr) copyTextCut(manufacturerIdOf(contents), ManufacturerId, kChipManufacturerId);
+        if (ManufacturerId != nullptr)
+            copyTextCut(manufacturerIdOf(contents), ManufacturerId, kChipManufacturerId);
         if (Description != nullptr) copyTextCut(contents.description, Description, kChipDescription);
         if (SerialNumber != nullptr) copyTextCut(contents.serialNumber, SerialNumber, kChipSerial);
         return FT_OK;
@@ -357,7 +371,8 @@ FT_API FT_STATUS FT_CALL FT_EEPROM_Program(FT_HANDLE ftHandle, void *eepromData,
             !readCallerText(SerialNumber, kChipSerial, contents.serialNumber)) {
             return FT_INVALID_PARAMETER;
         }
-        if (const FT_STATUS status = fromChipStructure(chip, eepromData, eepromDataSize, contents); status != FT_OK)
+        if (const FT_STATUS status = fromChipStructure(chip, eepromData, eepromDataSize, contents);
+            status != FT_OK)
             return status;
         if (const FT_STATUS status = encode(chip, contents, image); status != FT_OK) return status;
         return written(device, writeImageVerified(device, image));
@@ -369,7 +384,8 @@ FT_API FT_STATUS FT_CALL FT_EraseEE(FT_HANDLE ftHandle) {
         if (const FT_STATUS status = device.prepareChange(); status != FT_OK) return status;
         std::vector<uint16_t> image;
         EepromContents held;
-        const bool valid = readConfig(device, image) == FT_OK && decode(device.chipType(), image, held) == FT_OK;
+        const bool valid =
+            readConfig(device, image) == FT_OK && decode(device.chipType(), image, held) == FT_OK;
         const FT_STATUS status = written(device, eraseVerified(device));
         if (valid) device.beforeErase = std::move(image);
         return status;

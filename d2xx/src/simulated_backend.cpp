@@ -26,7 +26,7 @@ namespace {
 
 // What the device enumerates with: the configured values, else those a valid image
 // holds, else the chip's own defaults.
-DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
+DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image, std::string location) {
     EepromContents contents;
     if (decode(config.chipType, image, contents) != FT_OK) contents = chipDefaults(config.chipType);
     DeviceInfo info;
@@ -35,6 +35,7 @@ DeviceInfo enumerate(const SimulatedDeviceConfig &config, const Image &image) {
     info.serialNumber = config.serialNumber.value_or(contents.serialNumber);
     info.description = config.description.value_or(contents.description);
     info.port = config.section;
+    info.location = std::move(location);
     return info;
 }
 
@@ -77,10 +78,11 @@ ImageFileState loadEeprom(const SimulatedDeviceConfig &config, Image &image) {
 
 class SimulatedDevice final : public Device {
 public:
-    SimulatedDevice(SimulatedDeviceConfig config, Image image, std::unique_ptr<DeviceLock> lock)
+    SimulatedDevice(SimulatedDeviceConfig config, Image image, std::unique_ptr<DeviceLock> lock,
+                    std::string location)
         : config_(std::move(config)),
           image_(std::move(image)),
-          info_(enumerate(config_, image_)),
+          info_(enumerate(config_, image_, std::move(location))),
           lock_(std::move(lock)) {}
 
     uint32_t chipType() const override { return config_.chipType; }
@@ -199,13 +201,15 @@ public:
         auto devices = presentDevices();
         if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
         // Locked before the image is read: it is then the image the last holder left.
-        auto lock = DeviceLock::acquire(location(devices[index]));
+        std::string place = location(devices[index]);
+        auto lock = DeviceLock::acquire(place);
         if (lock == nullptr) return FT_DEVICE_NOT_OPENED;
         Image image;
         if (loadEeprom(devices[index], image) == ImageFileState::Unreadable) {
             return FT_DEVICE_NOT_OPENED;
         }
-        out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image), std::move(lock));
+        out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image), std::move(lock),
+                                                std::move(place));
         return FT_OK;
     }
 
@@ -225,9 +229,7 @@ private:
         Image image;
         // A listing still shows a device whose image cannot be read, with its chip defaults.
         loadEeprom(device, image);
-        DeviceInfo info = enumerate(device, image);
-        info.location = location(device);
-        return info;
+        return enumerate(device, image, location(device));
     }
 
     // The devices file and the section: a device's place, as a USB port is a chip's.

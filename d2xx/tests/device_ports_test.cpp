@@ -1,6 +1,6 @@
 // KT_ListDevicePorts on simulated devices: every present device with its index, chip
 // type and port, as KT_GetDevicePort tells them one by one, and never a byte past
-// the room the caller gave.
+// the room the caller gave; an open device's location, as the listing gives it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -40,8 +40,10 @@ TEST_F(DevicePorts, EveryPresentDeviceInIndexOrderAsEachIsListedAlone) {
     ASSERT_EQ(FT_OK, KT_ListDevicePorts(ports.data(), uint32_t(ports.size()), &count));
     ASSERT_EQ(4u, count);
 
-    const std::vector<std::pair<std::string, uint32_t>> expected{
-        {"bench-a", FT_DEVICE_BM}, {"bench-b", FT_DEVICE_2232C}, {"bench c", FT_DEVICE_AM}, {"bench-d", FT_DEVICE_232R}};
+    const std::vector<std::pair<std::string, uint32_t>> expected{{"bench-a", FT_DEVICE_BM},
+                                                                 {"bench-b", FT_DEVICE_2232C},
+                                                                 {"bench c", FT_DEVICE_AM},
+                                                                 {"bench-d", FT_DEVICE_232R}};
     for (uint32_t i = 0; i < count; ++i) {
         SCOPED_TRACE(i);
         EXPECT_EQ(i, ports[i].Index);
@@ -94,6 +96,31 @@ TEST_F(DevicePorts, MissingArgumentsAreRefused) {
     EXPECT_EQ(FT_INVALID_PARAMETER, KT_ListDevicePorts(&port, 1, nullptr));
     EXPECT_EQ(FT_INVALID_PARAMETER, KT_ListDevicePorts(nullptr, 1, &count));
     EXPECT_EQ(99u, count);
+}
+
+// The location of each open device is the one its listing gives, without a listing:
+// a device edited out of the file meanwhile still tells where it was opened.
+TEST_F(DevicePorts, AnOpenDeviceTellsTheLocationItsListingGives) {
+    writeDevices("[first]\nchip = BM\n[second]\nchip = 232R\n");
+    uint32_t listed[2] = {};
+    FT_HANDLE handles[2] = {};
+    for (uint32_t i = 0; i < 2; ++i) {
+        ASSERT_EQ(FT_OK, FT_GetDeviceInfoDetail(i, nullptr, nullptr, nullptr, &listed[i], nullptr, nullptr,
+                                                nullptr));
+        ASSERT_EQ(FT_OK, FT_Open(int(i), &handles[i]));
+    }
+    EXPECT_NE(0u, listed[0]);
+    EXPECT_NE(listed[0], listed[1]);
+    writeDevices("[first]\nchip = BM\npresent = 0\n[second]\nchip = 232R\n");
+    for (uint32_t i = 0; i < 2; ++i) {
+        uint32_t location = 0;
+        EXPECT_EQ(FT_OK, KT_GetHandleLocation(handles[i], &location));
+        EXPECT_EQ(listed[i], location) << i;
+    }
+    EXPECT_EQ(FT_INVALID_PARAMETER, KT_GetHandleLocation(handles[0], nullptr));
+    for (FT_HANDLE handle : handles) EXPECT_EQ(FT_OK, FT_Close(handle));
+    uint32_t location = 0;
+    EXPECT_EQ(FT_INVALID_HANDLE, KT_GetHandleLocation(handles[0], &location));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // KT_ListDevicePorts through the USB backend on virtual chips: from one listing of
 // the bus, the same index, chip type and port path that KT_GetDevicePort tells for
-// each index, and a chip pulled out is gone from the next listing.
+// each index, and a chip pulled out is gone from the next listing. An open chip tells
+// the location its listing gives.
 #include <string>
 #include <vector>
 
@@ -18,10 +19,11 @@ std::vector<KT_DEVICE_PORT> listedPorts() {
 }
 
 TEST_F(VirtualUsb, EveryChipsPortFromOneListingAsEachIndexTellsIt) {
-    std::vector<VirtualChip *> chips{&plug({ChipKind::FT232BM, 64, programmedImage(FT_DEVICE_BM, 64, "PORT0001")}),
-                                     &plug({ChipKind::FT2232C, 128, example("ft2232c.bin")}),
-                                     &plug({ChipKind::FT232R, 64, example("ft232r.bin")}),
-                                     &plug({ChipKind::FT8U232AM, 64, example("ft8u232am.bin")})};
+    std::vector<VirtualChip *> chips{
+        &plug({ChipKind::FT232BM, 64, programmedImage(FT_DEVICE_BM, 64, "PORT0001")}),
+        &plug({ChipKind::FT2232C, 128, example("ft2232c.bin")}),
+        &plug({ChipKind::FT232R, 64, example("ft232r.bin")}),
+        &plug({ChipKind::FT8U232AM, 64, example("ft8u232am.bin")})};
     const std::vector<uint32_t> types{FT_DEVICE_BM, FT_DEVICE_2232C, FT_DEVICE_232R, FT_DEVICE_AM};
 
     std::vector<KT_DEVICE_PORT> ports = listedPorts();
@@ -36,6 +38,18 @@ TEST_F(VirtualUsb, EveryChipsPortFromOneListingAsEachIndexTellsIt) {
         ASSERT_EQ(KT_GetDevicePort(i, &type, alone, sizeof alone), FT_OK);
         EXPECT_STREQ(alone, ports[i].Port);
         EXPECT_EQ(type, ports[i].Type);
+    }
+
+    for (uint32_t i = 0; i < ports.size(); ++i) {
+        uint32_t listed = 0, held = 0;
+        ASSERT_EQ(FT_GetDeviceInfoDetail(i, nullptr, nullptr, nullptr, &listed, nullptr, nullptr, nullptr),
+                  FT_OK);
+        FT_HANDLE handle = nullptr;
+        ASSERT_EQ(FT_Open(int(i), &handle), FT_OK);
+        EXPECT_EQ(KT_GetHandleLocation(handle, &held), FT_OK);
+        EXPECT_NE(held, 0u);
+        EXPECT_EQ(held, listed) << i;
+        EXPECT_EQ(FT_Close(handle), FT_OK);
     }
 
     // Pulled out: the chips behind it move up an index and keep their ports.
