@@ -31,8 +31,12 @@ QString mismatch(uint32_t chipType, const std::vector<uint16_t> &words, const Ee
 DeviceChange::DeviceChange(platform::D2xxBinding &d2xx, int index)
     : d2xx_(d2xx), index_(index), change_(d2xx, backups_, journal_) {}
 
+DeviceChange::DeviceChange(platform::D2xxBinding &d2xx, QString port)
+    : d2xx_(d2xx), index_(-1), port_(std::move(port)), change_(d2xx, backups_, journal_) {}
+
 FT_STATUS DeviceChange::read(bool *opened) {
-    const FT_STATUS status = change_.readDevice(index_, opened, true);
+    const FT_STATUS status =
+        port_.isEmpty() ? change_.readDevice(index_, opened, true) : change_.readDeviceAt(port_, opened);
     if (status == FT_OK) safety::endSettledEntries(journal_, before());
     return status;
 }

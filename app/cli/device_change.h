@@ -20,6 +20,8 @@ class Arguments;
 class DeviceChange {
 public:
     DeviceChange(platform::D2xxBinding &d2xx, int index);
+    // The device plugged in at `port`, opened by it (the driver must have KT_OpenByPort).
+    DeviceChange(platform::D2xxBinding &d2xx, QString port);
     int index() const { return index_; }
 
     // Opens and reads the device as it is: FT_OK or the status; `opened` tells
@@ -75,6 +77,7 @@ private:
 
     platform::D2xxBinding &d2xx_;
     int index_;
+    QString port_;
     safety::BackupStore backups_;
     safety::WriteJournal journal_;
     safety::SafeChange change_;

@@ -117,13 +117,22 @@ ProductionStation::Outcome ProductionStation::programOne() {
 }
 
 // Devices take other indices when one before them goes, so the index a station's
-// port had at the last look may reach another board by now: the port is found again
-// right before the open, and the board held afterwards must be the one at the port.
+// port had at the last look may reach another board by now. Our own driver opens
+// the board at the port itself, from one look at the bus; with another, the port is
+// found again right before the open, and the board held afterwards must be the one
+// at the port.
 bool ProductionStation::openAtStation(std::unique_ptr<DeviceChange> &change, FT_STATUS &readStatus) {
+    bool opened = false;
+    if (!s_.port.isEmpty() && s_.d2xx.opensByPort()) {
+        change = std::make_unique<DeviceChange>(s_.d2xx, s_.port);
+        readStatus = change->read(&opened);
+        if (opened || readStatus != FT_DEVICE_NOT_FOUND) return true;
+        change.reset();  // gone from its port meanwhile
+        return false;
+    }
     const std::optional<int> index = s_.port.isEmpty() ? s_.index : indexOfPort(s_.d2xx, s_.port);
     if (!index) return false;
     change = std::make_unique<DeviceChange>(s_.d2xx, *index);
-    bool opened = false;
     readStatus = change->read(&opened);
     if (s_.port.isEmpty()) return true;
     // One that did not open is this station's failure only while its port is still at the index.

@@ -27,6 +27,7 @@ enum Slot : size_t {
     kGetHandlePort,
     kListDevicePorts,
     kGetHandleLocation,
+    kOpenByPort,
     kSlotCount
 };
 
@@ -161,6 +162,15 @@ FT_STATUS D2xxBinding::KT_ListDevicePorts(KT_DEVICE_PORT *ports, uint32_t room, 
 FT_STATUS D2xxBinding::KT_GetHandleLocation(FT_HANDLE handle, uint32_t *location) {
     using Call = FT_STATUS(FT_CALL *)(FT_HANDLE, uint32_t *);
     return exports_.call<Call>(kGetHandleLocation, "KT_GetHandleLocation", kNoDevice, handle, location);
+}
+
+FT_STATUS D2xxBinding::KT_OpenByPort(const char *port, FT_HANDLE *handle) {
+    using Call = FT_STATUS(FT_CALL *)(const char *, FT_HANDLE *);
+    return exports_.call<Call>(kOpenByPort, "KT_OpenByPort", kNoDevice, port, handle);
+}
+
+bool D2xxBinding::opensByPort() {
+    return exports_.resolve(kOpenByPort, "KT_OpenByPort") != nullptr;
 }
 
 bool D2xxBinding::tellsHandleLocation() {

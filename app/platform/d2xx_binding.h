@@ -54,6 +54,10 @@ public:
     // Likewise, every listed device's chip type and port at once; FT_DEVICE_NOT_FOUND
     // from another driver.
     FT_STATUS KT_ListDevicePorts(KT_DEVICE_PORT *ports, uint32_t room, uint32_t *count);
+    // Likewise, opens the device plugged in at `port` from one look at the bus.
+    FT_STATUS KT_OpenByPort(const char *port, FT_HANDLE *handle);
+    // Whether the driver has KT_OpenByPort.
+    bool opensByPort();
     // Likewise, the location FT_GetDeviceInfoDetail gives the device open on `handle`,
     // without a listing.
     FT_STATUS KT_GetHandleLocation(FT_HANDLE handle, uint32_t *location);

@@ -55,6 +55,12 @@ QString chipName(uint32_t type) {
 OpenDevice::OpenDevice(platform::D2xxBinding &d2xx, int index)
     : d2xx_(d2xx), index_(index), status_(d2xx.FT_Open(index, &handle_)), open_(status_ == FT_OK) {}
 
+OpenDevice::OpenDevice(platform::D2xxBinding &d2xx, const QString &port)
+    : d2xx_(d2xx),
+      index_(-1),
+      status_(d2xx.KT_OpenByPort(port.toUtf8().constData(), &handle_)),
+      open_(status_ == FT_OK) {}
+
 OpenDevice::~OpenDevice() {
     close();
 }

@@ -33,6 +33,8 @@ QString chipName(uint32_t type);
 class OpenDevice {
 public:
     OpenDevice(platform::D2xxBinding &d2xx, int index);
+    // The device plugged in at `port`, through our own driver's KT_OpenByPort.
+    OpenDevice(platform::D2xxBinding &d2xx, const QString &port);
     ~OpenDevice();
     OpenDevice(const OpenDevice &) = delete;
     OpenDevice &operator=(const OpenDevice &) = delete;

@@ -18,7 +18,16 @@ SafeChange::SafeChange(platform::D2xxBinding &d2xx, BackupStore &backups, WriteJ
 FT_STATUS SafeChange::readDevice(int index, bool *opened, bool hold) {
     index_ = index;
     if (!hold) return readChipWords(d2xx_, index, before_, opened);
-    held_ = std::make_unique<OpenDevice>(d2xx_, index);
+    return readHeld(std::make_unique<OpenDevice>(d2xx_, index), opened);
+}
+
+FT_STATUS SafeChange::readDeviceAt(const QString &port, bool *opened) {
+    index_ = -1;
+    return readHeld(std::make_unique<OpenDevice>(d2xx_, port), opened);
+}
+
+FT_STATUS SafeChange::readHeld(std::unique_ptr<OpenDevice> device, bool *opened) {
+    held_ = std::move(device);
     if (opened != nullptr) *opened = held_->status() == FT_OK;
     return held_->read(before_);
 }

@@ -21,6 +21,8 @@ public:
     // open until release(): no other open, here or in another program, can change
     // it in the meantime, and every step of this change goes through held().
     FT_STATUS readDevice(int index, bool *opened = nullptr, bool hold = false);
+    // The same, held, for the device plugged in at `port` whatever its index.
+    FT_STATUS readDeviceAt(const QString &port, bool *opened = nullptr);
     // Begins from what device `index` held as its caller read it, in an open that
     // the caller holds until the chip is written: nothing can change it in between.
     void takeRead(int index, ChipWords before);
@@ -51,6 +53,8 @@ public:
     FT_STATUS release();
 
 private:
+    FT_STATUS readHeld(std::unique_ptr<OpenDevice> device, bool *opened);
+
     platform::D2xxBinding &d2xx_;
     BackupStore &backups_;
     WriteJournal &journal_;

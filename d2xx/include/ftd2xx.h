@@ -370,6 +370,15 @@ FT_API FT_STATUS FT_CALL KT_GetDevicePort(uint32_t dwIndex, uint32_t *lpftDevice
 /* Kestrom's own: where the device open on ftHandle is plugged in, as KT_GetDevicePort
  * tells it; a caller that opened by index learns whether it holds the board it listed. */
 FT_API FT_STATUS FT_CALL KT_GetHandlePort(FT_HANDLE ftHandle, char *Port, uint32_t PortSize);
+/* Kestrom's own: opens the device plugged in at Port (as KT_GetDevicePort tells it),
+ * found and opened from one look at the bus, whatever index it has now.
+ * \retval FT_OK                *pHandle is the open device
+ * \retval FT_DEVICE_NOT_FOUND  no device is plugged in at Port
+ * \retval FT_DEVICE_NOT_OPENED the device is there but cannot be opened (another
+ *                              open holds it, or its node refuses the user)
+ * \retval FT_INVALID_PARAMETER Port or pHandle is null
+ */
+FT_API FT_STATUS FT_CALL KT_OpenByPort(const char *Port, FT_HANDLE *pHandle);
 /* Kestrom's own: the location of the device open on ftHandle, the number
  * FT_GetDeviceInfoDetail gives it in a listing, without looking at the bus again.
  * \retval FT_OK                *lpdwLocId is the location (0 when unknown)

@@ -87,6 +87,9 @@ public:
     // a device that cannot be described (gone meanwhile) is left out and its index unused.
     virtual FT_STATUS describeAll(std::vector<ListedDevice> &out) = 0;
     virtual FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) = 0;
+    // Opens the device plugged in at `port` (its port as describe() tells it), found
+    // and opened from one look at the devices; FT_DEVICE_NOT_FOUND when none is there.
+    virtual FT_STATUS openAt(const std::string &port, std::unique_ptr<Device> &out) = 0;
 
     // Injected failure of a call made by device index (FT_Open, FT_ListDevices).
     virtual std::optional<FT_STATUS> injectedFailure(uint32_t /*index*/, std::string_view /*call*/) {

@@ -171,6 +171,16 @@ FT_API FT_STATUS FT_CALL FT_Open(int deviceNumber, FT_HANDLE *pHandle) {
     });
 }
 
+FT_API FT_STATUS FT_CALL KT_OpenByPort(const char *Port, FT_HANDLE *pHandle) {
+    if (Port == nullptr || pHandle == nullptr) return FT_INVALID_PARAMETER;
+    return onBackend([&](Backend &backend) -> FT_STATUS {
+        std::unique_ptr<Device> device;
+        if (const FT_STATUS status = backend.openAt(Port, device); status != FT_OK) return status;
+        *pHandle = handles().add(std::move(device));
+        return FT_OK;
+    });
+}
+
 FT_API FT_STATUS FT_CALL FT_Close(FT_HANDLE ftHandle) {
     return guarded([&]() -> FT_STATUS {
         // A failing close still releases the handle.

@@ -200,17 +200,22 @@ public:
     FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) override {
         auto devices = presentDevices();
         if (index >= devices.size()) return FT_DEVICE_NOT_FOUND;
-        // Locked before the image is read: it is then the image the last holder left.
-        std::string place = location(devices[index]);
-        auto lock = DeviceLock::acquire(place);
-        if (lock == nullptr) return FT_DEVICE_NOT_OPENED;
-        Image image;
-        if (loadEeprom(devices[index], image) == ImageFileState::Unreadable) {
-            return FT_DEVICE_NOT_OPENED;
-        }
-        out = std::make_unique<SimulatedDevice>(std::move(devices[index]), std::move(image), std::move(lock),
-                                                std::move(place));
-        return FT_OK;
+        return openListed(std::move(devices[index]), out);
+    }
+
+    // As FT_Open of its index would, with that call's injected pauses, power cuts and failures.
+    FT_STATUS openAt(const std::string &port, std::unique_ptr<Device> &out) override {
+        auto devices = presentDevices();
+        const auto at =
+            std::find_if(devices.begin(), devices.end(),
+                         [&](const SimulatedDeviceConfig &device) { return device.section == port; });
+        if (at == devices.end()) return FT_DEVICE_NOT_FOUND;
+        const SimulatedDeviceConfig device = *at;
+        reachMoment(device, "FT_Open", CallMoment::Before);
+        if (const auto failure = device.failure("FT_Open"); failure && *failure != FT_OK) return *failure;
+        const FT_STATUS status = openListed(device, out);
+        reachMoment(device, "FT_Open", CallMoment::After);
+        return status;
     }
 
     std::optional<FT_STATUS> injectedFailure(uint32_t index, std::string_view call) override {
@@ -225,6 +230,18 @@ public:
     }
 
 private:
+    FT_STATUS openListed(SimulatedDeviceConfig device, std::unique_ptr<Device> &out) const {
+        // Locked before the image is read: it is then the image the last holder left.
+        std::string place = location(device);
+        auto lock = DeviceLock::acquire(place);
+        if (lock == nullptr) return FT_DEVICE_NOT_OPENED;
+        Image image;
+        if (loadEeprom(device, image) == ImageFileState::Unreadable) return FT_DEVICE_NOT_OPENED;
+        out = std::make_unique<SimulatedDevice>(std::move(device), std::move(image), std::move(lock),
+                                                std::move(place));
+        return FT_OK;
+    }
+
     DeviceInfo describeDevice(const SimulatedDeviceConfig &device) const {
         Image image;
         // A listing still shows a device whose image cannot be read, with its chip defaults.

@@ -139,7 +139,19 @@ public:
     FT_STATUS open(uint32_t index, std::unique_ptr<Device> &out) override {
         UsbListing listing;
         if (index >= listing.size()) return FT_DEVICE_NOT_FOUND;
-        libusb_device *device = listing.at(index);
+        return openListed(listing, listing.at(index), out);
+    }
+
+    FT_STATUS openAt(const std::string &port, std::unique_ptr<Device> &out) override {
+        UsbListing listing;
+        for (size_t index = 0; index < listing.size(); ++index) {
+            if (portPath(listing.at(index)) == port) return openListed(listing, listing.at(index), out);
+        }
+        return FT_DEVICE_NOT_FOUND;
+    }
+
+private:
+    static FT_STATUS openListed(UsbListing &listing, libusb_device *device, std::unique_ptr<Device> &out) {
         const std::string key = lockKey(device);
         auto lock = DeviceLock::acquire(key);
         if (lock == nullptr) {

@@ -1,6 +1,7 @@
 // KT_ListDevicePorts on simulated devices: every present device with its index, chip
 // type and port, as KT_GetDevicePort tells them one by one, and never a byte past
-// the room the caller gave; an open device's location, as the listing gives it.
+// the room the caller gave; a device opened by its port; an open device's location,
+// as the listing gives it.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -121,6 +122,31 @@ TEST_F(DevicePorts, AnOpenDeviceTellsTheLocationItsListingGives) {
     for (FT_HANDLE handle : handles) EXPECT_EQ(FT_OK, FT_Close(handle));
     uint32_t location = 0;
     EXPECT_EQ(FT_INVALID_HANDLE, KT_GetHandleLocation(handles[0], &location));
+}
+
+// KT_OpenByPort opens the device in that section whatever its index, and answers as
+// FT_Open of that index would: its injected failure, a holder's lock, none there.
+TEST_F(DevicePorts, ADeviceOpensByItsPortAsFtOpenOfItsIndexWould) {
+    writeDevices(
+        "[gone]\nchip = AM\npresent = 0\n[first]\nchip = BM\nserial = FIRST001\n"
+        "[second]\nchip = 232R\nserial = SECOND01\n[failing]\nchip = BM\nfail.FT_Open = 4\n");
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(FT_OK, KT_OpenByPort("second", &handle));
+    char serial[16] = {};
+    uint32_t type = 0;
+    EXPECT_EQ(FT_OK, FT_GetDeviceInfo(handle, &type, nullptr, serial, nullptr, nullptr));
+    EXPECT_STREQ("SECOND01", serial);
+    EXPECT_EQ(FT_DEVICE_232R, type);
+    FT_HANDLE again = nullptr;
+    EXPECT_EQ(FT_DEVICE_NOT_OPENED, KT_OpenByPort("second", &again)) << "one holder at a time";
+    EXPECT_EQ(FT_DEVICE_NOT_OPENED, FT_Open(1, &again));
+    EXPECT_EQ(FT_OK, FT_Close(handle));
+
+    EXPECT_EQ(FT_IO_ERROR, KT_OpenByPort("failing", &handle));
+    EXPECT_EQ(FT_DEVICE_NOT_FOUND, KT_OpenByPort("gone", &handle));
+    EXPECT_EQ(FT_DEVICE_NOT_FOUND, KT_OpenByPort("", &handle));
+    EXPECT_EQ(FT_INVALID_PARAMETER, KT_OpenByPort(nullptr, &handle));
+    EXPECT_EQ(FT_INVALID_PARAMETER, KT_OpenByPort("first", nullptr));
 }
 
 }  // namespace

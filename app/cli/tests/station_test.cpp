@@ -1,6 +1,8 @@
 // A production station finds its board by the port it is plugged into, not by the
 // index it had when the devices were listed: boards that come and go in between
-// move the others to new indices, and the wrong board must never get a number.
+// move the others to new indices, and the wrong board must never get a number. Our
+// own driver opens the board at a port itself; with a driver that opens by index
+// only, the station finds the port's index right before the open and checks after.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <string_view>
 #include <thread>
 
 #include "d2xx_binding.h"
@@ -54,14 +57,20 @@ protected:
         writeBytes("next.ini", ini);
         std::filesystem::rename(path("next.ini"), path("devices.ini"));
     }
-    ProductionStation::Outcome programAt(const char *port, int listedIndex) {
-        ProductionStation station(
-            {d2xx_, *source_, *format_, *state_, log_, listedIndex, QString::fromLatin1(port)});
+    ProductionStation::Outcome programAt(const char *port, int listedIndex, bool byPort = true) {
+        ProductionStation station({byPort ? d2xx_ : byIndexOnly_, *source_, *format_, *state_, log_,
+                                   listedIndex, QString::fromLatin1(port)});
         return station.programOne();
     }
 
     kestrom::platform::D2xxBinding d2xx_{[](const char *name) {
         return reinterpret_cast<kestrom::platform::ExportTable::Address>(dlsym(RTLD_DEFAULT, name));
+    }};
+    // The same driver as one that cannot open by port.
+    kestrom::platform::D2xxBinding byIndexOnly_{[](const char *name) {
+        return std::string_view(name) == "KT_OpenByPort"
+                   ? nullptr
+                   : reinterpret_cast<kestrom::platform::ExportTable::Address>(dlsym(RTLD_DEFAULT, name));
     }};
     std::optional<TemplateSource> source_;
     std::optional<SerialFormat> format_;
@@ -91,25 +100,46 @@ TEST_F(Station, TheBoardAtTheStationsPortIsProgrammedWhateverIndexItWasListedAt)
 }
 
 TEST_F(Station, ABoardThatMovedToAnotherIndexWhileItWasOpenedIsLeftAloneAndFoundAgain) {
-    // Opening s2 takes a while; meanwhile s1 is unplugged, and the open reaches s3,
-    // which has taken s2's old index.
+    // Opening s2 by its index takes a while; meanwhile s1 is unplugged, and the open
+    // reaches s3, which has taken s2's old index.
     plug(true, "delay.FT_Open = 600\n");
     std::thread unplug([this] {
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         plug(false, "delay.FT_Open = 600\n");
     });
-    const ProductionStation::Outcome moved = programAt("s2", 1);
+    const ProductionStation::Outcome moved = programAt("s2", 1, false);
     unplug.join();
     EXPECT_TRUE(moved.notThere) << moved.said.toStdString();
     EXPECT_FALSE(moved.number);
     EXPECT_FALSE(std::filesystem::exists(path("s3.bin"))) << "the board that opened instead was not written";
     EXPECT_EQ(1u, state_->next()) << "no number was used";
 
-    const ProductionStation::Outcome found = programAt("s2", 1);
+    const ProductionStation::Outcome found = programAt("s2", 1, false);
     ASSERT_TRUE(found.programmed) << found.said.toStdString();
     EXPECT_EQ(u"KS0001", found.serial);
     EXPECT_TRUE(std::filesystem::exists(path("s2.bin")));
     EXPECT_FALSE(std::filesystem::exists(path("s3.bin")));
+}
+
+// Opened by its port, the board is the one at the port however the others move while
+// it opens; one that is gone from its port meanwhile is nothing to do.
+TEST_F(Station, OpenedByItsPortTheBoardIsTheOneThereWhileOthersMove) {
+    plug(true, "delay.FT_Open = 600\n");
+    std::thread unplug([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        plug(false, "delay.FT_Open = 600\n");
+    });
+    const ProductionStation::Outcome outcome = programAt("s2", 1);
+    unplug.join();
+    ASSERT_TRUE(outcome.programmed) << outcome.said.toStdString();
+    EXPECT_EQ(u"KS0001", outcome.serial);
+    EXPECT_TRUE(std::filesystem::exists(path("s2.bin")));
+    EXPECT_FALSE(std::filesystem::exists(path("s3.bin"))) << "the board that took s2's index was not touched";
+
+    const ProductionStation::Outcome gone = programAt("s1", 0);
+    EXPECT_TRUE(gone.notThere);
+    EXPECT_FALSE(gone.number);
+    EXPECT_EQ(2u, state_->next());
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // KT_ListDevicePorts through the USB backend on virtual chips: from one listing of
 // the bus, the same index, chip type and port path that KT_GetDevicePort tells for
 // each index, and a chip pulled out is gone from the next listing. An open chip tells
-// the location its listing gives.
+// the location its listing gives, and opens by its port whatever its index.
 #include <string>
 #include <vector>
 
@@ -52,8 +52,16 @@ TEST_F(VirtualUsb, EveryChipsPortFromOneListingAsEachIndexTellsIt) {
         EXPECT_EQ(FT_Close(handle), FT_OK);
     }
 
-    // Pulled out: the chips behind it move up an index and keep their ports.
+    // Pulled out: the chips behind it move up an index and keep their ports, and
+    // each opens by its port.
     bed().unplug(*chips[1]);
+    FT_HANDLE handle = nullptr;
+    ASSERT_EQ(KT_OpenByPort(bed().sysName(*chips[2]).c_str(), &handle), FT_OK);
+    uint32_t type = 0;
+    EXPECT_EQ(FT_GetDeviceInfo(handle, &type, nullptr, nullptr, nullptr, nullptr), FT_OK);
+    EXPECT_EQ(type, FT_DEVICE_232R);
+    EXPECT_EQ(FT_Close(handle), FT_OK);
+    EXPECT_EQ(KT_OpenByPort(bed().sysName(*chips[1]).c_str(), &handle), FT_DEVICE_NOT_FOUND);
     ports = listedPorts();
     ASSERT_EQ(ports.size(), 3u);
     for (uint32_t i = 0; i < ports.size(); ++i) EXPECT_EQ(ports[i].Index, i);
