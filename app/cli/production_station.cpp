@@ -160,9 +160,13 @@ bool ProductionStation::settleInterrupted(QString &said, QString &error) {
     // A copy: settling takes each out of the state.
     const std::vector<PendingWrite> left = s_.state.pending();
     for (const PendingWrite &pending : left) {
+        // Logged before the run ended: the log's line tells how it went.
+        if (s_.log.holds(pending.number)) {
+            if (!s_.state.settle(pending.number, error)) return false;
+            continue;
+        }
         const QString result = pending.result.isEmpty() ? QStringLiteral("interrupted") : pending.result;
-        if (!s_.log.holds(pending.number) &&
-            !s_.log.append({pending.started, pending.number, pending.serial, pending.vidPid, result,
+        if (!s_.log.append({pending.started, pending.number, pending.serial, pending.vidPid, result,
                             pending.backup, pending.station},
                            error)) {
             return false;

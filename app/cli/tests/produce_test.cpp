@@ -233,6 +233,30 @@ TEST_F(Produce, TheLogIsCheckedBeforeTheFirstBoardAndABoardItMissesIsToldAndLogg
     EXPECT_FALSE(std::filesystem::exists(path("b3.bin")));
 }
 
+// The run ended between a board's line in the log and the state saying so: the
+// next run settles the number as the log tells it, without calling it interrupted.
+TEST_F(Produce, ANumberTheLogHoldsIsSettledAsLoggedNotAsInterrupted) {
+    plug("b1");
+    ASSERT_EQ(0, run(produce("1")).exitCode);
+    QJsonObject state = QJsonDocument::fromJson(QByteArray::fromStdString(readBytes("run.json"))).object();
+    state.insert(QStringLiteral("pending"), QJsonObject{{"number", "7"},
+                                                        {"serial", "KS0007"},
+                                                        {"vidPid", "0403:6015"},
+                                                        {"backup", "b1-backup.bin"},
+                                                        {"started", "2026-12-08T00:00:00.000"}});
+    writeBytes("run.json", QJsonDocument(state).toJson().toStdString());
+
+    plug("b2");
+    const Outcome next = run(produce("1"));
+    EXPECT_EQ(0, next.exitCode) << next.err;
+    EXPECT_EQ(std::string::npos, next.out.find("KS0007")) << next.out;
+    EXPECT_NE(std::string::npos, next.out.find("[1] KS0008: programmed")) << next.out;
+    const std::string log = readBytes("records/run.csv");
+    EXPECT_EQ(log.find(",7,"), log.rfind(",7,")) << "logged once: " << log;
+    EXPECT_EQ(std::string::npos, log.find("interrupted")) << log;
+    EXPECT_EQ(std::string::npos, readBytes("run.json").find("pending"));
+}
+
 TEST_F(Produce, ClosingTheTerminalOrTheOutputStopsTheRunBetweenBoards) {
     for (const int signal : {SIGHUP, SIGQUIT, SIGTERM}) {
         Watched waiting;
