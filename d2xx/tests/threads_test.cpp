@@ -32,8 +32,16 @@ protected:
 }  // namespace
 
 TEST_F(DeviceThreads, ASlowCallOnOneDeviceHoldsUpNoOtherAndACloseWaitsForTheCallOnItsHandle) {
+    constexpr auto kDelay = 1500ms;
     boards(2, "delay.FT_WriteEE = 1500\n");
     FT_HANDLE slow = open(0);
+    // A flag the writer sets after its call returns would race the main thread's next
+    // call on the handle, so the waits are told by the clock: neither can end before
+    // the slow write, which started after `started`, had its delay.
+    const auto waitedForTheWrite = [&](std::chrono::steady_clock::time_point started) {
+        return std::chrono::steady_clock::now() - started >= kDelay;
+    };
+    auto started = std::chrono::steady_clock::now();
     std::atomic<bool> written = false;
     std::thread writer([&] {
         EXPECT_EQ(FT_OK, FT_WriteEE(slow, 3, 0x1234));
@@ -55,19 +63,16 @@ TEST_F(DeviceThreads, ASlowCallOnOneDeviceHoldsUpNoOtherAndACloseWaitsForTheCall
 
     // A read on the same handle takes its turn after the write and sees all of it.
     EXPECT_EQ(0x1234, readWord(slow, 3));
-    EXPECT_TRUE(written);
+    EXPECT_TRUE(waitedForTheWrite(started));
     writer.join();
 
     // A close from another thread lets the call at work on the handle finish first;
     // the handle is gone afterwards.
-    written = false;
-    writer = std::thread([&] {
-        EXPECT_EQ(FT_OK, FT_WriteEE(slow, 4, 0x9ABC));
-        written = true;
-    });
+    started = std::chrono::steady_clock::now();
+    writer = std::thread([&] { EXPECT_EQ(FT_OK, FT_WriteEE(slow, 4, 0x9ABC)); });
     std::this_thread::sleep_for(100ms);
     EXPECT_EQ(FT_OK, FT_Close(slow));
-    EXPECT_TRUE(written);
+    EXPECT_TRUE(waitedForTheWrite(started));
     writer.join();
     uint16_t word = 0;
     EXPECT_EQ(FT_INVALID_HANDLE, FT_ReadEE(slow, 4, &word));
