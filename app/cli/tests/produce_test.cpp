@@ -158,6 +158,22 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
         << "the write-protected board kept its blank EEPROM";
 }
 
+// A board the template does not suit is told and left as it was: it takes no number,
+// and leaves no journal entry that could later pass for an interrupted change.
+TEST_F(Produce, ABoardTheTemplateDoesNotSuitTakesNoNumberAndLeavesNoJournalEntry) {
+    Watched watched;
+    start(watched.process, produce("1"));
+    devices("[odd]\nchip = 232R\neeprom = odd.bin\neeprom_words = 64\n");
+    ASSERT_TRUE(watched.waitFor("FAILED: ")) << watched.out;
+    ASSERT_TRUE(watched.waitFor("Unplug it.\n")) << watched.out;
+    ::kill(pid_t(watched.process.processId()), SIGINT);
+    EXPECT_TRUE(watched.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
+        << watched.out;
+    ASSERT_TRUE(watched.process.waitForFinished(20000));
+    const std::filesystem::path journal = dataFolder() / "kestrom" / "journal";
+    EXPECT_TRUE(!std::filesystem::exists(journal) || std::filesystem::is_empty(journal));
+}
+
 TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
     Watched waiting;
     start(waiting.process, produce("3"));
@@ -455,6 +471,20 @@ TEST_F(Stations, FourBoardsAtOnceGetFourConsecutiveNumbersEachLoggedWithItsStati
         serials.insert(line[2]);
     }
     EXPECT_EQ((std::set<std::string>{"KS0007", "KS0008", "KS0009", "KS0010"}), serials);
+}
+
+TEST_F(Stations, ACountBelowTheBoardsPluggedInProgramsOnlyThatMany) {
+    plugFour();
+    const Outcome outcome = run(produce("2", {"--stations", "all"}));
+    EXPECT_EQ(0, outcome.exitCode) << outcome.out << outcome.err;
+    EXPECT_NE(std::string::npos,
+              outcome.out.find("Done: 2 programmed, 0 failed; the next number is 9 (KS0009).\n"))
+        << outcome.out;
+    EXPECT_EQ(2u, logLines().size());
+    int written = 0;
+    for (const char *board : {"s1", "s2", "s3", "s4"})
+        written += std::filesystem::exists(path(std::string(board) + ".bin"));
+    EXPECT_EQ(2, written) << "the other two boards are left alone";
 }
 
 TEST_F(Stations, CtrlCWhileTheBoardsWaitToBeUnpluggedEndsTheRunAtOnce) {
