@@ -147,6 +147,7 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     }
     EXPECT_EQ(5u, backups().size());
     EXPECT_NE(std::string::npos, readBytes("run.json").find("\"next\": \"12\""));
+    EXPECT_EQ(std::string::npos, readBytes("run.json").find("pending")) << "the interrupted number settled";
 
     const QJsonObject b1 = fieldsOf("b1"), b4 = fieldsOf("b4");
     EXPECT_EQ("KS0007", b1["SerialNumber"].toString());
@@ -158,20 +159,34 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
         << "the write-protected board kept its blank EEPROM";
 }
 
-// A board the template does not suit is told and left as it was: it takes no number,
-// and leaves no journal entry that could later pass for an interrupted change.
-TEST_F(Produce, ABoardTheTemplateDoesNotSuitTakesNoNumberAndLeavesNoJournalEntry) {
-    Watched watched;
-    start(watched.process, produce("1"));
-    devices("[odd]\nchip = 232R\neeprom = odd.bin\neeprom_words = 64\n");
-    ASSERT_TRUE(watched.waitFor("FAILED: ")) << watched.out;
-    ASSERT_TRUE(watched.waitFor("Unplug it.\n")) << watched.out;
-    ::kill(pid_t(watched.process.processId()), SIGINT);
-    EXPECT_TRUE(watched.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
-        << watched.out;
-    ASSERT_TRUE(watched.process.waitForFinished(20000));
-    const std::filesystem::path journal = dataFolder() / "kestrom" / "journal";
-    EXPECT_TRUE(!std::filesystem::exists(journal) || std::filesystem::is_empty(journal));
+// A board turned away before its write, one the template does not suit or one that
+// cannot be backed up, is told and left as it was: it takes no number, and leaves no
+// journal entry that could later pass for an interrupted change.
+TEST_F(Produce, ABoardTurnedAwayBeforeItsWriteTakesNoNumberAndLeavesNoJournalEntry) {
+    const struct {
+        const char *board, *fullDisk, *said;
+    } cases[] = {
+        {"[odd]\nchip = 232R\neeprom = odd.bin\neeprom_words = 64\n", "",
+         "the template is for an FT232BM; the device is an FT232R"},
+        {"[odd]\nchip = BM\neeprom = odd.bin\neeprom_words = 64\n", "/backups/", "no backup could be made"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.said);
+        unplug();
+        qputenv("KESTROM_FULL_DISK", c.fullDisk);
+        Watched watched;
+        start(watched.process, produce("1"));
+        qunsetenv("KESTROM_FULL_DISK");
+        devices(c.board);
+        ASSERT_TRUE(watched.waitFor(c.said)) << watched.out;
+        ASSERT_TRUE(watched.waitFor("Unplug it.\n")) << watched.out;
+        ::kill(pid_t(watched.process.processId()), SIGINT);
+        EXPECT_TRUE(watched.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
+            << watched.out;
+        ASSERT_TRUE(watched.process.waitForFinished(20000));
+        EXPECT_FALSE(std::filesystem::exists(path("odd.bin"))) << "the blank board was written";
+        const std::filesystem::path journal = dataFolder() / "kestrom" / "journal";
+        EXPECT_TRUE(!std::filesystem::exists(journal) || std::filesystem::is_empty(journal));
+    }
 }
 
 TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
