@@ -147,6 +147,7 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     }
     EXPECT_EQ(5u, backups().size());
     EXPECT_NE(std::string::npos, readBytes("run.json").find("\"next\": \"12\""));
+    EXPECT_EQ(std::string::npos, readBytes("run.json").find("pending")) << "the interrupted number settled";
 
     const QJsonObject b1 = fieldsOf("b1"), b4 = fieldsOf("b4");
     EXPECT_EQ("KS0007", b1["SerialNumber"].toString());
@@ -156,6 +157,36 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     EXPECT_EQ("KS0011", fieldsOf("b5")["SerialNumber"].toString());
     EXPECT_FALSE(std::filesystem::exists(path("b2.bin")))
         << "the write-protected board kept its blank EEPROM";
+}
+
+// A board turned away before its write, one the template does not suit or one that
+// cannot be backed up, is told and left as it was: it takes no number, and leaves no
+// journal entry that could later pass for an interrupted change.
+TEST_F(Produce, ABoardTurnedAwayBeforeItsWriteTakesNoNumberAndLeavesNoJournalEntry) {
+    const struct {
+        const char *board, *fullDisk, *said;
+    } cases[] = {
+        {"[odd]\nchip = 232R\neeprom = odd.bin\neeprom_words = 64\n", "",
+         "the template is for an FT232BM; the device is an FT232R"},
+        {"[odd]\nchip = BM\neeprom = odd.bin\neeprom_words = 64\n", "/backups/", "no backup could be made"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.said);
+        unplug();
+        qputenv("KESTROM_FULL_DISK", c.fullDisk);
+        Watched watched;
+        start(watched.process, produce("1"));
+        qunsetenv("KESTROM_FULL_DISK");
+        devices(c.board);
+        ASSERT_TRUE(watched.waitFor(c.said)) << watched.out;
+        ASSERT_TRUE(watched.waitFor("Unplug it.\n")) << watched.out;
+        ::kill(pid_t(watched.process.processId()), SIGINT);
+        EXPECT_TRUE(watched.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
+            << watched.out;
+        ASSERT_TRUE(watched.process.waitForFinished(20000));
+        EXPECT_FALSE(std::filesystem::exists(path("odd.bin"))) << "the blank board was written";
+        const std::filesystem::path journal = dataFolder() / "kestrom" / "journal";
+        EXPECT_TRUE(!std::filesystem::exists(journal) || std::filesystem::is_empty(journal));
+    }
 }
 
 TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
@@ -479,6 +510,20 @@ TEST_F(Stations, FourBoardsAtOnceGetFourConsecutiveNumbersEachLoggedWithItsStati
         serials.insert(line[2]);
     }
     EXPECT_EQ((std::set<std::string>{"KS0007", "KS0008", "KS0009", "KS0010"}), serials);
+}
+
+TEST_F(Stations, ACountBelowTheBoardsPluggedInProgramsOnlyThatMany) {
+    plugFour();
+    const Outcome outcome = run(produce("2", {"--stations", "all"}));
+    EXPECT_EQ(0, outcome.exitCode) << outcome.out << outcome.err;
+    EXPECT_NE(std::string::npos,
+              outcome.out.find("Done: 2 programmed, 0 failed; the next number is 9 (KS0009).\n"))
+        << outcome.out;
+    EXPECT_EQ(2u, logLines().size());
+    int written = 0;
+    for (const char *board : {"s1", "s2", "s3", "s4"})
+        written += std::filesystem::exists(path(std::string(board) + ".bin"));
+    EXPECT_EQ(2, written) << "the other two boards are left alone";
 }
 
 TEST_F(Stations, CtrlCWhileTheBoardsWaitToBeUnpluggedEndsTheRunAtOnce) {

@@ -92,14 +92,40 @@ TEST_F(SafetyTest, AJournalEntryStaysUntilTheChangeEndsAndSaysWhatToPutBack) {
     const std::optional<InterruptedChange> interrupted = interruptedChange(d2xx, journal, 0);
     ASSERT_TRUE(interrupted);
     EXPECT_EQ(u"Write", interrupted->entry.operation);
+    JournalEntry lost = interrupted->entry;
+    lost.backup = folder("gone.bin");
+    EXPECT_FALSE(putBackOldContents(d2xx, journal, 0, lost, error));
+    EXPECT_TRUE(error.contains(QStringLiteral("gone.bin cannot be read"))) << error.toStdString();
+    EXPECT_EQ(std::string(64, '\xFF'), readBytes("ft232bm.bin")) << "nothing was written";
     ASSERT_TRUE(putBackOldContents(d2xx, journal, 0, interrupted->entry, error)) << error.toStdString();
     EXPECT_EQ(readBytes(KESTROM_EXAMPLES_DIR "/ft232bm.bin"), readBytes("ft232bm.bin"));
+    EXPECT_TRUE(journal.pending().empty());
+
+    // A change that failed with the chip as it was read has nothing to put back.
+    SafeChange refused(d2xx, store, journal);
+    ASSERT_EQ(FT_OK, refused.readDevice(0));
+    ASSERT_TRUE(refused.begin(QStringLiteral("Write"), error)) << error.toStdString();
+    EXPECT_TRUE(refused.finish(false));
     EXPECT_TRUE(journal.pending().empty());
 
     WriteJournal nowhere(folder("backups") + QStringLiteral("/") +
                          QDir(store.folder()).entryList(QDir::Files)[0]);
     EXPECT_FALSE(nowhere.begin(QStringLiteral("Erase"), {}, change.backup(), std::nullopt, error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+// A chip opened by its port, which no index led to, is located where its listing puts it:
+// a journal entry of it can then prove which chip it belongs to.
+TEST_F(SafetyTest, AChipOpenedByItsPortIsLocatedAsItsListingSays) {
+    copyExample("ft232bm.bin");
+    writeDevices("[first]\nchip = BM\n[second]\nchip = BM\neeprom = ft232bm.bin\n");
+    uint32_t listed = 0;
+    ASSERT_EQ(FT_OK, d2xx.FT_GetDeviceInfoDetail(1, nullptr, nullptr, &listed, nullptr, nullptr));
+    OpenDevice device(d2xx, QStringLiteral("second"));
+    ChipWords chip;
+    ASSERT_EQ(FT_OK, device.read(chip));
+    EXPECT_NE(0u, chip.identity.location);
+    EXPECT_EQ(listed, chip.identity.location);
 }
 
 TEST_F(SafetyTest, AJournalEntryKeepsEveryTextAChipCanHold) {
