@@ -212,8 +212,8 @@ public:
         if (at == devices.end()) return FT_DEVICE_NOT_FOUND;
         const SimulatedDeviceConfig device = *at;
         reachMoment(device, "FT_Open", CallMoment::Before);
-        if (const auto failure = device.failure("FT_Open"); failure && *failure != FT_OK) return *failure;
-        const FT_STATUS status = openListed(device, out);
+        const std::optional<FT_STATUS> failure = device.failure("FT_Open");
+        const FT_STATUS status = failure && *failure != FT_OK ? *failure : openListed(device, out);
         reachMoment(device, "FT_Open", CallMoment::After);
         return status;
     }

@@ -39,15 +39,15 @@ FT_STATUS readOne(FT_HANDLE handle) {
 class PowerCut : public SimFixture {
 protected:
     void useBm(const std::string &extra) { writeDevices("[bm]\nchip = BM\neeprom = bm.bin\n" + extra); }
-    // Opens device 0, runs `call`, closes, in a child process whose buffered standard
-    // output goes to "stdout.txt". Its exit status: 137 after a power cut, else 0.
-    int inChild(Call call) {
+    // Opens device 0 (or the one at `port`), runs `call`, closes, in a child process whose
+    // buffered standard output goes to "stdout.txt". Its exit status: 137 after a power cut, else 0.
+    int inChild(Call call, const char *port = nullptr) {
         const pid_t child = fork();
         if (child == 0) {
             if (std::freopen(path("stdout.txt").c_str(), "w", stdout) == nullptr) _exit(1);
             std::printf("unflushed");
             FT_HANDLE handle = nullptr;
-            if (FT_Open(0, &handle) == FT_OK) {
+            if ((port == nullptr ? FT_Open(0, &handle) : KT_OpenByPort(port, &handle)) == FT_OK) {
                 call(handle);
                 FT_Close(handle);
             }
@@ -103,7 +103,12 @@ TEST_F(PowerCut, AnyCallCanLoseThePowerOnlyTheDeviceNamedAndTheLockGoesWithIt) {
                               "crash.FT_Close = before", "crash.FT_Close = after"}) {
         useBm(std::string(entry) + "\n");
         EXPECT_EQ(inChild(readOne), 137) << entry;
+        EXPECT_EQ(inChild(readOne, "bm"), 137) << entry << ", opened by its port";
     }
+    // An open that fails still reaches the moment after it, by index or by port.
+    useBm("fail.FT_Open = 4\ncrash.FT_Open = after\n");
+    EXPECT_EQ(inChild(readOne), 137);
+    EXPECT_EQ(inChild(readOne, "bm"), 137);
     EXPECT_EQ(readBytes("bm.bin"), image);
     writeDevices("[bm]\nchip = BM\neeprom = bm.bin\n[other]\nchip = BM\ncrash.FT_Open = before\n");
     EXPECT_EQ(inChild(writeOne), 0);

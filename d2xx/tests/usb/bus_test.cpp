@@ -50,10 +50,10 @@ TEST_F(VirtualBus, AChipInItsWriteCycleHoldsUpNoOtherChipsTransfers) {
         std::this_thread::sleep_for(milliseconds(1));
     ASSERT_EQ(slow.transfers("WRITE_EEPROM"), 1u);
     uint16_t word = 0;
-    EXPECT_LT(timed([&] { EXPECT_EQ(FT_ReadEE(quickHandle, 0x3F, &word), FT_OK); }), kCycle / 2);
+    EXPECT_EQ(FT_ReadEE(quickHandle, 0x3F, &word), FT_OK);
     EXPECT_GT(quick.transfers("READ_EEPROM"), 0u);
     EXPECT_EQ(write.wait_for(milliseconds(0)), std::future_status::timeout)
-        << "the write cycle was cut short";
+        << "the read waited for the other chip's write cycle, or the cycle was cut short";
     EXPECT_GE(write.get(), kCycle);
     EXPECT_EQ(slow.eeprom()[0x3F], 0x1234);
 
