@@ -70,9 +70,10 @@ protected:
         writeBytes("devices.new", ini);
         std::filesystem::rename(path("devices.new"), path("devices.ini"));
     }
-    void plug(const std::string &board, const std::string &extra = "") {
-        devices("[" + board + "]\nchip = BM\neeprom = " + board + ".bin\neeprom_words = 64\n" + extra);
+    static std::string board(const std::string &name, const std::string &extra = "") {
+        return "[" + name + "]\nchip = BM\neeprom = " + name + ".bin\neeprom_words = 64\n" + extra;
     }
+    void plug(const std::string &name, const std::string &extra = "") { devices(board(name, extra)); }
     void unplug() { devices("[none]\nchip = BM\npresent = 0\n"); }
 
     // A run from number 7; without a count it goes on until it is stopped.
@@ -86,6 +87,36 @@ protected:
     // One board through a run of `format` with the default state and log.
     Outcome produceOne(const char *format, const char *flag = "--format") const {
         return run({"produce", "board.ini", flag, format, "--start", "1", "--count", "1", "--poll", "20"});
+    }
+    // Starts `arguments` (under `program`) and waits until it waits for a board.
+    bool startWaiting(Watched &run, const QStringList &arguments,
+                      const QString &program = QStringLiteral(KESTROM_FILE)) const {
+        start(run.process, arguments, program);
+        return run.waitFor("Ctrl+C stops.\n");
+    }
+    // Sends `signal` to the run; true once it said `said` and ended.
+    bool stop(Watched &run, int signal, const std::string &said) const {
+        ::kill(pid_t(run.process.processId()), signal);
+        return run.waitFor(said) && run.process.waitForFinished(20000);
+    }
+    // The running kestrom under strace.
+    pid_t childOf(const QProcess &process) const {
+        const std::string pid = std::to_string(process.processId());
+        const std::string children = readBytes("/proc/" + pid + "/task/" + pid + "/children");
+        return children.empty() ? pid_t(0) : pid_t(std::stoi(children));
+    }
+    void waitForBackups(size_t count) const {
+        QElapsedTimer timer;
+        timer.start();
+        while (backups().size() < count && timer.elapsed() < 20000) QThread::msleep(5);
+    }
+    // The log's lines, its header first.
+    std::vector<std::string> logText() const {
+        const std::string log = readBytes("records/run.csv");
+        std::vector<std::string> lines;
+        for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
+            lines.push_back(log.substr(at, end - at));
+        return lines;
     }
     // The fields show reads from a board, plugged in alone.
     QJsonObject fieldsOf(const std::string &board) {
@@ -130,11 +161,8 @@ TEST_F(Produce, FiveBoardsOneFailingAndAPowerCutUseEveryNumberOnceAndLogEachOne)
     EXPECT_EQ(0, second.process.exitCode());
 
     // One line per number, in order, none twice.
-    const std::string log = readBytes("records/run.csv");
-    std::vector<std::string> lines;
-    for (size_t at = 0, end; (end = log.find('\n', at)) != std::string::npos; at = end + 1)
-        lines.push_back(log.substr(at, end - at));
-    ASSERT_EQ(6u, lines.size()) << log;
+    const std::vector<std::string> lines = logText();
+    ASSERT_EQ(6u, lines.size()) << readBytes("records/run.csv");
     EXPECT_EQ("time,number,serial,vid_pid,result,backup", lines[0]);
     const char *expected[] = {
         ",7,KS0007,0403:6015,ok,",
@@ -179,10 +207,9 @@ TEST_F(Produce, ABoardTurnedAwayBeforeItsWriteTakesNoNumberAndLeavesNoJournalEnt
         devices(c.board);
         ASSERT_TRUE(watched.waitFor(c.said)) << watched.out;
         ASSERT_TRUE(watched.waitFor("Unplug it.\n")) << watched.out;
-        ::kill(pid_t(watched.process.processId()), SIGINT);
-        EXPECT_TRUE(watched.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
+        ASSERT_TRUE(
+            stop(watched, SIGINT, "Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
             << watched.out;
-        ASSERT_TRUE(watched.process.waitForFinished(20000));
         EXPECT_FALSE(std::filesystem::exists(path("odd.bin"))) << "the blank board was written";
         const std::filesystem::path journal = dataFolder() / "kestrom" / "journal";
         EXPECT_TRUE(!std::filesystem::exists(journal) || std::filesystem::is_empty(journal));
@@ -191,8 +218,7 @@ TEST_F(Produce, ABoardTurnedAwayBeforeItsWriteTakesNoNumberAndLeavesNoJournalEnt
 
 TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
     Watched waiting;
-    start(waiting.process, produce("3"));
-    ASSERT_TRUE(waiting.waitFor("Ctrl+C stops.\n")) << waiting.out;
+    ASSERT_TRUE(startWaiting(waiting, produce("3"))) << waiting.out;
     const Outcome second = run(produce("3"));
     EXPECT_EQ(2, second.exitCode);
     EXPECT_EQ(0u, second.err.find("kestrom produce: another run (process ")) << second.err;
@@ -204,10 +230,8 @@ TEST_F(Produce, TwoRunsCannotShareAStateFileAndCtrlCStopsBetweenDevices) {
         << waiting.out;
     unplug();
     ASSERT_TRUE(waiting.waitFor("Plug in the next device.\n")) << waiting.out;
-    ::kill(pid_t(waiting.process.processId()), SIGINT);
-    ASSERT_TRUE(waiting.waitFor("Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
+    ASSERT_TRUE(stop(waiting, SIGINT, "Stopped: 0 programmed, 1 failed; the next number is 7 (KS0007).\n"))
         << waiting.out;
-    ASSERT_TRUE(waiting.process.waitForFinished(20000));
     EXPECT_EQ(1, waiting.process.exitCode()) << "a board failed";
     const std::string log = readBytes("records/run.csv");
     EXPECT_NE(std::string::npos,
@@ -231,8 +255,7 @@ TEST_F(Produce, TheLogIsCheckedBeforeTheFirstBoardAndABoardItMissesIsToldAndLogg
     // and the next run logs it as it ended.
     unplug();
     Watched station;
-    start(station.process, produce("1"));
-    ASSERT_TRUE(station.waitFor("Ctrl+C stops.\n")) << station.out;
+    ASSERT_TRUE(startWaiting(station, produce("1"))) << station.out;
     std::filesystem::remove(path("records/run.csv"));
     std::filesystem::create_directory(path("records/run.csv"));
     plug("b2");
@@ -252,8 +275,7 @@ TEST_F(Produce, TheLogIsCheckedBeforeTheFirstBoardAndABoardItMissesIsToldAndLogg
 
     // The state goes while the run waits: no number is reserved, nothing written.
     unplug();
-    start(station.process, produce("1"));
-    ASSERT_TRUE(station.waitFor("Ctrl+C stops.\n")) << station.out;
+    ASSERT_TRUE(startWaiting(station, produce("1"))) << station.out;
     std::filesystem::remove(path("run.json"));
     std::filesystem::create_directory(path("run.json"));
     plug("b3");
@@ -291,22 +313,21 @@ TEST_F(Produce, ANumberTheLogHoldsIsSettledAsLoggedNotAsInterrupted) {
 TEST_F(Produce, ClosingTheTerminalOrTheOutputStopsTheRunBetweenBoards) {
     for (const int signal : {SIGHUP, SIGQUIT, SIGTERM}) {
         Watched waiting;
-        start(waiting.process, produce("1"));
-        ASSERT_TRUE(waiting.waitFor("Ctrl+C stops.\n")) << waiting.out;
-        ::kill(pid_t(waiting.process.processId()), signal);
-        EXPECT_TRUE(waiting.waitFor("Stopped: 0 programmed, 0 failed; the next number is 7 (KS0007).\n"))
+        ASSERT_TRUE(startWaiting(waiting, produce("1"))) << waiting.out;
+        ASSERT_TRUE(
+            stop(waiting, signal, "Stopped: 0 programmed, 0 failed; the next number is 7 (KS0007).\n"))
             << signal << ": " << waiting.out;
-        ASSERT_TRUE(waiting.process.waitForFinished(20000));
         EXPECT_EQ(QProcess::NormalExit, waiting.process.exitStatus()) << signal;
     }
 
     // Nobody reads its output any more: the board in hand is finished and logged.
     Watched unread;
-    start(unread.process,
-          QStringList{"-c", "\"$0\" \"$@\" | head -n 4; echo \"exit ${PIPESTATUS[0]}\" >&2", KESTROM_FILE} +
-              produce(nullptr),
-          QStringLiteral("bash"));
-    ASSERT_TRUE(unread.waitFor("Ctrl+C stops.\n")) << unread.out;
+    ASSERT_TRUE(startWaiting(
+        unread,
+        QStringList{"-c", "\"$0\" \"$@\" | head -n 4; echo \"exit ${PIPESTATUS[0]}\" >&2", KESTROM_FILE} +
+            produce(nullptr),
+        QStringLiteral("bash")))
+        << unread.out;
     plug("b1");
     ASSERT_TRUE(unread.process.waitForFinished(20000));
     EXPECT_NE(std::string::npos, unread.process.readAllStandardError().toStdString().find("exit 0\n"));
@@ -316,18 +337,13 @@ TEST_F(Produce, ClosingTheTerminalOrTheOutputStopsTheRunBetweenBoards) {
 TEST_F(Produce, ATerminalClosedInTheMiddleOfABoardLetsItFinish) {
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
         GTEST_SKIP() << "strace, which slows the board down, is not installed";
-    const QStringList slowed = slowedDown(300000);
     Watched board;
-    start(board.process, slowed + produce(nullptr), QStringLiteral("strace"));
-    ASSERT_TRUE(board.waitFor("Ctrl+C stops.\n")) << board.out;
+    ASSERT_TRUE(startWaiting(board, slowedDown(300000) + produce(nullptr), QStringLiteral("strace")))
+        << board.out;
     plug("b1");
-    QElapsedTimer timer;
-    timer.start();
-    while (backups().empty() && timer.elapsed() < 20000) QThread::msleep(10);
-    const std::string children = readBytes("/proc/" + std::to_string(board.process.processId()) + "/task/" +
-                                           std::to_string(board.process.processId()) + "/children");
-    ASSERT_FALSE(children.empty());
-    ::kill(pid_t(std::stoi(children)), SIGHUP);
+    waitForBackups(1);
+    ASSERT_NE(0, childOf(board.process));
+    ::kill(childOf(board.process), SIGHUP);
     ASSERT_TRUE(board.waitFor("[1] KS0007: programmed and read back")) << board.out;
     ASSERT_TRUE(board.waitFor("Stopped: 1 programmed, 0 failed; the next number is 8 (KS0008).\n"))
         << board.out;
@@ -345,8 +361,7 @@ TEST_F(Produce, TheLockOfARunThatEndedOnAFullDiskIsNotTakenForARunningOne) {
                                         [&](void *) { ::umount2(path("small").c_str(), MNT_DETACH); });
     const QStringList onSmallDisk = produce(nullptr, {"--state", "small/run.json", "--log", "small/run.csv"});
     Watched ended;
-    start(ended.process, onSmallDisk);
-    ASSERT_TRUE(ended.waitFor("Ctrl+C stops.\n")) << ended.out;
+    ASSERT_TRUE(startWaiting(ended, onSmallDisk)) << ended.out;
     const qint64 pid = ended.process.processId();
     ended.process.kill();
     ASSERT_TRUE(ended.process.waitForFinished(20000));
@@ -453,20 +468,16 @@ class Stations : public Produce {
 protected:
     void plugFour(const std::string &extra = "") {
         std::string ini;
-        for (const char *board : {"s1", "s2", "s3", "s4"}) {
-            ini += std::string("[") + board + "]\nchip = BM\neeprom = " + board +
-                   ".bin\neeprom_words = 64\n" + (board == std::string("s3") ? extra : "");
-        }
+        for (const std::string name : {"s1", "s2", "s3", "s4"}) ini += board(name, name == "s3" ? extra : "");
         devices(ini);
     }
     // The log's lines after its header, each split at its commas.
     std::vector<std::vector<std::string>> logLines() const {
         std::vector<std::vector<std::string>> lines;
-        const std::string log = readBytes("records/run.csv");
-        for (size_t at = log.find('\n') + 1, end; (end = log.find('\n', at)) != std::string::npos;
-             at = end + 1) {
+        const std::vector<std::string> text = logText();
+        for (size_t i = 1; i < text.size(); ++i) {
+            const std::string &line = text[i];
             std::vector<std::string> fields;
-            const std::string line = log.substr(at, end - at);
             for (size_t from = 0, comma;; from = comma + 1) {
                 comma = line.find(',', from);
                 fields.push_back(line.substr(from, comma - from));
@@ -565,32 +576,22 @@ TEST_F(Stations, ABoardFailingMidWriteIsLoggedAsFailedAndTheOthersGoOnInAnEarlie
 TEST_F(Stations, AKillLeavesEveryReservedNumberForTheNextRunAndCtrlCLetsTheBoardsFinish) {
     if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
         GTEST_SKIP() << "strace, which slows the boards down, is not installed";
-    const auto child = [this](const QProcess &process) {
-        const std::string pid = std::to_string(process.processId());
-        const std::string children = readBytes("/proc/" + pid + "/task/" + pid + "/children");
-        return children.empty() ? pid_t(0) : pid_t(std::stoi(children));
-    };
-    const auto whenBackedUp = [&](size_t count) {
-        QElapsedTimer timer;
-        timer.start();
-        while (backups().size() < count && timer.elapsed() < 20000) QThread::msleep(5);
-    };
     plugFour();
     Watched killed;
     start(killed.process, slowedDown(200000) + produce(nullptr, {"--stations", "4"}),
           QStringLiteral("strace"));
-    whenBackedUp(2);
-    ASSERT_NE(0, child(killed.process));
-    ::kill(child(killed.process), SIGKILL);
+    waitForBackups(2);
+    ASSERT_NE(0, childOf(killed.process));
+    ::kill(childOf(killed.process), SIGKILL);
     ASSERT_TRUE(killed.process.waitForFinished(20000));
 
     Watched stopped;
-    start(stopped.process, slowedDown(200000) + produce(nullptr, {"--stations", "all"}),
-          QStringLiteral("strace"));
-    ASSERT_TRUE(stopped.waitFor("Ctrl+C stops.\n")) << stopped.out;
+    ASSERT_TRUE(startWaiting(stopped, slowedDown(200000) + produce(nullptr, {"--stations", "all"}),
+                             QStringLiteral("strace")))
+        << stopped.out;
     const size_t before = backups().size();
-    whenBackedUp(before + 1);
-    ::kill(child(stopped.process), SIGINT);
+    waitForBackups(before + 1);
+    ::kill(childOf(stopped.process), SIGINT);
     ASSERT_TRUE(stopped.waitFor("Stopped: ")) << stopped.out;
     ASSERT_TRUE(stopped.process.waitForFinished(20000));
     EXPECT_EQ(std::string::npos, stopped.out.find("FAILED")) << stopped.out;
