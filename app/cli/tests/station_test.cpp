@@ -62,6 +62,17 @@ protected:
                                    listedIndex, QString::fromLatin1(port)});
         return station.programOne();
     }
+    // s2, listed at index 1, opened slowly while s1 is unplugged: s3 takes index 1.
+    ProductionStation::Outcome programS2WhileS1IsUnplugged(bool byPort) {
+        plug(true, "delay.FT_Open = 600\n");
+        std::thread unplug([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            plug(false, "delay.FT_Open = 600\n");
+        });
+        const ProductionStation::Outcome outcome = programAt("s2", 1, byPort);
+        unplug.join();
+        return outcome;
+    }
 
     kestrom::platform::D2xxBinding d2xx_{[](const char *name) {
         return reinterpret_cast<kestrom::platform::ExportTable::Address>(dlsym(RTLD_DEFAULT, name));
@@ -84,12 +95,8 @@ TEST_F(Station, TheBoardAtTheStationsPortIsProgrammedWhateverIndexItWasListedAt)
     const ProductionStation::Outcome outcome = programAt("s2", 0);
     ASSERT_TRUE(outcome.programmed) << outcome.said.toStdString();
     EXPECT_EQ(u"KS0001", outcome.serial);
-    EXPECT_NE(std::string::npos, readBytes("s2.bin").find("K\0S\0"
-                                                          "0\0"
-                                                          "0\0"
-                                                          "0\0"
-                                                          "1",
-                                                          0, 12));
+    EXPECT_NE(std::string::npos,
+              readBytes("s2.bin").find(std::string{'K', 0, 'S', 0, '0', 0, '0', 0, '0', 0, '1', 0}));
     EXPECT_FALSE(std::filesystem::exists(path("s1.bin"))) << "the board at index 0 was not touched";
 
     // No board at the port: nothing is done, no number used.
@@ -100,15 +107,8 @@ TEST_F(Station, TheBoardAtTheStationsPortIsProgrammedWhateverIndexItWasListedAt)
 }
 
 TEST_F(Station, ABoardThatMovedToAnotherIndexWhileItWasOpenedIsLeftAloneAndFoundAgain) {
-    // Opening s2 by its index takes a while; meanwhile s1 is unplugged, and the open
-    // reaches s3, which has taken s2's old index.
-    plug(true, "delay.FT_Open = 600\n");
-    std::thread unplug([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        plug(false, "delay.FT_Open = 600\n");
-    });
-    const ProductionStation::Outcome moved = programAt("s2", 1, false);
-    unplug.join();
+    // Opened by its index, s2's open reaches s3, which has taken that index.
+    const ProductionStation::Outcome moved = programS2WhileS1IsUnplugged(false);
     EXPECT_TRUE(moved.notThere) << moved.said.toStdString();
     EXPECT_FALSE(moved.number);
     EXPECT_FALSE(std::filesystem::exists(path("s3.bin"))) << "the board that opened instead was not written";
@@ -124,13 +124,7 @@ TEST_F(Station, ABoardThatMovedToAnotherIndexWhileItWasOpenedIsLeftAloneAndFound
 // Opened by its port, the board is the one at the port however the others move while
 // it opens; one that is gone from its port meanwhile is nothing to do.
 TEST_F(Station, OpenedByItsPortTheBoardIsTheOneThereWhileOthersMove) {
-    plug(true, "delay.FT_Open = 600\n");
-    std::thread unplug([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        plug(false, "delay.FT_Open = 600\n");
-    });
-    const ProductionStation::Outcome outcome = programAt("s2", 1);
-    unplug.join();
+    const ProductionStation::Outcome outcome = programS2WhileS1IsUnplugged(true);
     ASSERT_TRUE(outcome.programmed) << outcome.said.toStdString();
     EXPECT_EQ(u"KS0001", outcome.serial);
     EXPECT_TRUE(std::filesystem::exists(path("s2.bin")));
