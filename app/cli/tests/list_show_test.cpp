@@ -16,7 +16,17 @@ QJsonDocument json(const Outcome &outcome) {
     return QJsonDocument::fromJson(QByteArray::fromStdString(outcome.out));
 }
 
-class ListShow : public CliTest {};
+class ListShow : public CliTest {
+protected:
+    // kestrom copied alone into a program folder, with `library` as its driver if given.
+    Outcome listFromProgramFolder(const char *library = nullptr) const {
+        const std::filesystem::path folder = path("program");
+        std::filesystem::create_directory(folder);
+        std::filesystem::copy_file(KESTROM_FILE, folder / "kestrom");
+        if (library != nullptr) std::filesystem::copy_file(library, folder / "libftd2xx.so");
+        return run(QString::fromStdString((folder / "kestrom").string()), {"list"});
+    }
+};
 
 TEST_F(ListShow, ListNamesEveryDeviceAndOneThatDoesNotOpenByItsStatus) {
     copyAllExamples();
@@ -62,14 +72,11 @@ TEST_F(ListShow, ListWithoutDevicesSaysSoAndItsJsonIsEmpty) {
     EXPECT_TRUE(json(outcome).isArray() && json(outcome).array().isEmpty()) << outcome.out;
 
     writeDevices("[d]\nchip = BM\nserial = S1\nfail.FT_GetDeviceInfo = 4\n");
-    EXPECT_EQ("INDEX  CHIP  VID:PID                   SERIAL  DESCRIPTION\n"
-              "0      ?     (status 4 (FT IO ERROR))  S1      USB <-> Serial\n",
-              run({"list"}).out);
+    EXPECT_EQ(
+        "INDEX  CHIP  VID:PID                   SERIAL  DESCRIPTION\n"
+        "0      ?     (status 4 (FT IO ERROR))  S1      USB <-> Serial\n",
+        run({"list"}).out);
 }
-
-}  // namespace
-
-namespace {
 
 TEST_F(ListShow, ShowPrintsEveryFieldOfTheChipWithItsEepromAndTheFt232rsOwnByName) {
     copyAllExamples();
@@ -183,18 +190,10 @@ TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
     EXPECT_EQ(0, unknown.exitCode);
     EXPECT_EQ("unknown layout", json(unknown).object()["eeprom"].toObject()["checksum"].toString());
 
-    // A program folder without the driver.
-    const std::filesystem::path folder = path("program");
-    std::filesystem::create_directory(folder);
-    std::filesystem::copy_file(KESTROM_FILE, folder / "kestrom");
-    const Outcome alone = run(QString::fromStdString((folder / "kestrom").string()), {"list"});
+    const Outcome alone = listFromProgramFolder();  // without the driver
     EXPECT_EQ(1, alone.exitCode);
     EXPECT_EQ("kestrom list: library libftd2xx.so Not found ...\n", alone.err);
 }
-
-}  // namespace
-
-namespace {
 
 // Device 0's description as a program of another maker could have written it.
 void programDescription(FT_HANDLE handle, const char *description) {
@@ -271,11 +270,7 @@ TEST_F(ListShow, ADeviceAnotherProgramHoldsIsSaidToBeInUseByEveryCommand) {
 
 TEST_F(ListShow, ALibraryWithoutTheD2xxCallsIsNotTakenForNoDevices) {
     writeDevices("[d]\nchip = BM\n");
-    const std::filesystem::path folder = path("program");
-    std::filesystem::create_directory(folder);
-    std::filesystem::copy_file(KESTROM_FILE, folder / "kestrom");
-    std::filesystem::copy_file(NOT_A_DRIVER, folder / "libftd2xx.so");
-    const Outcome listed = run(QString::fromStdString((folder / "kestrom").string()), {"list"});
+    const Outcome listed = listFromProgramFolder(NOT_A_DRIVER);
     EXPECT_EQ(1, listed.exitCode);
     EXPECT_EQ(
         "kestrom list: libftd2xx.so is not a D2XX driver: it lacks FT_ListDevices, FT_Open, FT_ReadEE, "
