@@ -130,34 +130,6 @@ TEST(FtdiEepromFile, EveryCbusFunctionNameOfTheToolAndItsOlderSpellingsIsTheChip
 // The tool's words for the FT232H's and X series' pins are the D2XX functions of
 // the same meaning, whose names templates and show use.
 TEST(FtdiEepromFile, TheToolsPinWordsAreTheFunctionsOfTheSameMeaningOnTheNewerChips) {
-    const std::pair<const char *, const char *> acbus[] = {
-        {"TRISTATE", "TRISTATE"}, {"TXLED", "TXLED"},    {"RXLED", "RXLED"},     {"TXRXLED", "TXRXLED"},
-        {"PWREN", "PWREN"},       {"SLEEP", "SLEEP"},    {"DRIVE_0", "DRIVE_0"}, {"DRIVE1", "DRIVE_1"},
-        {"IOMODE", "IOMODE"},     {"TXDEN", "TXDEN"},    {"CLK30", "CLK30"},     {"CLK15", "CLK15"},
-        {"CLK7_5", "CLK7_5"},     {"drive_1", "DRIVE_1"}};
-    const std::pair<const char *, const char *> cbusX[] = {{"TRISTATE", "TRISTATE"},
-                                                           {"TXLED", "TXLED"},
-                                                           {"RXLED", "RXLED"},
-                                                           {"TXRXLED", "TXRXLED"},
-                                                           {"PWREN", "PWREN"},
-                                                           {"SLEEP", "SLEEP"},
-                                                           {"DRIVE_0", "DRIVE_0"},
-                                                           {"DRIVE1", "DRIVE_1"},
-                                                           {"IOMODE", "IOMODE"},
-                                                           {"TXDEN", "TXDEN"},
-                                                           {"CLK24", "CLK24"},
-                                                           {"CLK12", "CLK12"},
-                                                           {"CLK6", "CLK6"},
-                                                           {"BAT_DETECT", "BCD_CHARGER"},
-                                                           {"BAT_DETECT_NEG", "BCD_CHARGER_N"},
-                                                           {"I2C_TXE", "I2C_TXE"},
-                                                           {"I2C_RXF", "I2C_RXF"},
-                                                           {"VBUS_SENSE", "VBUS_SENSE"},
-                                                           {"BB_WR", "BITBANG_WR"},
-                                                           {"BB_RD", "BITBANG_RD"},
-                                                           {"TIME_STAMP", "TIMESTAMP"},
-                                                           {"AWAKE", "KEEP_AWAKE"},
-                                                           {"KEEP_AWAKE", "KEEP_AWAKE"}};
     const auto shown = [](const std::string &line, uint32_t chip) {
         QStringList problems;
         const Template result = ftdiEepromTemplate(read(line.c_str()), chip, problems);
@@ -165,11 +137,27 @@ TEST(FtdiEepromFile, TheToolsPinWordsAreTheFunctionsOfTheSameMeaningOnTheNewerCh
         return result.settings.size() == 1 ? formatValue(*result.settings[0].field, result.settings[0].value)
                                            : QString();
     };
-    for (const auto &[word, name] : acbus)
-        EXPECT_EQ(QLatin1String(name), shown(std::string("cbush5=") + word + "\n", FT_DEVICE_232H)) << word;
-    for (const auto &[word, name] : cbusX)
-        EXPECT_EQ(QLatin1String(name), shown(std::string("cbusx3=") + word + "\n", FT_DEVICE_X_SERIES))
-            << word;
+    // The words both spell alike, then the tool's own words with the function each is.
+    const auto expectFunctions = [&](const std::string &option, uint32_t chip, const char *alike,
+                                     std::vector<std::pair<std::string, std::string>> renamed) {
+        for (const QString &word : QString::fromLatin1(alike).split(u' '))
+            renamed.emplace_back(word.toStdString(), word.toStdString());
+        for (const auto &[word, name] : renamed)
+            EXPECT_EQ(QString::fromStdString(name), shown(option + "=" + word + "\n", chip)) << word;
+    };
+    expectFunctions("cbush5", FT_DEVICE_232H,
+                    "TRISTATE TXLED RXLED TXRXLED PWREN SLEEP DRIVE_0 IOMODE TXDEN CLK30 CLK15 CLK7_5",
+                    {{"DRIVE1", "DRIVE_1"}, {"drive_1", "DRIVE_1"}});
+    expectFunctions("cbusx3", FT_DEVICE_X_SERIES,
+                    "TRISTATE TXLED RXLED TXRXLED PWREN SLEEP DRIVE_0 IOMODE TXDEN CLK24 CLK12 CLK6 I2C_TXE "
+                    "I2C_RXF VBUS_SENSE KEEP_AWAKE",
+                    {{"DRIVE1", "DRIVE_1"},
+                     {"BAT_DETECT", "BCD_CHARGER"},
+                     {"BAT_DETECT_NEG", "BCD_CHARGER_N"},
+                     {"BB_WR", "BITBANG_WR"},
+                     {"BB_RD", "BITBANG_RD"},
+                     {"TIME_STAMP", "TIMESTAMP"},
+                     {"AWAKE", "KEEP_AWAKE"}});
 }
 
 TEST(FtdiEepromFile, WhatTheToolRefusesAndValuesNoFieldTakesAreNamedByLine) {
