@@ -12,6 +12,13 @@ namespace {
 
 class OnUsb : public CliTest {
 protected:
+    void SetUp() override {
+        CliTest::SetUp();
+#ifdef KESTROM_SANITIZED
+        GTEST_SKIP()
+            << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
+#endif
+    }
     // `kestrom arguments...` on one virtual chip described by `chip`.
     Outcome onChip(const QStringList &chip, const QStringList &arguments) const {
         return run(QStringLiteral(VIRTUAL_CHIP), chip + QStringList{"--", KESTROM_FILE} + arguments);
@@ -24,10 +31,6 @@ protected:
 };
 
 TEST_F(OnUsb, ShowReadsAndATemplateWritesOnAVirtualChipAsOnTheSimulatedOne) {
-#ifdef KESTROM_SANITIZED
-    GTEST_SKIP()
-        << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
-#endif
     copyAllExamples();
     useDevicesFile("ft232r.ini");
     const Outcome simulated = run({"show", "--json"});
@@ -48,10 +51,6 @@ TEST_F(OnUsb, ShowReadsAndATemplateWritesOnAVirtualChipAsOnTheSimulatedOne) {
 }
 
 TEST_F(OnUsb, ADeviceNodeThatRefusesTheUserNamesTheUdevRuleNotAnotherProgram) {
-#ifdef KESTROM_SANITIZED
-    GTEST_SKIP()
-        << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
-#endif
     const Outcome refused = onChip({"--refuse", "--image", KESTROM_EXAMPLES_DIR "/ft232bm.bin"}, {"show"});
     EXPECT_EQ(1, refused.exitCode);
     EXPECT_NE(std::string::npos,
@@ -62,10 +61,6 @@ TEST_F(OnUsb, ADeviceNodeThatRefusesTheUserNamesTheUdevRuleNotAnotherProgram) {
 }
 
 TEST_F(OnUsb, AnFt232hsOwnSettingsAreWrittenThroughUsbAsOnTheSimulatedChip) {
-#ifdef KESTROM_SANITIZED
-    GTEST_SKIP()
-        << "the virtual chip's tool runs under umockdev's preload, which the sanitizers do not allow";
-#endif
     writeBytes(
         "t.ini",
         "[template]\nchip = FT232H\nCbus0 = TXDEN\nCbus9 = IOMODE\nADDriveCurrent = 8\nDriverType = D2XX\n");
