@@ -87,13 +87,12 @@ TEST_F(SafeChanges, TwoChangesOfOneChipAtOnceNeverUndoEachOtherUnseen) {
     if (strace.isEmpty()) GTEST_SKIP() << "strace is not installed: the slowed write cannot be made";
     QProcess slowed;
     start(slowed,
-          {QStringLiteral("-f"), QStringLiteral("-o"), QStringLiteral("/dev/null"), QStringLiteral("-e"),
-           QStringLiteral("inject=linkat,rename,renameat,renameat2:delay_exit=700000"),
-           QStringLiteral(KESTROM_FILE), QStringLiteral("write"), QStringLiteral("Aaaa.ini")},
+          {"-f", "-o", "/dev/null", "-e", "inject=linkat,rename,renameat,renameat2:delay_exit=700000",
+           KESTROM_FILE, "write", "Aaaa.ini"},
           strace);
     QThread::msleep(1000);
     QProcess other;
-    start(other, {QStringLiteral("write"), QStringLiteral("Bbbb.ini")});
+    start(other, {"write", "Bbbb.ini"});
     ASSERT_TRUE(other.waitForFinished(30000));
     ASSERT_TRUE(slowed.waitForFinished(30000));
     if (slowed.exitCode() != 0 && slowed.readAllStandardError().contains("ptrace"))
@@ -121,8 +120,7 @@ TEST_F(SafeChanges, ADeviceChosenBySerialIsTheOneWrittenOrNoneIs) {
     };
     devices("1");
     QProcess write;
-    start(write, {QStringLiteral("write"), QStringLiteral("Aaaa.ini"), QStringLiteral("--serial"),
-                  QStringLiteral("S2")});
+    start(write, {"write", "Aaaa.ini", "--serial", "S2"});
     QThread::msleep(1200);
     devices("0");
     ASSERT_TRUE(write.waitForFinished(30000));
