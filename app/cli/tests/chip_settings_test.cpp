@@ -23,11 +23,14 @@ struct Line {
     std::function<bool(const Settings &)> decoded;  // what libftdi1 reads; null: libftdi1 does not read it
 };
 
-struct Chip {
+struct ChipKind {
     const char *kind;  // of the devices file
     const char *name;  // of the template
     uint32_t type;
     int words;
+};
+
+struct Chip : ChipKind {
     std::vector<Line> lines;
     Line edit;  // replaces lines[0] in the saved template
 };
@@ -35,19 +38,13 @@ struct Chip {
 std::vector<Chip> chips() {
     using S = const Settings &;
     return {
-        {"232R",
-         "FT232R",
-         FT_DEVICE_232R,
-         64,
+        {{"232R", "FT232R", FT_DEVICE_232R, 64},
          {{"Cbus0 = IOMODE", "Cbus0", "IOMODE", [](S s) { return s.cbus[0] == 10; }},
           {"InvertRTS = 1", "InvertRTS", true, [](S s) { return (s.invert & 0x04) != 0; }},
           {"HighDriveIOs = 1", "HighDriveIOs", true, [](S s) { return s.highDrive == 1; }},
           {"RIsD2XX = 1", "RIsD2XX", true, [](S s) { return s.channelAVcp == 0; }}},
          {"Cbus0 = CLK12", "Cbus0", "CLK12", [](S s) { return s.cbus[0] == 8; }}},
-        {"2232H",
-         "FT2232H",
-         FT_DEVICE_2232H,
-         128,
+        {{"2232H", "FT2232H", FT_DEVICE_2232H, 128},
          {{"AIsFifo = 1", "AIsFifo", true, [](S s) { return s.channelAMode == oracle::kFifo245; }},
           {"BIsFastSer = 1", "BIsFastSer", true, [](S s) { return s.channelBMode == oracle::kFastSerial; }},
           {"ADriverType = D2XX", "ADriverType", "D2XX", [](S s) { return s.channelAVcp == 0; }},
@@ -56,20 +53,14 @@ std::vector<Chip> chips() {
           {"ALSchmittInput = 1", "ALSchmittInput", true, [](S s) { return s.schmitt[0] == 1; }},
           {"PowerSaveEnable = 1", "PowerSaveEnable", true, [](S s) { return s.suspendDbus7 == 1; }}},
          {"AIsFifo = 0", "AIsFifo", false, [](S s) { return s.channelAMode == oracle::kUart; }}},
-        {"4232H",
-         "FT4232H",
-         FT_DEVICE_4232H,
-         128,
+        {{"4232H", "FT4232H", FT_DEVICE_4232H, 128},
          {{"CRIIsTXDEN = 1", "CRIIsTXDEN", true, [](S s) { return s.rs485[2] == 1; }},
           {"DDriverType = D2XX", "DDriverType", "D2XX", [](S s) { return s.channelDVcp == 0; }},
           {"ADriverType = VCP", "ADriverType", "VCP", [](S s) { return s.channelAVcp == 1; }},
           {"BDriveCurrent = 12", "BDriveCurrent", 12, [](S s) { return s.drive[1] == 2; }},
           {"DSlowSlew = 1", "DSlowSlew", true, [](S s) { return s.slew[3] == 1; }}},
          {"CRIIsTXDEN = 0", "CRIIsTXDEN", false, [](S s) { return s.rs485[2] == 0; }}},
-        {"232H",
-         "FT232H",
-         FT_DEVICE_232H,
-         128,
+        {{"232H", "FT232H", FT_DEVICE_232H, 128},
          {{"Cbus0 = TXDEN", "Cbus0", "TXDEN", [](S s) { return s.cbus[0] == 9; }},
           {"Cbus9 = IOMODE", "Cbus9", "IOMODE", [](S s) { return s.cbus[9] == 8; }},
           {"IsFT1248 = 1", "IsFT1248", true, [](S s) { return s.channelAMode == oracle::kFt1248; }},
@@ -79,10 +70,7 @@ std::vector<Chip> chips() {
           {"SerialNumber = \"H0000001\"", "SerialNumber", "H0000001",
            [](S s) { return s.serial == "H0000001"; }}},
          {"Cbus0 = CLK15", "Cbus0", "CLK15", [](S s) { return s.cbus[0] == 11; }}},
-        {"X",
-         "FT-X",
-         FT_DEVICE_X_SERIES,
-         128,
+        {{"X", "FT-X", FT_DEVICE_X_SERIES, 128},
          {{"Cbus2 = BCD_CHARGER", "Cbus2", "BCD_CHARGER", [](S s) { return s.cbus[2] == 13; }},
           {"Cbus0 = TXRXLED", "Cbus0", "TXRXLED", [](S s) { return s.cbus[0] == 3; }},
           {"InvertCTS = 1", "InvertCTS", true, [](S s) { return (s.invert & 0x08) != 0; }},
