@@ -16,10 +16,13 @@ namespace {
 namespace oracle = kestrom::d2xx::oracle;
 using oracle::Settings;
 
-struct Board {
+struct Chip {
     const char *kind;  // of the devices file
     uint32_t type;
     int words;
+};
+
+struct Board : Chip {
     const char *file;
     std::function<void(const Settings &)> decoded;  // libftdi1's reading, checked
     QJsonObject shown;                              // settings libftdi1 does not read, from show --json
@@ -28,9 +31,7 @@ struct Board {
 
 std::vector<Board> boards() {
     return {
-        {"2232H",
-         FT_DEVICE_2232H,
-         128,
+        {{"2232H", FT_DEVICE_2232H, 128},
          "# FPGA board: channel A 245 FIFO for the D2XX driver, channel B a serial port\n"
          "vendor_id=0x0403\nproduct_id=0x6010\n"
          "manufacturer=\"ACME\"\nproduct=\"FPGA Board\"\nserial=\"FB000017\"\n"
@@ -48,9 +49,7 @@ std::vector<Board> boards() {
          },
          {{"AIsFifo", true}, {"BIsFastSer", true}, {"RemoteWakeup", false}},
          "ignored (no field of the FT2232H): eeprom_type, filename"},
-        {"4232H",
-         FT_DEVICE_4232H,
-         128,
+        {{"4232H", FT_DEVICE_4232H, 128},
          "vendor_id=0x0403\nproduct_id=0x6011\nmanufacturer=\"ACME\"\nproduct=\"Quad RS485\"\n"
          "serial=\"Q4000001\"\nuse_serial=true\nmax_power=100\n"
          "cha_vcp=true\nchb_vcp=true\nchc_vcp=true\nchd_vcp=false\n"
@@ -66,9 +65,7 @@ std::vector<Board> boards() {
          },
          {{"DDriverType", "D2XX"}, {"CRIIsTXDEN", true}},
          "ignored (no field of the FT4232H): high_current, invert_txd"},
-        {"232H",
-         FT_DEVICE_232H,
-         128,
+        {{"232H", FT_DEVICE_232H, 128},
          "# JTAG adapter: MPSSE on ADBUS, ACBUS9 a GPIO, activity LEDs\n"
          "vendor_id=0x0403\nproduct_id=0x6014\nmanufacturer=\"ACME\"\nproduct=\"JTAG-HS\"\n"
          "serial=\"JH000002\"\nuse_serial=true\nmax_power=500\nsuspend_pull_downs=true\n"
@@ -90,9 +87,7 @@ std::vector<Board> boards() {
          },
          {{"ACDriveCurrent", 16}, {"ADDriveCurrent", 4}, {"Cbus9", "IOMODE"}, {"IsFifo", false}},
          "ignored (no field of the FT232H): cbus0"},
-        {"X",
-         FT_DEVICE_X_SERIES,
-         128,
+        {{"X", FT_DEVICE_X_SERIES, 128},
          "vendor_id=0x0403\nproduct_id=0x6015\nmanufacturer=\"ACME\"\nproduct=\"USB UART\"\n"
          "serial=\"XU000003\"\nuse_serial=true\nmax_power=90\nself_powered=false\n"
          "cbusx0=TXLED\ncbusx1=RXLED\ncbusx2=VBUS_SENSE\ncbusx3=DRIVE1\n"
@@ -105,9 +100,7 @@ std::vector<Board> boards() {
          },
          {{"DriverType", "VCP"}, {"Cbus3", "DRIVE_1"}, {"InvertRXD", false}},
          "ignored (no field of the FT-X): group0_drive"},
-        {"232R",
-         FT_DEVICE_232R,
-         64,
+        {{"232R", FT_DEVICE_232R, 64},
          "vendor_id=0x0403\nproduct_id=0x6001\nmanufacturer=\"ACME\"\nproduct=\"Serial Cable\"\n"
          "serial=\"SC000004\"\nuse_serial=true\nmax_power=90\n"
          "cbus0=TXLED\ncbus1=RXLED\ncbus2=TXDEN\ncbus3=PWREN\ncbus4=SLEEP\n"
