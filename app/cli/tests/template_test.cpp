@@ -77,49 +77,32 @@ TEST_F(Templates, OnlyTheFieldsATemplateNamesChangeAndSetComesLast) {
 TEST_F(Templates, ABadTemplateIsRefusedLineByLineBeforeAnythingIsWritten) {
     useDevicesFile("ft232bm.ini");
     const std::string image = readBytes("ft232bm.bin");
-    struct Case {
-        const char *name;
-        const char *text;
-        QStringList sets;
-        std::vector<const char *> said;
-    };
     const std::string longTexts = "[template]\nManufacturer = \"" + std::string(35, 'M') +
                                   "\"\nDescription = \"" + std::string(60, 'D') + "\"\n";
-    for (const Case &c : {
-             Case{"bad.ini",
-                  "[template]\nchip = FT232BM\nBogus = 1\nMaxPower = 501\nRev4 = 1\n",
-                  {"PnP=2"},
-                  {"kestrom write: bad.ini line 3: unknown key 'Bogus'\n",
-                   "kestrom write: bad.ini line 4: MaxPower = 501: allowed: 0-500, even\n",
-                   "kestrom write: --set PnP=2: allowed: 0 or 1\n"}},
-             Case{"r.ini",
-                  "[template]\nchip = FT232R\nCbus0 = TXLED\n",
-                  {},
-                  {"kestrom write: r.ini line 2: the template is for an FT232R; the device is an FT232BM\n"}},
-             Case{"cbus.ini",
-                  "[template]\nCbus0 = TXLED\nRev4 = 0\n",
-                  {},
-                  {"kestrom write: cbus.ini line 2: Cbus0 is not a field of the FT232BM\n"}},
-             Case{"rev.ini",
-                  "[template]\nRev4 = 0\n",
-                  {},
-                  {"kestrom write: rev.ini line 2: Rev4 = 0, but this chip's is 1 (the chip sets it)\n"}},
-             Case{"long.ini",
-                  longTexts.c_str(),
-                  {},
-                  {"kestrom write: the texts take 212 bytes, this EEPROM has room for 103: shorten "
-                   "Manufacturer "
-                   "(long.ini line 2), Description (long.ini line 3), SerialNumber (kept from the chip)\n"}},
-         }) {
+    const struct {
+        const char *name, *text, *set, *said;
+    } cases[] = {
+        {"bad.ini", "[template]\nchip = FT232BM\nBogus = 1\nMaxPower = 501\nRev4 = 1\n", "PnP=2",
+         "kestrom write: bad.ini line 3: unknown key 'Bogus'\n"
+         "kestrom write: bad.ini line 4: MaxPower = 501: allowed: 0-500, even\n"
+         "kestrom write: --set PnP=2: allowed: 0 or 1\n"},
+        {"r.ini", "[template]\nchip = FT232R\nCbus0 = TXLED\n", nullptr,
+         "kestrom write: r.ini line 2: the template is for an FT232R; the device is an FT232BM\n"},
+        {"cbus.ini", "[template]\nCbus0 = TXLED\nRev4 = 0\n", nullptr,
+         "kestrom write: cbus.ini line 2: Cbus0 is not a field of the FT232BM\n"},
+        {"rev.ini", "[template]\nRev4 = 0\n", nullptr,
+         "kestrom write: rev.ini line 2: Rev4 = 0, but this chip's is 1 (the chip sets it)\n"},
+        {"long.ini", longTexts.c_str(), nullptr,
+         "kestrom write: the texts take 212 bytes, this EEPROM has room for 103: shorten Manufacturer "
+         "(long.ini line 2), Description (long.ini line 3), SerialNumber (kept from the chip)\n"}};
+    for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
         writeBytes(c.name, c.text);
         QStringList arguments{"write", c.name};
-        for (const QString &set : c.sets) arguments << "--set" << set;
+        if (c.set != nullptr) arguments << "--set" << c.set;
         const Outcome outcome = run(arguments);
         EXPECT_EQ(2, outcome.exitCode);
-        std::string said;
-        for (const char *line : c.said) said += line;
-        EXPECT_EQ(said, outcome.err);
+        EXPECT_EQ(c.said, outcome.err);
         EXPECT_EQ("", outcome.out);
     }
     EXPECT_EQ(image, readBytes("ft232bm.bin"));
@@ -192,11 +175,14 @@ TEST_F(Templates, AfterAWriteThatNeverEndedTheNextWriteNamesTheBackupOfTheOldCon
     useBoard("[d]\nchip = BM\neeprom = ft232bm.bin\neeprom_words = 64\n");
     const Outcome shown = run({"show"});
     EXPECT_EQ(0, shown.exitCode) << shown.err;
-    EXPECT_EQ(0u, shown.err.find("kestrom show: note: \"Write\" of an FT232BM (serial QV000001) never ended ("))
+    EXPECT_EQ(0u,
+              shown.err.find("kestrom show: note: \"Write\" of an FT232BM (serial QV000001) never ended ("))
         << "a damaged chip is shown with the change that left it so: " << shown.err;
     const Outcome again = run({"write", "t.ini"});
     EXPECT_EQ(0, again.exitCode) << again.err;
-    EXPECT_EQ(0u, again.err.find("kestrom write: note: \"Write\" of an FT232BM (serial QV000001) never ended (")) << again.err;
+    EXPECT_EQ(0u,
+              again.err.find("kestrom write: note: \"Write\" of an FT232BM (serial QV000001) never ended ("))
+        << again.err;
     EXPECT_NE(std::string::npos, again.err.find("its old contents are in " + backups()[0].string() +
                                                 " ('kestrom restore' puts them back)\n"))
         << again.err;
@@ -260,7 +246,8 @@ TEST_F(BroughtFiles, WhatCannotBeTakenAsItIsIsRefusedNamingFileLineAndReasonBefo
                  "raw.conf line 2: flash_raw = true asks for the raw image eeprom.bin to be programmed as it "
                  "is: program it with 'kestrom restore eeprom.bin'\n"},
             Case{"folder.conf", "max_power=100\ninclude(\"/tmp\")\n",
-                 "folder.conf line 2: include(\"/tmp\"): /tmp cannot be read: it is a folder, not a regular file\n"},
+                 "folder.conf line 2: include(\"/tmp\"): /tmp cannot be read: it is a folder, not a regular "
+                 "file\n"},
             Case{"missing.conf", "include(\"gone.conf\")\n",
                  "missing.conf line 1: include(\"gone.conf\"): gone.conf cannot be read: No such file or "
                  "directory\n"},
