@@ -145,27 +145,20 @@ TEST_F(Files, InputsThatAreNotRegularFilesOrFarTooLargeAreRefused) {
     mkfifo(path("fifo").c_str(), 0600);  // read, it would wait for a writer for ever
     writeBytes("big.bin", chip + chip + chip + chip + chip + chip + chip + chip + chip);
     writeBytes("big.ini", "[template]\nchip=BM\n" + std::string(300 * 1024, ';'));
-    struct Case {
-        QStringList arguments;
-        const char *said;
-    };
-    for (const Case &c : {
-             Case{{"restore", "/dev/zero"},
-                  "kestrom restore: /dev/zero is not an image: it is a device, not a "
-                  "regular file\n"},
-             Case{{"write", "/dev/urandom"},
-                  "kestrom write: /dev/urandom cannot be read: it is a device, not a "
-                  "regular file\n"},
-             Case{{"write", "/dev/zero"}, "kestrom write: /dev/zero cannot be read: it is a device"},
-             Case{{"restore", "fifo"},
-                  "kestrom restore: fifo is not an image: it is a pipe, not a regular file\n"},
-             Case{{"write", "."}, "kestrom write: . cannot be read: it is a folder, not a regular file\n"},
-             Case{{"restore", "big.bin"},
-                  "kestrom restore: big.bin is not an image: it is larger than 1024 bytes\n"},
-             Case{{"write", "big.ini"},
-                  "kestrom write: big.ini cannot be read: it is larger than 262144 bytes\n"},
-         }) {
-        const Outcome outcome = run(c.arguments);
+    const struct {
+        const char *command, *file, *said;
+    } cases[] = {
+        {"restore", "/dev/zero",
+         "kestrom restore: /dev/zero is not an image: it is a device, not a regular file\n"},
+        {"write", "/dev/urandom",
+         "kestrom write: /dev/urandom cannot be read: it is a device, not a regular file\n"},
+        {"write", "/dev/zero", "kestrom write: /dev/zero cannot be read: it is a device"},
+        {"restore", "fifo", "kestrom restore: fifo is not an image: it is a pipe, not a regular file\n"},
+        {"write", ".", "kestrom write: . cannot be read: it is a folder, not a regular file\n"},
+        {"restore", "big.bin", "kestrom restore: big.bin is not an image: it is larger than 1024 bytes\n"},
+        {"write", "big.ini", "kestrom write: big.ini cannot be read: it is larger than 262144 bytes\n"}};
+    for (const auto &c : cases) {
+        const Outcome outcome = run({c.command, c.file});
         EXPECT_EQ(2, outcome.exitCode) << c.said;
         EXPECT_EQ(0u, outcome.err.find(c.said)) << outcome.err;
     }
