@@ -134,27 +134,21 @@ TEST_F(ListShow, ABlankEepromIsShownAsBlankWithoutFields) {
 TEST_F(ListShow, FailuresAreOneLineOnStandardErrorWithTheirExitCode) {
     copyAllExamples();
     useDevicesFile("two-devices.ini");
-    struct Case {
-        QStringList arguments;
+    const struct {
+        const char *arguments;  // split at its spaces
         int exitCode;
         const char *said;
-    };
-    for (const Case &c :
-         {Case{{"show", "--device", "2"},
-               1,
-               "kestrom show: device 2 could not be read: status 2 (FT DEVICE NOT FOUND)\n"},
-          Case{{"show", "--serial", "NOPE"}, 1, "kestrom show: no device has the serial number 'NOPE'\n"},
-          Case{{"show", "--device", "x"},
-               2,
-               "kestrom show: --device takes a device index (0, 1, ...), not 'x' (see 'kestrom show "
-               "--help')\n"},
-          Case{{"show", "--device", "1", "--serial", "QV000006"}, 2, "--device and --serial"},
-          Case{{"show", "extra"}, 2, "unexpected argument 'extra'"},
-          Case{{"list", "--bogus"},
-               2,
-               "kestrom list: Unknown option 'bogus' (see 'kestrom list --help')\n"}}) {
-        const Outcome outcome = run(c.arguments);
-        EXPECT_EQ(c.exitCode, outcome.exitCode) << c.arguments.join(' ').toStdString();
+    } cases[] = {
+        {"show --device 2", 1, "kestrom show: device 2 could not be read: status 2 (FT DEVICE NOT FOUND)\n"},
+        {"show --serial NOPE", 1, "kestrom show: no device has the serial number 'NOPE'\n"},
+        {"show --device x", 2,
+         "kestrom show: --device takes a device index (0, 1, ...), not 'x' (see 'kestrom show --help')\n"},
+        {"show --device 1 --serial QV000006", 2, "--device and --serial"},
+        {"show extra", 2, "unexpected argument 'extra'"},
+        {"list --bogus", 2, "kestrom list: Unknown option 'bogus' (see 'kestrom list --help')\n"}};
+    for (const auto &c : cases) {
+        const Outcome outcome = run(QString::fromLatin1(c.arguments).split(u' '));
+        EXPECT_EQ(c.exitCode, outcome.exitCode) << c.arguments;
         EXPECT_EQ("", outcome.out);
         EXPECT_NE(std::string::npos, outcome.err.find(c.said)) << outcome.err;
         EXPECT_EQ(1, std::count(outcome.err.begin(), outcome.err.end(), '\n')) << outcome.err;
