@@ -89,15 +89,15 @@ protected:
         return run({"produce", "board.ini", flag, format, "--start", "1", "--count", "1", "--poll", "20"});
     }
     // Starts `arguments` (under `program`) and waits until it waits for a board.
-    bool startWaiting(Watched &run, const QStringList &arguments,
+    bool startWaiting(Watched &watched, const QStringList &arguments,
                       const QString &program = QStringLiteral(KESTROM_FILE)) const {
-        start(run.process, arguments, program);
-        return run.waitFor("Ctrl+C stops.\n");
+        start(watched.process, arguments, program);
+        return watched.waitFor("Ctrl+C stops.\n");
     }
     // Sends `signal` to the run; true once it said `said` and ended.
-    bool stop(Watched &run, int signal, const std::string &said) const {
-        ::kill(pid_t(run.process.processId()), signal);
-        return run.waitFor(said) && run.process.waitForFinished(20000);
+    bool stop(Watched &watched, int signal, const std::string &said) const {
+        ::kill(pid_t(watched.process.processId()), signal);
+        return watched.waitFor(said) && watched.process.waitForFinished(20000);
     }
     // The running kestrom under strace.
     pid_t childOf(const QProcess &process) const {
