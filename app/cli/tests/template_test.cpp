@@ -240,40 +240,38 @@ TEST_F(BroughtFiles, WhatCannotBeTakenAsItIsIsRefusedNamingFileLineAndReasonBefo
         std::string text;
         std::string said;
     };
-    for (
-        const Case &c : {
-            Case{"raw.conf", "filename=\"eeprom.bin\"\nflash_raw=true\n",
-                 "raw.conf line 2: flash_raw = true asks for the raw image eeprom.bin to be programmed as it "
-                 "is: program it with 'kestrom restore eeprom.bin'\n"},
-            Case{"folder.conf", "max_power=100\ninclude(\"/tmp\")\n",
-                 "folder.conf line 2: include(\"/tmp\"): /tmp cannot be read: it is a folder, not a regular "
-                 "file\n"},
-            Case{"missing.conf", "include(\"gone.conf\")\n",
-                 "missing.conf line 1: include(\"gone.conf\"): gone.conf cannot be read: No such file or "
-                 "directory\n"},
-            Case{"latin1.ini", "[template]\nManufacturer = \"M\xfcller\"\n",
-                 "latin1.ini line 2: byte 0xfc at column 18 is not UTF-8 text: save the file as UTF-8\n"},
-            Case{"latin1.conf", "max_power=100\nproduct=\"M\xfcller\"\n",
-                 "latin1.conf line 2: byte 0xfc at column 11 is not UTF-8 text: save the file as UTF-8\n"},
-            Case{"nul.ini", "[template]\nMaxPower = 100\0 200\n"s,
-                 "nul.ini line 2: a NUL byte at column 15: the file is not text\n"},
-            Case{"nul.conf", "max_power=100\0 200\n"s,
-                 "nul.conf line 1: a NUL byte at column 14: the file is not text\n"},
-            Case{"empty.ini", "\n", "empty.ini is empty: there is nothing to program\n"},
-            Case{
-                "comments.conf", "# max_power=100\n",
-                "comments.conf sets nothing: it holds no option of libftdi1's ftdi_eeprom, and no [template] "
-                "section\n"},
-            Case{"chip.ini", "[template]\nchip = FT232BM\n",
-                 "chip.ini sets no field of the FT232BM: there is nothing to program\n"},
-            Case{"r.conf", "cbus0=TXLED\n",
-                 "note: r.conf: ignored (no field of the FT232BM): cbus0\n"
-                 "kestrom write: r.conf sets no field of the FT232BM: there is nothing to program\n"},
-            Case{"unsectioned.ini", "chip = FT232BM\nMaxPower = 100\n",
-                 "unsectioned.ini was read as a configuration file of libftdi1's ftdi_eeprom, as it does not "
-                 "start with a [template] section\n"
-                 "kestrom write: unsectioned.ini line 1: no such option 'chip'\n"},
-        }) {
+    const Case cases[] = {
+        {"raw.conf", "filename=\"eeprom.bin\"\nflash_raw=true\n",
+         "raw.conf line 2: flash_raw = true asks for the raw image eeprom.bin to be programmed as it "
+         "is: program it with 'kestrom restore eeprom.bin'\n"},
+        {"folder.conf", "max_power=100\ninclude(\"/tmp\")\n",
+         "folder.conf line 2: include(\"/tmp\"): /tmp cannot be read: it is a folder, not a regular "
+         "file\n"},
+        {"missing.conf", "include(\"gone.conf\")\n",
+         "missing.conf line 1: include(\"gone.conf\"): gone.conf cannot be read: No such file or "
+         "directory\n"},
+        {"latin1.ini", "[template]\nManufacturer = \"M\xfcller\"\n",
+         "latin1.ini line 2: byte 0xfc at column 18 is not UTF-8 text: save the file as UTF-8\n"},
+        {"latin1.conf", "max_power=100\nproduct=\"M\xfcller\"\n",
+         "latin1.conf line 2: byte 0xfc at column 11 is not UTF-8 text: save the file as UTF-8\n"},
+        {"nul.ini", "[template]\nMaxPower = 100\0 200\n"s,
+         "nul.ini line 2: a NUL byte at column 15: the file is not text\n"},
+        {"nul.conf", "max_power=100\0 200\n"s,
+         "nul.conf line 1: a NUL byte at column 14: the file is not text\n"},
+        {"empty.ini", "\n", "empty.ini is empty: there is nothing to program\n"},
+        {"comments.conf", "# max_power=100\n",
+         "comments.conf sets nothing: it holds no option of libftdi1's ftdi_eeprom, and no [template] "
+         "section\n"},
+        {"chip.ini", "[template]\nchip = FT232BM\n",
+         "chip.ini sets no field of the FT232BM: there is nothing to program\n"},
+        {"r.conf", "cbus0=TXLED\n",
+         "note: r.conf: ignored (no field of the FT232BM): cbus0\n"
+         "kestrom write: r.conf sets no field of the FT232BM: there is nothing to program\n"},
+        {"unsectioned.ini", "chip = FT232BM\nMaxPower = 100\n",
+         "unsectioned.ini was read as a configuration file of libftdi1's ftdi_eeprom, as it does not "
+         "start with a [template] section\n"
+         "kestrom write: unsectioned.ini line 1: no such option 'chip'\n"}};
+    for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         writeBytes(c.name, c.text);
         const Outcome outcome = run({"write", c.name});
