@@ -22,11 +22,12 @@ struct Chip {
     const char *name;  // as the devices file names it
     uint32_t type;
     unsigned words;
+    const char *blankProduct = nullptr;  // the product string a blank chip enumerates with
 };
-const Chip kChips[] = {{"2232H", FT_DEVICE_2232H, 256},
-                       {"4232H", FT_DEVICE_4232H, 128},
-                       {"232H", FT_DEVICE_232H, 64},
-                       {"X", FT_DEVICE_X_SERIES, 128}};
+const Chip kChips[] = {{"2232H", FT_DEVICE_2232H, 256, "Dual RS232-HS"},
+                       {"4232H", FT_DEVICE_4232H, 128, "Quad RS232-HS"},
+                       {"232H", FT_DEVICE_232H, 64, "Single RS232-HS"},
+                       {"X", FT_DEVICE_X_SERIES, 128, "FT230X Basic UART"}};
 
 constexpr size_t kHeaderFields = 7;  // VendorId ... PullDownEnable
 
@@ -36,12 +37,17 @@ uint32_t changedValue(const ChipField &field) {
     const std::string name = field.name;
     switch (field.kind) {
         case FieldKind::Flag:
-            if (name.find("IsFifo") != std::string::npos || name.find("IsFT1248") != std::string::npos) return 0;
+            if (name.find("IsFifo") != std::string::npos || name.find("IsFT1248") != std::string::npos)
+                return 0;
             return 1;
-        case FieldKind::DriveCurrent: return FT_DRIVE_CURRENT_12MA;
-        case FieldKind::DriverType: return FT_DRIVER_TYPE_D2XX;
-        case FieldKind::Function: return FT_232H_CBUS_PWREN;  // the same number on the X series
-        case FieldKind::Number: return name == "I2CSlaveAddress" ? 0x42 : 0x00123456;
+        case FieldKind::DriveCurrent:
+            return FT_DRIVE_CURRENT_12MA;
+        case FieldKind::DriverType:
+            return FT_DRIVER_TYPE_D2XX;
+        case FieldKind::Function:
+            return FT_232H_CBUS_PWREN;  // the same number on the X series
+        case FieldKind::Number:
+            return name == "I2CSlaveAddress" ? 0x42 : 0x00123456;
     }
     return 0;
 }
@@ -49,8 +55,8 @@ uint32_t changedValue(const ChipField &field) {
 class ChipCalls : public SimFixture {
 protected:
     FT_HANDLE plug(const Chip &chip, const std::string &extra = "") {
-        writeDevices(std::string("[chip]\nchip = ") + chip.name + "\neeprom = chip.bin\neeprom_words = " +
-                     std::to_string(chip.words) + "\n" + extra);
+        writeDevices(std::string("[chip]\nchip = ") + chip.name +
+                     "\neeprom = chip.bin\neeprom_words = " + std::to_string(chip.words) + "\n" + extra);
         return open();
     }
 
@@ -60,9 +66,15 @@ protected:
         char texts[4][80] = {"Pelmora", "", "Bridge", "SN42"};
         FT_PROGRAM_DATA r = record(texts);
         EXPECT_EQ(FT_OK, FT_EE_Program(h, &r));
-        s = structureOf(chip);
-        EXPECT_EQ(FT_OK, FT_EEPROM_Read(h, s.data(), uint32_t(s.size()), nullptr, nullptr, nullptr, nullptr));
+        s = readStructure(h, chip);
         return h;
+    }
+
+    // The chip's structure as FT_EEPROM_Read fills it, texts left out.
+    static std::vector<unsigned char> readStructure(FT_HANDLE h, const Chip &chip) {
+        std::vector<unsigned char> s = structureOf(chip);
+        EXPECT_EQ(FT_OK, FT_EEPROM_Read(h, s.data(), uint32_t(s.size()), nullptr, nullptr, nullptr, nullptr));
+        return s;
     }
 
     static std::vector<unsigned char> structureOf(const Chip &chip) {
@@ -80,7 +92,8 @@ protected:
     static FT_PROGRAM_DATA record(char (&texts)[4][80]) {
         FT_PROGRAM_DATA r{};
         r.Signature2 = 0xFFFFFFFF, r.Version = 2;
-        r.Manufacturer = texts[0], r.ManufacturerId = texts[1], r.Description = texts[2], r.SerialNumber = texts[3];
+        r.Manufacturer = texts[0], r.ManufacturerId = texts[1], r.Description = texts[2],
+        r.SerialNumber = texts[3];
         return r;
     }
 };
@@ -92,8 +105,7 @@ TEST_F(ChipCalls, TheRecordsFieldsAreWrittenAndEveryChipSettingIsKept) {
         SCOPED_TRACE(chip.name);
         std::filesystem::remove(path("chip.bin"));
         FT_HANDLE h = plug(chip);
-        const std::string unprogrammed[] = {"Dual RS232-HS", "Quad RS232-HS", "Single RS232-HS", "FT230X Basic UART"};
-        EXPECT_EQ(unprogrammed[&chip - kChips], listed(0)) << "a blank chip enumerates with its own product string";
+        EXPECT_EQ(chip.blankProduct, listed(0));
         // An unprogrammed chip: the record's fields over the chip's defaults.
         char texts[4][80] = {"Pelmora", "", "Bridge", "PB000001"};
         FT_PROGRAM_DATA r = record(texts);
@@ -101,12 +113,12 @@ TEST_F(ChipCalls, TheRecordsFieldsAreWrittenAndEveryChipSettingIsKept) {
         ASSERT_EQ(FT_OK, FT_EE_Program(h, &r));
 
         // Every own field changed through the chip's structure.
-        std::vector<unsigned char> s = structureOf(chip);
-        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, s.data(), uint32_t(s.size()), nullptr, nullptr, nullptr, nullptr));
+        std::vector<unsigned char> s = readStructure(h, chip);
         const auto fields = chipFields(chip.type);
         EXPECT_EQ(0x1234u, fieldValue(s.data(), fields[0]));
         EXPECT_EQ(300u, fieldValue(s.data(), fields[3]));
-        for (size_t i = kHeaderFields; i < fields.size(); ++i) setFieldValue(s.data(), fields[i], changedValue(fields[i]));
+        for (size_t i = kHeaderFields; i < fields.size(); ++i)
+            setFieldValue(s.data(), fields[i], changedValue(fields[i]));
         ASSERT_EQ(FT_OK, program(h, s));
 
         // The window's Write: the common fields only, from a record read back.
@@ -125,8 +137,8 @@ TEST_F(ChipCalls, TheRecordsFieldsAreWrittenAndEveryChipSettingIsKept) {
 
         std::vector<unsigned char> after = structureOf(chip);
         char description[64];
-        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, after.data(), uint32_t(after.size()), nullptr, nullptr, description,
-                                        nullptr));
+        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, after.data(), uint32_t(after.size()), nullptr, nullptr,
+                                        description, nullptr));
         EXPECT_STREQ("Renamed", description);
         EXPECT_EQ(0x0403u, fieldValue(after.data(), fields[0]));
         EXPECT_EQ(1u, fieldValue(after.data(), fields[5])) << "RemoteWakeup";
@@ -151,11 +163,13 @@ TEST_F(ChipCalls, WhatAChipDoesNotTakeIsRefusedBeforeAnythingIsWritten) {
          [](auto &s, auto &) { reinterpret_cast<FT_EEPROM_2232H *>(s.data())->ALDriveCurrent = 10; }},
         {"no drive current", kChips[1],
          [](auto &s, auto &) { reinterpret_cast<FT_EEPROM_4232H *>(s.data())->DDriveCurrent = 0; }},
-        {"two modes on the FT232H", kChips[2], [](auto &s, auto &) {
+        {"two modes on the FT232H", kChips[2],
+         [](auto &s, auto &) {
              auto *e = reinterpret_cast<FT_EEPROM_232H *>(s.data());
              e->IsFifo = e->IsFT1248 = 1;
          }},
-        {"two modes on one channel", kChips[0], [](auto &s, auto &) {
+        {"two modes on one channel", kChips[0],
+         [](auto &s, auto &) {
              auto *e = reinterpret_cast<FT_EEPROM_2232H *>(s.data());
              e->BIsFifo = e->BIsFastSer = 1;
          }},
@@ -170,7 +184,8 @@ TEST_F(ChipCalls, WhatAChipDoesNotTakeIsRefusedBeforeAnythingIsWritten) {
         {"an I2C address past seven bits", kChips[3],
          [](auto &s, auto &) { reinterpret_cast<FT_EEPROM_X_SERIES *>(s.data())->I2CSlaveAddress = 0x80; }},
         {"more than 500 mA", kChips[3], [](auto &, auto &h) { h.MaxPower = 502; }},
-        {"I/O mode on the FT232R's CBUS4", {"232R", FT_DEVICE_232R, 64},
+        {"I/O mode on the FT232R's CBUS4",
+         {"232R", FT_DEVICE_232R, 64},
          [](auto &s, auto &) { reinterpret_cast<FT_EEPROM_232R *>(s.data())->Cbus4 = FT_232R_CBUS_IOMODE; }},
     };
     for (const Case &c : cases) {
@@ -188,9 +203,10 @@ TEST_F(ChipCalls, WhatAChipDoesNotTakeIsRefusedBeforeAnythingIsWritten) {
     std::vector<unsigned char> s;
     FT_HANDLE h = programmed(kChips[1], s);
     const std::string before = readBytes("chip.bin");
-    EXPECT_EQ(FT_INVALID_PARAMETER, FT_EEPROM_Read(h, s.data(), uint32_t(s.size() - 1), nullptr, nullptr,
-                                                   nullptr, nullptr));
-    EXPECT_EQ(FT_INVALID_PARAMETER, program(h, s, "SERIAL0123456789")) << "16 characters leave no room for the NUL";
+    EXPECT_EQ(FT_INVALID_PARAMETER,
+              FT_EEPROM_Read(h, s.data(), uint32_t(s.size() - 1), nullptr, nullptr, nullptr, nullptr));
+    EXPECT_EQ(FT_INVALID_PARAMETER, program(h, s, "SERIAL0123456789"))
+        << "16 characters leave no room for the NUL";
     std::vector<unsigned char> bigger(s);
     bigger.resize(s.size() + 4);
     EXPECT_EQ(FT_INVALID_PARAMETER, program(h, bigger));
@@ -208,9 +224,7 @@ TEST_F(ChipCalls, TheXSeriesFactoryAreaIsNeverWritten) {
     EXPECT_EQ(FT_OK, FT_EraseEE(h)) << "the internal memory is not erased";
     EXPECT_EQ(image.substr(0x80, 0x20), readBytes("chip.bin").substr(0x80, 0x20));
     char texts[4][80] = {};
-    FT_PROGRAM_DATA r{};
-    r.Signature2 = 0xFFFFFFFF, r.Manufacturer = texts[0], r.ManufacturerId = texts[1];
-    r.Description = texts[2], r.SerialNumber = texts[3];
+    FT_PROGRAM_DATA r = record(texts);
     EXPECT_EQ(FT_OK, FT_EE_Read(h, &r)) << "the checksum covers the factory area as it is";
     EXPECT_STREQ("Bridge", texts[2]);
 }
@@ -233,9 +247,8 @@ TEST_F(ChipCalls, AnEraseThenTheRecordKeepsTheChipsSettings) {
             ASSERT_EQ(FT_OK, FT_WriteEE(h, 0x7F, 0xFFFF));
         }
         ASSERT_EQ(FT_OK, FT_EE_Program(h, &r));
-        std::vector<unsigned char> after = structureOf(kChips[0]);
-        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, after.data(), uint32_t(after.size()), nullptr, nullptr, nullptr, nullptr));
-        const auto *kept = reinterpret_cast<FT_EEPROM_2232H *>(after.data());
+        const std::vector<unsigned char> after = readStructure(h, kChips[0]);
+        const auto *kept = reinterpret_cast<const FT_EEPROM_2232H *>(after.data());
         EXPECT_EQ(wordWrittenBetween ? FT_DRIVE_CURRENT_4MA : FT_DRIVE_CURRENT_16MA, kept->BHDriveCurrent);
         EXPECT_EQ(wordWrittenBetween ? 0 : 1, kept->PowerSaveEnable);
         closeAll();
@@ -245,7 +258,8 @@ TEST_F(ChipCalls, AnEraseThenTheRecordKeepsTheChipsSettings) {
 // The older chips through their structures: each field reaches the record's field
 // that holds it, under its other name, and comes back.
 TEST_F(ChipCalls, TheOlderChipsStructuresMapOntoTheRecord) {
-    const Chip older[] = {{"BM", FT_DEVICE_BM, 64}, {"2232C", FT_DEVICE_2232C, 128}, {"232R", FT_DEVICE_232R, 64}};
+    const Chip older[] = {
+        {"BM", FT_DEVICE_BM, 64}, {"2232C", FT_DEVICE_2232C, 128}, {"232R", FT_DEVICE_232R, 64}};
     for (const Chip &chip : older) {
         SCOPED_TRACE(chip.name);
         std::vector<unsigned char> s;
@@ -253,11 +267,11 @@ TEST_F(ChipCalls, TheOlderChipsStructuresMapOntoTheRecord) {
         const auto fields = chipFields(chip.type);
         auto &header = *reinterpret_cast<FT_EEPROM_HEADER *>(s.data());
         header.SerNumEnable = header.PullDownEnable = header.RemoteWakeup = 1, header.SelfPowered = 0;
-        for (size_t i = kHeaderFields; i < fields.size(); ++i) setFieldValue(s.data(), fields[i], changedValue(fields[i]));
+        for (size_t i = kHeaderFields; i < fields.size(); ++i)
+            setFieldValue(s.data(), fields[i], changedValue(fields[i]));
         ASSERT_EQ(FT_OK, program(h, s));
 
-        std::vector<unsigned char> back = structureOf(chip);
-        ASSERT_EQ(FT_OK, FT_EEPROM_Read(h, back.data(), uint32_t(back.size()), nullptr, nullptr, nullptr, nullptr));
+        const std::vector<unsigned char> back = readStructure(h, chip);
         for (const ChipField &field : fields)
             EXPECT_EQ(fieldValue(s.data(), field), fieldValue(back.data(), field)) << field.name;
 
@@ -277,8 +291,8 @@ TEST_F(ChipCalls, TheOlderChipsStructuresMapOntoTheRecord) {
             EXPECT_EQ(2, r.SerNumEnableR + r.PullDownEnableR);
             EXPECT_EQ(1, r.RIsD2XX);
             EXPECT_EQ(FT_232R_CBUS_TXRXLED, r.Cbus4);
-            EXPECT_EQ(10, r.HighDriveIOs + r.UseExtOsc + r.InvertTXD + r.InvertRXD + r.InvertRTS + r.InvertCTS +
-                              r.InvertDTR + r.InvertDSR + r.InvertDCD + r.InvertRI);
+            EXPECT_EQ(10, r.HighDriveIOs + r.UseExtOsc + r.InvertTXD + r.InvertRXD + r.InvertRTS +
+                              r.InvertCTS + r.InvertDTR + r.InvertDSR + r.InvertDCD + r.InvertRI);
         }
         closeAll();
     }

@@ -25,9 +25,6 @@ FT_STATUS programPower(FT_HANDLE handle) {
     data.MaxPower = 500;  // changes word 4, and the checksum in word 63
     return FT_EE_Program(handle, &data);
 }
-FT_STATUS erase(FT_HANDLE handle) {
-    return FT_EraseEE(handle);
-}
 FT_STATUS writeOne(FT_HANDLE handle) {
     return FT_WriteEE(handle, 5, 0xABCD);
 }
@@ -75,7 +72,7 @@ TEST_F(PowerCut, TheImageHoldsWhatWasWrittenWhenThePowerWent) {
     const struct {
         const char *call;
         Call run;
-    } calls[] = {{"FT_EE_Program", programPower}, {"FT_EraseEE", erase}, {"FT_WriteEE", writeOne}};
+    } calls[] = {{"FT_EE_Program", programPower}, {"FT_EraseEE", FT_EraseEE}, {"FT_WriteEE", writeOne}};
     for (const auto &c : calls) {
         const std::string done = imageAfter(c.run, programmed);
         ASSERT_NE(done, programmed) << c.call;

@@ -160,12 +160,6 @@ INSTANTIATE_TEST_SUITE_P(Usb, ChipKinds, ::testing::ValuesIn(kKinds),
                              return std::string(info.param.name);
                          });
 
-}  // namespace
-}  // namespace kestrom::virtualchip
-
-namespace kestrom::virtualchip {
-namespace {
-
 using TwoChips = VirtualUsb;
 
 // Indices follow the bus and port order, as the listing does, and FT_Open takes the index.

@@ -26,8 +26,12 @@ protected:
     }
 };
 
-bool isEeprom(const std::string &request) {
-    return request.find("EEPROM") != std::string::npos;
+// What a call prints on stderr.
+template <typename Call>
+std::string stderrOf(Call &&call) {
+    testing::internal::CaptureStderr();
+    call();
+    return testing::internal::GetCapturedStderr();
 }
 
 TEST_F(Faults, UnplugAtEveryStepOfAProgramNeverHangsNorPassesAsWritten) {
@@ -38,7 +42,7 @@ TEST_F(Faults, UnplugAtEveryStepOfAProgramNeverHangsNorPassesAsWritten) {
     VirtualChip &clean = bm();
     ASSERT_EQ(FT_EE_Program_(0), ROMGATE_OK);
     std::vector<std::string> steps = clean.transferLog();
-    std::erase_if(steps, [](const std::string &r) { return !isEeprom(r); });
+    std::erase_if(steps, [](const std::string &r) { return r.find("EEPROM") == std::string::npos; });
     const size_t erase = std::find(steps.begin(), steps.end(), "ERASE_EEPROM") - steps.begin();
     const size_t firstWrite = std::find(steps.begin(), steps.end(), "WRITE_EEPROM") - steps.begin();
     ASSERT_LT(erase, firstWrite);
@@ -136,9 +140,7 @@ TEST_F(Faults, AStalledRequestFailsItsCallAndSaysWhy) {
         // Words read before the stall come in: the part's size is known already.
         VirtualChip &chip = bm(FaultPlan().stall(c.stalled));
         FT_HANDLE handle = open();
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(c.call(handle), c.expected);
-        const std::string log = testing::internal::GetCapturedStderr();
+        const std::string log = stderrOf([&] { EXPECT_EQ(c.call(handle), c.expected); });
         EXPECT_NE(log.find("LIBUSB_ERROR_PIPE"), std::string::npos) << log;
         EXPECT_NE(log.find(c.logged), std::string::npos) << log;
         close(handle);
@@ -151,13 +153,10 @@ TEST_F(Faults, ARefusedDeviceNodeIsListedButDoesNotOpen) {
     const WithoutFileOverride asUser;
     EXPECT_EQ(listed(0), "USB FTDI port") << "the kernel's record of it is readable";
     FT_HANDLE handle = nullptr;
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(FT_Open(0, &handle), FT_DEVICE_NOT_OPENED);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << "silent without FTD2XX_LOG";
+    const auto refused = [&] { EXPECT_EQ(FT_Open(0, &handle), FT_DEVICE_NOT_OPENED); };
+    EXPECT_EQ(stderrOf(refused), "") << "silent without FTD2XX_LOG";
     setenv("FTD2XX_LOG", "1", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(FT_Open(0, &handle), FT_DEVICE_NOT_OPENED);
-    const std::string log = testing::internal::GetCapturedStderr();
+    const std::string log = stderrOf(refused);
     EXPECT_NE(log.find("libusb_open(1-1): Access denied (insufficient permissions) [LIBUSB_ERROR_ACCESS] -> "
                        "FT_DEVICE_NOT_OPENED (3)"),
               std::string::npos)
@@ -187,11 +186,8 @@ TEST_F(Faults, StringsTheKernelDidNotKeepComeFromTheChip) {
     bm(FaultPlan().noKernelStrings().refuseNode());
     const WithoutFileOverride asUser;
     setenv("FTD2XX_LOG", "1", 1);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(listed(0), "status 3");
-    EXPECT_NE(
-        testing::internal::GetCapturedStderr().find("[LIBUSB_ERROR_ACCESS] -> FT_DEVICE_NOT_OPENED (3)"),
-        std::string::npos);
+    const std::string log = stderrOf([&] { EXPECT_EQ(listed(0), "status 3"); });
+    EXPECT_NE(log.find("[LIBUSB_ERROR_ACCESS] -> FT_DEVICE_NOT_OPENED (3)"), std::string::npos) << log;
 }
 
 TEST_F(Faults, ABoardWithoutEepromReadsBlankAndAChangeSaysItHasNone) {

@@ -39,6 +39,9 @@ protected:
         window_->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
     }
     QLineEdit *box(const char *name) { return window_->findChild<QLineEdit *>(QString::fromLatin1(name)); }
+    QString dataPath(const char *folder) const {
+        return data_.path() + QStringLiteral("/kestrom/") + QString::fromLatin1(folder);
+    }
     QString lastLine(int back = 0) {
         const QStringList lines = window_->log().lines();
         return lines.size() > back ? lines[lines.size() - 1 - back] : QString();
@@ -129,7 +132,7 @@ TEST_F(WindowOnUsb, WriteReadsThePartOnceAndStaysNearItsFloor) {
         EXPECT_EQ(chip.totalTransfers(), 3 * part.words + 1 + kEraseCheck + kWriteSetUp);
         EXPECT_LE(chip.totalTransfers(), (3 * part.words + 1) * 11 / 10);
 
-        const QString backups = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/kestrom/backups");
+        const QString backups = dataPath("backups");
         const QStringList saved = QDir(backups).entryList({QString::fromLatin1(part.backup)}, QDir::Files);
         ASSERT_EQ(saved.size(), 1);
         QFile backup(backups + QLatin1Char('/') + saved.first());
@@ -139,9 +142,7 @@ TEST_F(WindowOnUsb, WriteReadsThePartOnceAndStaysNearItsFloor) {
         for (size_t i = 0; i < part.words; ++i)
             ASSERT_EQ(uint16_t(uint8_t(bytes[2 * i]) | uint8_t(bytes[2 * i + 1]) << 8), before[i])
                 << "word " << i;
-        EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/kestrom/journal"))
-                        .entryList(QDir::Files)
-                        .isEmpty());
+        EXPECT_TRUE(QDir(dataPath("journal")).entryList(QDir::Files).isEmpty());
 
         const std::vector<uint16_t> written = chip.eeprom();
         box("manufactuer")->setText(QString(23, u'M'));
@@ -170,9 +171,7 @@ TEST_F(WindowOnUsb, WriteOnAWriteProtectedPartFailsAtTheErase) {
     EXPECT_EQ(lastLine().toStdString(), "EE_Program FAILED: code 13");
     EXPECT_EQ(chip.transfers("WRITE_EEPROM"), 0u);
     EXPECT_EQ(chip.eeprom(), example("ft232bm.bin"));
-    EXPECT_TRUE(QDir(qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/kestrom/journal"))
-                    .entryList(QDir::Files)
-                    .isEmpty());
+    EXPECT_TRUE(QDir(dataPath("journal")).entryList(QDir::Files).isEmpty());
 }
 
 TEST_F(WindowOnUsb, ARefusedDeviceNodeAddsTheUdevRuleAfterTheLinesOfTheFailure) {
