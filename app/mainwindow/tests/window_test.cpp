@@ -64,12 +64,10 @@ TEST_F(WindowTest, ReadFillsTheEditorFromTheEeprom) {
     click("read1");
     EXPECT_TRUE(ticked("device1"));
     EXPECT_FALSE(ticked("default"));
-    EXPECT_EQ(u"FTDI", text("manufactuer"));
-    EXPECT_EQ(u"QV", text("Text6"));
-    EXPECT_EQ(u"USB FTDI dual port", text("Description_"));
-    EXPECT_EQ(u"QV000002", text("serial_number"));
-    EXPECT_EQ(u"0403", text("VendorID"));
-    EXPECT_EQ(u"6010", text("ProductID"));
+    const std::pair<const char *, const char *> afterRead[] = {
+        {"manufactuer", "FTDI"},       {"Text6", "QV"},      {"Description_", "USB FTDI dual port"},
+        {"serial_number", "QV000002"}, {"VendorID", "0403"}, {"ProductID", "6010"}};
+    for (auto [box, shown] : afterRead) EXPECT_EQ(QString::fromLatin1(shown), text(box)) << box;
     EXPECT_EQ(u"100", text("max_power")) << "three digits although only two can be typed";
     EXPECT_TRUE(ticked("AIsVCP"));
     EXPECT_TRUE(ticked("IFBIsFifo"));
