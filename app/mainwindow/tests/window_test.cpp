@@ -151,11 +151,9 @@ TEST_F(WindowTest, KeyFiltersOfProductIdAndMaxPower) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     product->setText(QStringLiteral("6001"));
     product->setFocus();
-    QTest::keyClick(product, Qt::Key_Home);
-    QTest::keyClick(product, Qt::Key_Delete);
-    QTest::keyClick(product, Qt::Key_Right);
-    QTest::keyClick(product, Qt::Key_Backspace);
-    QTest::keyClick(product, Qt::Key_End);
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Delete, Qt::Key_Right, Qt::Key_Backspace, Qt::Key_End}) {
+        QTest::keyClick(product, key);
+    }
     QTest::keyClicks(product, QStringLiteral("b"));
     EXPECT_EQ(u"01B", product->text());
     QTest::keyClick(product, Qt::Key_A, Qt::ControlModifier);
@@ -168,8 +166,7 @@ TEST_F(WindowTest, KeyFiltersOfProductIdAndMaxPower) {
     EXPECT_TRUE(product->hasFocus()) << "and Shift+Tab back";
     power->setText(QStringLiteral("90"));
     power->setFocus();
-    QTest::keyClick(power, Qt::Key_Home);
-    QTest::keyClick(power, Qt::Key_Delete);
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Delete}) QTest::keyClick(power, key);
     EXPECT_EQ(u"0", power->text());
     QTest::keyClick(power, Qt::Key_Tab);
     EXPECT_FALSE(power->hasFocus());
