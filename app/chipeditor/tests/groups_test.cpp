@@ -114,9 +114,7 @@ TEST_F(ChipEditorForm, KeyboardAloneReachesEveryControlAndWrite) {
     EXPECT_LT(order.indexOf(QStringLiteral("read")), order.indexOf(QStringLiteral("write")));
 
     find("MaxPower")->setFocus();
-    QTest::keyClick(find("MaxPower"), Qt::Key_End);
-    QTest::keyClick(find("MaxPower"), Qt::Key_Backspace);
-    QTest::keyClick(find("MaxPower"), Qt::Key_2);
+    for (Qt::Key key : {Qt::Key_End, Qt::Key_Backspace, Qt::Key_2}) QTest::keyClick(find("MaxPower"), key);
     find("write")->setFocus();
     QTest::keyClick(find("write"), Qt::Key_Space);
     ASSERT_EQ(1u, dialogs.questions.size());

@@ -51,6 +51,10 @@ protected:
                 setSettingValue(*mode, expected, {uint32_t(mode == modes[1]), {}});
         }
     }
+    void writeWithYes() {
+        dialogs.yesNoAnswers = {true};
+        click("write");
+    }
     void expectHolds(const Chip &chip, const Contents &expected) {
         const Contents now = held(chip);
         for (const Setting *s : kestrom::eeprom::chipSettings(chip.type))
@@ -66,8 +70,7 @@ TEST_F(ChipEditorWrite, OneSettingOfEachKindOnEveryChip) {
         Contents expected = board(chip);
         changeOneOfEachKind(chip, expected);
         const qsizetype backupsBefore = backups().size();
-        dialogs.yesNoAnswers = {true};
-        click("write");
+        writeWithYes();
         ASSERT_EQ(1u, dialogs.questions.size());
         const QString question = dialogs.questions.back();
         EXPECT_TRUE(dialogs.questionsWithNoByDefault.back());
@@ -129,8 +132,7 @@ TEST_F(ChipEditorWrite, ABlankChipIsWrittenWithWhatIsShown) {
     writeDevices("[d]\nchip = 232R\neeprom = d.bin\neeprom_words = 64\n");
     open();
     EXPECT_TRUE(find<QLabel>("chipStatus")->text().contains(QStringLiteral("reads blank")));
-    dialogs.yesNoAnswers = {true};
-    click("write");
+    writeWithYes();
     ASSERT_EQ(1u, dialogs.questions.size());
     EXPECT_TRUE(dialogs.questions.front().contains(QStringLiteral("reads blank")));
     EXPECT_TRUE(dialogs.questions.front().contains(QStringLiteral("Cbus0 = TXLED")));
@@ -186,8 +188,7 @@ TEST_F(ChipEditorWrite, DefaultsAreEachChipsFactorySettings) {
         if (chip.type == FT_DEVICE_2232H) {
             EXPECT_EQ(QStringLiteral("4 mA"), shown("ALDriveCurrent"));
         }
-        dialogs.yesNoAnswers = {true};
-        click("write");
+        writeWithYes();
         expectHolds(chip, kestrom::chipeditor::factoryDefaults(chip.type, changed));
     }
 }
@@ -221,8 +222,7 @@ TEST_F(ChipEditorWrite, AValueThePinLacksIsShownAndRefused) {
 
     auto *pin = find<QComboBox>("Cbus4");
     pin->setCurrentIndex(pin->findText(QStringLiteral("SLEEP")));
-    dialogs.yesNoAnswers = {true};
-    click("write");
+    writeWithYes();
     sleep.fields.MaxPower = 200;
     expectHolds(chip, sleep);
     EXPECT_EQ(-1, pin->findText(damaged)) << "the chip holds an allowed function now";
@@ -237,8 +237,7 @@ TEST_F(ChipEditorWrite, FailuresAreSaidAndNothingIsLost) {
     const std::vector<uint16_t> before = chipWords();
     open();
     type("MaxPower", QStringLiteral("200"));
-    dialogs.yesNoAnswers = {true};
-    click("write");
+    writeWithYes();
     ASSERT_EQ(2, log.lines.size());
     EXPECT_TRUE(log.lines[0].startsWith(QStringLiteral("EEPROM backup: ")));
     EXPECT_TRUE(
@@ -249,8 +248,7 @@ TEST_F(ChipEditorWrite, FailuresAreSaidAndNothingIsLost) {
 
     plug(kChips[6], board(kChips[6]));
     const std::vector<uint16_t> other = chipWords();
-    dialogs.yesNoAnswers = {true};
-    click("write");
+    writeWithYes();
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_TRUE(dialogs.messages.back().text.startsWith(QStringLiteral("Device 0 is now an FT232H")));
     EXPECT_EQ(other, chipWords());
@@ -269,8 +267,7 @@ TEST_F(ChipEditorWrite, OnlyWhatTheUserChangedIsWritten) {
     held.description = "Written meanwhile";
     plug(chip, held);
     type("MaxPower", QStringLiteral("120"));
-    dialogs.yesNoAnswers = {true};
-    click("write");
+    writeWithYes();
     held.fields.MaxPower = 120;
     expectHolds(chip, held);
 }

@@ -39,8 +39,7 @@ protected:
     // A chip programmed with its defaults, then with a few settings of its own
     // changed: slow slew on its first pin group, the D2XX driver on its last field.
     void plugProgrammed(const Chip &chip) {
-        writeDevices(std::string("[d]\nchip = ") + chip.name + "\neeprom = d.bin\neeprom_words = 128\n");
-        useDevicesFile("devices.ini");
+        replug(std::string("[d]\nchip = ") + chip.name + "\neeprom = d.bin\neeprom_words = 128\n");
         FT_HANDLE h = nullptr;
         ASSERT_EQ(FT_OK, FT_Open(0, &h));
         char texts[4][80] = {"Pelmora", "", "Bridge", "PB0001"};

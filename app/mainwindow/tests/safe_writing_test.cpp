@@ -27,11 +27,14 @@ protected:
     // Runs a window in a process of its own that clicks `button` and may die doing it.
     int inAnotherProcess(const char *button) {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        process.setProcessEnvironment(environment);
         process.start(QStringLiteral(WRITE_IN_WINDOW), {QString::fromLatin1(button)});
         EXPECT_TRUE(process.waitForFinished(30000));
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+    // Writes in another process on the example FT232BM with `crash` injected; it dies as by a power cut.
+    void crashWhileWriting(const char *crash) {
+        replug(std::string(kBm) + crash + "\n");
+        EXPECT_EQ(137, inAnotherProcess("write")) << crash;
     }
     QString line(qsizetype back) { return logLines().value(logLines().size() - 1 - back); }
 };
@@ -96,9 +99,7 @@ TEST_F(SafeWritingTest, AfterAPowerCutTheNextStartPutsTheOldContentsBack) {
         SCOPED_TRACE(crash);
         copyAllExamples();
         const std::string original = readBytes("ft232bm.bin");
-        writeDevices(std::string(kBm) + crash + "\n");
-        useDevicesFile("devices.ini");
-        EXPECT_EQ(137, inAnotherProcess("write")) << "ended as by a power cut";
+        crashWhileWriting(crash);
         ASSERT_NE(original, readBytes("ft232bm.bin")) << "the chip lost its contents";
         EXPECT_EQ(1, files("journal", "*.ini").size());
 
@@ -117,9 +118,7 @@ TEST_F(SafeWritingTest, AfterAPowerCutTheNextStartPutsTheOldContentsBack) {
 
 TEST_F(SafeWritingTest, DecliningTheWayBackKeepsTheJournalForLater) {
     copyAllExamples();
-    writeDevices(std::string(kBm) + "crash.FT_EE_Program = before\n");
-    useDevicesFile("devices.ini");
-    EXPECT_EQ(137, inAnotherProcess("write"));
+    crashWhileWriting("crash.FT_EE_Program = before");
     writeDevices(kBm);
     startAgain();  // No
     click("read1");
@@ -225,22 +224,18 @@ TEST_F(SafeWritingTest, ImagesAreSavedAndProgrammedOnlyWhenTheyFitTheChip) {
 TEST_F(SafeWritingTest, TheWayBackIsOfferedOnlyToItsOwnBoardNamingIt) {
     copyAllExamples();
     const std::string original = readBytes("ft232bm.bin");
-    writeDevices(std::string(kBm) + "crash.FT_EraseEE = before\n");
-    useDevicesFile("devices.ini");
-    EXPECT_EQ(137, inAnotherProcess("write"));
+    crashWhileWriting("crash.FT_EraseEE = before");
     writeDevices(kBm);
     startAgain();
     EXPECT_TRUE(dialogs.questions.empty()) << "the chip is as it was";
     EXPECT_TRUE(files("journal", "*").isEmpty());
 
-    writeDevices(std::string(kBm) + "crash.FT_EraseEE = after\n");
-    EXPECT_EQ(137, inAnotherProcess("write"));
+    crashWhileWriting("crash.FT_EraseEE = after");
     useDevicesFile("blank-ft232bm.ini");
     startAgain();
     EXPECT_TRUE(dialogs.questions.empty()) << "a blank chip elsewhere is another board";
 
-    writeDevices(kBm);
-    useDevicesFile("devices.ini");
+    replug(kBm);
     startAgain();  // blank: it may be that board, or a new one put in its place
     ASSERT_EQ(1u, dialogs.questions.size());
     EXPECT_TRUE(

@@ -64,12 +64,10 @@ TEST_F(WindowTest, ReadFillsTheEditorFromTheEeprom) {
     click("read1");
     EXPECT_TRUE(ticked("device1"));
     EXPECT_FALSE(ticked("default"));
-    EXPECT_EQ(u"FTDI", text("manufactuer"));
-    EXPECT_EQ(u"QV", text("Text6"));
-    EXPECT_EQ(u"USB FTDI dual port", text("Description_"));
-    EXPECT_EQ(u"QV000002", text("serial_number"));
-    EXPECT_EQ(u"0403", text("VendorID"));
-    EXPECT_EQ(u"6010", text("ProductID"));
+    const std::pair<const char *, const char *> afterRead[] = {
+        {"manufactuer", "FTDI"},       {"Text6", "QV"},      {"Description_", "USB FTDI dual port"},
+        {"serial_number", "QV000002"}, {"VendorID", "0403"}, {"ProductID", "6010"}};
+    for (auto [box, shown] : afterRead) EXPECT_EQ(QString::fromLatin1(shown), text(box)) << box;
     EXPECT_EQ(u"100", text("max_power")) << "three digits although only two can be typed";
     EXPECT_TRUE(ticked("AIsVCP"));
     EXPECT_TRUE(ticked("IFBIsFifo"));
@@ -153,11 +151,9 @@ TEST_F(WindowTest, KeyFiltersOfProductIdAndMaxPower) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
     product->setText(QStringLiteral("6001"));
     product->setFocus();
-    QTest::keyClick(product, Qt::Key_Home);
-    QTest::keyClick(product, Qt::Key_Delete);
-    QTest::keyClick(product, Qt::Key_Right);
-    QTest::keyClick(product, Qt::Key_Backspace);
-    QTest::keyClick(product, Qt::Key_End);
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Delete, Qt::Key_Right, Qt::Key_Backspace, Qt::Key_End}) {
+        QTest::keyClick(product, key);
+    }
     QTest::keyClicks(product, QStringLiteral("b"));
     EXPECT_EQ(u"01B", product->text());
     QTest::keyClick(product, Qt::Key_A, Qt::ControlModifier);
@@ -170,8 +166,7 @@ TEST_F(WindowTest, KeyFiltersOfProductIdAndMaxPower) {
     EXPECT_TRUE(product->hasFocus()) << "and Shift+Tab back";
     power->setText(QStringLiteral("90"));
     power->setFocus();
-    QTest::keyClick(power, Qt::Key_Home);
-    QTest::keyClick(power, Qt::Key_Delete);
+    for (Qt::Key key : {Qt::Key_Home, Qt::Key_Delete}) QTest::keyClick(power, key);
     EXPECT_EQ(u"0", power->text());
     QTest::keyClick(power, Qt::Key_Tab);
     EXPECT_FALSE(power->hasFocus());

@@ -130,14 +130,12 @@ TEST_F(SafetyTest, AChipOpenedByItsPortIsLocatedAsItsListingSays) {
 
 TEST_F(SafetyTest, AJournalEntryKeepsEveryTextAChipCanHold) {
     WriteJournal journal(folder("journal"));
-    ChipIdentity device;
-    device.type = FT_DEVICE_2232C;
-    device.id = 0x04036010;
-    device.serialNumber = QStringLiteral("@Invalid()");
-    device.description = QString::fromUtf8(
-        "\"a\\b\", c; d=\x1b"
-        "3 \x1f"
-        "F \xc5\xa1t\xc4\x9bkno @");
+    const ChipIdentity device{.type = FT_DEVICE_2232C,
+                              .id = 0x04036010,
+                              .serialNumber = QStringLiteral("@Invalid()"),
+                              .description = QString::fromUtf8("\"a\\b\", c; d=\x1b"
+                                                               "3 \x1f"
+                                                               "F \xc5\xa1t\xc4\x9bkno @")};
     const QString backup = QStringLiteral("/tmp/x y/#1;2,3.bin");
     QString error;
     ChipWords before{device, std::vector<uint16_t>(64, 0xFFFF)};
